@@ -1,0 +1,87 @@
+#include "base/zlib_codec.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <string>
+
+#include "base/errors.h"
+
+namespace setup {
+
+namespace {
+
+std::string ZlibMessage(const z_stream& zs, int code) {
+  std::string text = "Corrupt compressed data (zlib error " + std::to_string(code);
+  if (zs.msg != nullptr) text += ": " + std::string(zs.msg);
+  return text + ")";
+}
+
+}  // namespace
+
+uint64_t MaxInflatedSize(uint64_t streamSize) {
+  // Deflate cannot compress better than about 1032:1; add slack for tiny streams.
+  return streamSize * 1032 + 1024;
+}
+
+Bytes CompressBest(ByteView data) {
+  uLong bound = compressBound(static_cast<uLong>(data.size()));
+  Bytes out(bound);
+  uLongf outLength = bound;
+  int rc = compress2(out.data(), &outLength, data.data(), static_cast<uLong>(data.size()), 9);
+  if (rc != Z_OK) throw SetupError("Compression failed (zlib error " + std::to_string(rc) + ")");
+  out.resize(outLength);
+  return out;
+}
+
+InflateResult Inflate(ByteView stream, uint64_t expected) {
+  InflateResult result{{}, 0};
+  const uint64_t cap = std::min<uint64_t>(expected, MaxInflatedSize(stream.size()));
+  result.content.resize(static_cast<size_t>(cap));
+
+  z_stream zs{};
+  int rc = inflateInit(&zs);
+  if (rc != Z_OK) throw SetupError(ZlibMessage(zs, rc));
+
+  const uint8_t* in = stream.data();
+  size_t inLeft = stream.size();
+  uint8_t scratch[16384];  // receives output past the expected length, only to count it
+  uint64_t produced = 0;
+  for (;;) {
+    if (zs.avail_in == 0 && inLeft > 0) {
+      zs.next_in = const_cast<Bytef*>(in);
+      zs.avail_in = static_cast<uInt>(std::min<size_t>(inLeft, 1u << 30));
+      in += zs.avail_in;
+      inLeft -= zs.avail_in;
+    }
+    uint8_t* outPtr;
+    size_t outRoom;
+    if (produced < cap) {
+      outPtr = result.content.data() + produced;
+      outRoom = static_cast<size_t>(std::min<uint64_t>(cap - produced, 1u << 30));
+    } else {
+      outPtr = scratch;
+      outRoom = sizeof scratch;
+    }
+    zs.next_out = outPtr;
+    zs.avail_out = static_cast<uInt>(outRoom);
+    rc = inflate(&zs, Z_NO_FLUSH);
+    produced += outRoom - zs.avail_out;
+    if (rc == Z_STREAM_END) break;
+    if (rc == Z_BUF_ERROR && zs.avail_in == 0 && inLeft == 0) {
+      inflateEnd(&zs);
+      throw SetupError("Corrupt compressed data (the stream is truncated)");
+    }
+    if (rc != Z_OK && rc != Z_BUF_ERROR) {
+      std::string message = ZlibMessage(zs, rc);
+      inflateEnd(&zs);
+      throw SetupError(message);
+    }
+  }
+  inflateEnd(&zs);
+  result.inflatedLength = produced;
+  result.content.resize(static_cast<size_t>(std::min<uint64_t>(produced, cap)));
+  return result;
+}
+
+}  // namespace setup

@@ -1,0 +1,53 @@
+#pragma once
+// File services. Paths are Windows-style text in the system code page ("C:\a\b.txt").
+// The Windows build uses them as they are; the posix build maps a drive path into a
+// sandbox root (see posix/sandbox_posix.h) and uses any other path as a local one.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace setup::platform {
+
+enum class OpenMode {
+  ReadShared,          // read; others may read and write (a running program opens itself)
+  ReadWriteExclusive,  // read and write an existing file; no sharing
+  CreateExclusive,     // create or truncate, read and write; no sharing
+};
+
+// An open file; closes itself. Move-only.
+class File {
+ public:
+  File() = default;
+  ~File();
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  bool Open(const std::string& path, OpenMode mode);
+  bool IsOpen() const;
+  void Close();
+
+  // Current length of the file; 0 when it cannot be read.
+  uint64_t Size() const;
+  bool Seek(uint64_t position);
+  bool SeekToEnd();
+  // Reads up to count bytes at the current position; returns how many were read.
+  size_t Read(void* dest, size_t count);
+  // Writes all count bytes or returns false.
+  bool Write(const void* src, size_t count);
+
+ private:
+  intptr_t handle_ = -1;
+};
+
+// True when path names an existing file (not a folder).
+bool FileExists(const std::string& path);
+// True when path names an existing folder.
+bool DirectoryExists(const std::string& path);
+// Creates the folder and every missing parent; true when the folder exists afterwards.
+bool CreateDirectoryTree(const std::string& path);
+bool DeleteFile(const std::string& path);
+
+}  // namespace setup::platform

@@ -1,0 +1,21 @@
+#include <cstdio>
+
+#include "platform/codepage.h"
+#include "platform/dialogs.h"
+
+namespace setup::platform {
+
+// Without a screen, a box is a line on stderr and the first button is the answer.
+int SystemMessageBox(const MessageRequest& request) {
+  std::fprintf(stderr, "[%s] %s\n", WideToAnsi(request.caption).c_str(),
+               WideToAnsi(request.text).c_str());
+  switch (request.buttons) {
+    case MessageButtons::Ok:
+    case MessageButtons::OkCancel: return kAnswerOk;
+    case MessageButtons::YesNo:
+    case MessageButtons::YesNoCancel: return kAnswerYes;
+  }
+  return kAnswerOk;
+}
+
+}  // namespace setup::platform

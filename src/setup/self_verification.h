@@ -1,0 +1,43 @@
+#pragma once
+// The first half of start-up after the forms exist: open the package (the running
+// executable's own, or the file named by the first argument), reject a file without
+// a package, and verify every entry under the verification window.
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "setup/setup_context.h"
+#include "setup/verify_view.h"
+
+namespace setup {
+
+inline constexpr const char* kInvalidHeaderMessage =
+    "Invalid Setup Header. No Contents or Corrupted Contents.";
+
+enum class VerificationOutcome {
+  Verified,       // the package is open and every entry passed
+  InvalidHeader,  // no package: the message was shown; end the process with code 0
+  EntryFailed,    // an entry failed: the message was shown; free the main form, exit 0
+};
+
+// An exception raised inside the verification loop, for the error report with the
+// error type "Verification Stage".
+class VerificationStageError : public std::runtime_error {
+ public:
+  explicit VerificationStageError(const std::string& message) : std::runtime_error(message) {}
+};
+
+// The package file to open: the first argument when it names an existing file (not a
+// folder), else the running executable. external tells which.
+std::string ChoosePackageFile(const std::vector<std::string>& arguments,
+                              const std::string& moduleFileName, bool& external);
+
+// Steps 7 to 12 of start-up: status "Loading Header", open, check the trailer, the
+// verification loop, the 500 ms pause. Fills context.Package, ExternalPackage and
+// RequiredSpace. The caller destroys the window afterwards.
+VerificationOutcome OpenAndVerifyPackage(SetupContext& context,
+                                         const std::vector<std::string>& arguments,
+                                         const std::string& moduleFileName, IVerifyView& view);
+
+}  // namespace setup
