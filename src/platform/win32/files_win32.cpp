@@ -1,0 +1,181 @@
+#include <windows.h>
+// The header's DeleteFile is ours, not the API's macro.
+#undef DeleteFile
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/files.h"
+#include "platform/win32/wide_text.h"
+
+namespace setup::platform {
+
+namespace {
+
+// The handle lives in an integer so that files.h stays free of <windows.h>;
+// -1 is INVALID_HANDLE_VALUE.
+constexpr intptr_t kClosed = -1;
+
+HANDLE ToHandle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+intptr_t FromHandle(HANDLE handle) { return reinterpret_cast<intptr_t>(handle); }
+
+// ReadFile and WriteFile move at most a DWORD at a time; keep well below that.
+constexpr size_t kMaxChunk = 1u << 30;
+
+std::wstring WidePath(const std::string& path) { return win32::AnsiToWideString(path); }
+
+DWORD Attributes(const std::string& path) { return GetFileAttributesW(WidePath(path).c_str()); }
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// Where the first folder that can be created starts: after "X:\" or after the
+// "\\server\share\" of a network path; 0 for a relative path.
+size_t RootLength(const std::wstring& path) {
+  if (path.size() >= 2 && path[1] == L':') {
+    return path.size() >= 3 && IsSeparator(path[2]) ? 3 : 2;
+  }
+  if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+    // Skip the server and the share name.
+    size_t separators = 0;
+    for (size_t i = 2; i < path.size(); ++i) {
+      if (IsSeparator(path[i]) && ++separators == 2) return i + 1;
+    }
+    return path.size();
+  }
+  return path.size() >= 1 && IsSeparator(path[0]) ? 1 : 0;
+}
+
+bool IsFolder(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+}  // namespace
+
+File::~File() { Close(); }
+
+File::File(File&& other) noexcept : handle_(std::exchange(other.handle_, kClosed)) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = std::exchange(other.handle_, kClosed);
+  }
+  return *this;
+}
+
+bool File::Open(const std::string& path, OpenMode mode) {
+  Close();
+  DWORD access = GENERIC_READ;
+  DWORD share = 0;
+  DWORD disposition = OPEN_EXISTING;
+  switch (mode) {
+    case OpenMode::ReadShared:
+      // A running program opens its own executable: others keep reading and writing.
+      share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+      break;
+    case OpenMode::ReadWriteExclusive:
+      access = GENERIC_READ | GENERIC_WRITE;
+      break;
+    case OpenMode::CreateExclusive:
+      access = GENERIC_READ | GENERIC_WRITE;
+      disposition = CREATE_ALWAYS;
+      break;
+  }
+  HANDLE handle = CreateFileW(WidePath(path).c_str(), access, share, nullptr, disposition,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  // Only a regular disk file counts: a folder, device or pipe is refused.
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    CloseHandle(handle);
+    return false;
+  }
+  handle_ = FromHandle(handle);
+  return true;
+}
+
+bool File::IsOpen() const { return handle_ != kClosed; }
+
+void File::Close() {
+  if (handle_ != kClosed) CloseHandle(ToHandle(handle_));
+  handle_ = kClosed;
+}
+
+uint64_t File::Size() const {
+  LARGE_INTEGER size{};
+  if (handle_ == kClosed || !GetFileSizeEx(ToHandle(handle_), &size)) return 0;
+  return static_cast<uint64_t>(size.QuadPart);
+}
+
+bool File::Seek(uint64_t position) {
+  if (handle_ == kClosed || position > static_cast<uint64_t>(INT64_MAX)) return false;
+  LARGE_INTEGER distance{};
+  distance.QuadPart = static_cast<LONGLONG>(position);
+  return SetFilePointerEx(ToHandle(handle_), distance, nullptr, FILE_BEGIN) != 0;
+}
+
+bool File::SeekToEnd() {
+  LARGE_INTEGER distance{};
+  return handle_ != kClosed && SetFilePointerEx(ToHandle(handle_), distance, nullptr, FILE_END) != 0;
+}
+
+size_t File::Read(void* dest, size_t count) {
+  if (handle_ == kClosed) return 0;
+  auto* out = static_cast<char*>(dest);
+  size_t done = 0;
+  while (done < count) {
+    const DWORD chunk = static_cast<DWORD>(std::min(count - done, kMaxChunk));
+    DWORD read = 0;
+    if (!ReadFile(ToHandle(handle_), out + done, chunk, &read, nullptr) || read == 0) break;
+    done += read;
+  }
+  return done;
+}
+
+bool File::Write(const void* src, size_t count) {
+  if (handle_ == kClosed) return false;
+  const auto* in = static_cast<const char*>(src);
+  size_t done = 0;
+  while (done < count) {
+    const DWORD chunk = static_cast<DWORD>(std::min(count - done, kMaxChunk));
+    DWORD written = 0;
+    if (!WriteFile(ToHandle(handle_), in + done, chunk, &written, nullptr) || written == 0) {
+      return false;
+    }
+    done += written;
+  }
+  return true;
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD attributes = Attributes(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool DirectoryExists(const std::string& path) {
+  const DWORD attributes = Attributes(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool CreateDirectoryTree(const std::string& path) {
+  std::wstring wide = WidePath(path);
+  while (wide.size() > RootLength(wide) && IsSeparator(wide.back())) wide.pop_back();
+  if (wide.empty()) return false;
+  // Create each missing folder from the root down; a folder that already exists (or
+  // that another process creates meanwhile) is fine.
+  for (size_t i = RootLength(wide); i <= wide.size(); ++i) {
+    if (i < wide.size() && !IsSeparator(wide[i])) continue;
+    const std::wstring prefix = wide.substr(0, i);
+    if (prefix.empty() || IsSeparator(prefix.back()) || IsFolder(prefix)) continue;
+    if (!CreateDirectoryW(prefix.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+      return false;
+    }
+  }
+  return IsFolder(wide);
+}
+
+bool DeleteFile(const std::string& path) { return DeleteFileW(WidePath(path).c_str()) != 0; }
+
+}  // namespace setup::platform

@@ -1,0 +1,81 @@
+#include "setup/self_verification.h"
+
+#include <exception>
+
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/files.h"
+
+namespace setup {
+
+namespace {
+
+constexpr uint32_t kPauseAfterVerifyMs = 500;
+
+std::string StatusText(size_t done, size_t count) {
+  return "Status: " + std::to_string(done) + " out of " + std::to_string(count) + " files verifyed";
+}
+
+// Waits until the pause has passed since `since`, without processing any input.
+void PauseSince(uint32_t since) {
+  for (;;) {
+    const uint32_t elapsed = platform::TickCount() - since;
+    if (elapsed >= kPauseAfterVerifyMs) return;
+    platform::SleepMs(kPauseAfterVerifyMs - elapsed);
+  }
+}
+
+}  // namespace
+
+std::string ChoosePackageFile(const std::vector<std::string>& arguments, const std::string& moduleFileName,
+                              bool& external) {
+  external = !arguments.empty() && platform::FileExists(arguments.front());
+  return external ? arguments.front() : moduleFileName;
+}
+
+VerificationOutcome OpenAndVerifyPackage(SetupContext& context, const std::vector<std::string>& arguments,
+                                         const std::string& moduleFileName, IVerifyView& view) {
+  view.SetStatus("Loading Header");
+  view.SetProgress(0, 100);
+  view.Repaint();
+
+  const std::string packageFile = ChoosePackageFile(arguments, moduleFileName, context.ExternalPackage);
+  TPak& package = context.Package;
+  package.Create(packageFile);
+  // A trailer whose table does not fit the file is as unusable as no trailer at all.
+  if (!package.HasPackage()) {
+    platform::ShowMessage(std::string(kInvalidHeaderMessage), std::string("Error"));
+    return VerificationOutcome::InvalidHeader;
+  }
+
+  const size_t count = package.Count();
+  view.SetStatus(StatusText(0, count));
+  view.SetProgress(0, static_cast<uint32_t>(count));
+  view.Repaint();
+
+  context.RequiredSpace = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const TPakEntry& entry = package.Entries()[i];
+    bool passed = true;
+    try {
+      passed = entry.Size == 0 || package.VerifyEntry(i);
+    } catch (const std::exception& e) {
+      throw VerificationStageError(e.what());
+    }
+    if (!passed) {
+      platform::ShowMessage("Error: Verification Failed. Setup is corrupt.\rID: " + std::to_string(i) +
+                                " Filename: " + entry.Name,
+                            std::string("Verification Error"));
+      return VerificationOutcome::EntryFailed;
+    }
+    if (entry.Group != 0) context.RequiredSpace += entry.Size;
+    view.SetStatus(StatusText(i + 1, count));
+    view.SetProgress(static_cast<uint32_t>(i + 1), static_cast<uint32_t>(count));
+    view.Repaint();
+  }
+
+  PauseSince(platform::TickCount());
+  return VerificationOutcome::Verified;
+}
+
+}  // namespace setup

@@ -1,0 +1,362 @@
+// setup_driver: starts a Windows program and watches it as a user would, reporting
+// what appears on the screen and answering message boxes, so that a test script can
+// check the setup stub under Wine.
+//
+// Usage:
+//   setup_driver run [--timeout-ms N] [--screenshot-pause] -- PROGRAM [ARGS...]
+//
+//   Starts PROGRAM with ARGS and polls its top-level windows until it ends.
+//   --timeout-ms N      give up after N milliseconds (default 60000), the time spent
+//                       in a screenshot pause included
+//   --screenshot-pause  once the verification window shows progress (its status line
+//                       reads "Status: N out of M ..." with N >= 1), suspend the
+//                       program's main thread, print VERIFY_WINDOW and wait for one
+//                       line (or end of input) on stdin before resuming it; a test
+//                       takes its screenshot in between
+//
+// Output, one line per event on stdout, UTF-8, "\n"-terminated, unbuffered.
+// Carriage return and line feed inside a text are written as the two characters
+// "\r" and "\n"; nothing else is escaped.
+//   LAYOUT client=WxH@X,Y Label1=x,y,wxh StatusLabel=x,y,wxh ProgressBar1=x,y,wxh
+//       the verification window's client size and screen origin and its controls'
+//       rectangles in client coordinates; printed when first seen and on each change
+//   STATUS <text>            the verification window's status line changed
+//   VERIFY_WINDOW <text>     the program is suspended (--screenshot-pause)
+//   MESSAGEBOX caption=<caption> text=<text>
+//                            a message box of the program appeared; the driver then
+//                            presses its OK button (or closes it when it has none)
+//   EXIT <code>              the program ended with this exit code: decimal, or eight
+//                            hexadecimal digits for an exception code (c0000005)
+//   TIMEOUT                  the time ran out; the program is terminated
+//
+// Exit code: 0 when the program ended, 3 on timeout, 2 on a usage error or when the
+// program could not be started.
+//
+// Texts are read with GetWindowTextW, which for another process's window returns the
+// text the system keeps for it without sending a message: the stub does not process
+// messages while it verifies, and a sent message would wait for it.
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <map>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/win32/unique_handle.h"
+#include "ui/win32/frm_verify.h"
+
+namespace {
+
+using setup::platform::win32::UniqueKernelHandle;
+
+constexpr int kExitEnded = 0;
+constexpr int kExitUsage = 2;
+constexpr int kExitTimeout = 3;
+constexpr DWORD kPollMs = 5;
+// A pressed box still on the screen after this long is pressed again.
+constexpr DWORD kRepressMs = 1000;
+constexpr int kMessageTextId = 0xFFFF;
+
+void WriteLine(HANDLE stream, const std::wstring& line) {
+  const std::wstring full = line + L"\n";
+  const int size = WideCharToMultiByte(CP_UTF8, 0, full.data(), static_cast<int>(full.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return;
+  std::string utf8(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, full.data(), static_cast<int>(full.size()), utf8.data(), size,
+                      nullptr, nullptr);
+  DWORD written = 0;
+  // Unbuffered: a script waiting for a line sees it at once.
+  WriteFile(stream, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+}
+
+void Report(const std::wstring& line) { WriteLine(GetStdHandle(STD_OUTPUT_HANDLE), line); }
+void Complain(const std::wstring& line) {
+  WriteLine(GetStdHandle(STD_ERROR_HANDLE), L"setup_driver: " + line);
+}
+
+std::wstring Escape(const std::wstring& text) {
+  std::wstring out;
+  for (wchar_t c : text) {
+    if (c == L'\r') {
+      out += L"\\r";
+    } else if (c == L'\n') {
+      out += L"\\n";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::wstring WindowText(HWND window) {
+  wchar_t buffer[4096] = {};
+  GetWindowTextW(window, buffer, static_cast<int>(std::size(buffer)));
+  return buffer;
+}
+
+std::wstring ClassName(HWND window) {
+  wchar_t buffer[256] = {};
+  GetClassNameW(window, buffer, static_cast<int>(std::size(buffer)));
+  return buffer;
+}
+
+// Quotes one argument so that the program's command-line parser gives it back as is.
+std::wstring QuoteArgument(const std::wstring& argument) {
+  if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring::npos) {
+    return argument;
+  }
+  std::wstring out = L"\"";
+  size_t backslashes = 0;
+  for (wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    // Backslashes before a quote are doubled and the quote escaped; others stay.
+    out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    out += c;
+  }
+  out.append(backslashes * 2, L'\\');
+  out += L'"';
+  return out;
+}
+
+std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
+  struct Search {
+    DWORD processId;
+    std::vector<HWND> found;
+  } search{processId, {}};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == s->processId && IsWindowVisible(window)) s->found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// "x,y,wxh" of a control in its parent's client coordinates.
+std::wstring ControlRect(HWND parent, int id) {
+  HWND control = GetDlgItem(parent, id);
+  if (control == nullptr) return L"missing";
+  RECT rect{};
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+  return std::to_wstring(rect.left) + L"," + std::to_wstring(rect.top) + L"," +
+         std::to_wstring(rect.right - rect.left) + L"x" + std::to_wstring(rect.bottom - rect.top);
+}
+
+std::wstring Layout(HWND verify) {
+  RECT client{};
+  GetClientRect(verify, &client);
+  POINT origin{0, 0};
+  ClientToScreen(verify, &origin);
+  return L"LAYOUT client=" + std::to_wstring(client.right) + L"x" + std::to_wstring(client.bottom) +
+         L"@" + std::to_wstring(origin.x) + L"," + std::to_wstring(origin.y) +
+         L" Label1=" + ControlRect(verify, setup::ui::kLabel1Id) +
+         L" StatusLabel=" + ControlRect(verify, setup::ui::kStatusLabelId) +
+         L" ProgressBar1=" + ControlRect(verify, setup::ui::kProgressBar1Id);
+}
+
+// N of a status line "Status: N out of M files verifyed", when it is one.
+std::optional<unsigned long> VerifiedCount(const std::wstring& status) {
+  const std::wstring prefix = L"Status: ";
+  if (status.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
+  wchar_t* end = nullptr;
+  const unsigned long count = std::wcstoul(status.c_str() + prefix.size(), &end, 10);
+  if (end == status.c_str() + prefix.size()) return std::nullopt;
+  return count;
+}
+
+class Deadline {
+ public:
+  explicit Deadline(DWORD milliseconds) : start_(GetTickCount64()), limit_(milliseconds) {}
+  bool Passed() const { return GetTickCount64() - start_ >= limit_; }
+  DWORD Remaining() const {
+    const ULONGLONG elapsed = GetTickCount64() - start_;
+    return elapsed >= limit_ ? 0 : static_cast<DWORD>(limit_ - elapsed);
+  }
+
+ private:
+  ULONGLONG start_;
+  ULONGLONG limit_;
+};
+
+// Waits for one line (or the end) of stdin; false when the time ran out first.
+bool WaitForInputLine(DWORD milliseconds) {
+  UniqueKernelHandle lineRead(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  HANDLE event = lineRead.get();
+  // The reader may stay blocked after a timeout; the process ends soon after.
+  std::thread([event] {
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    char c = 0;
+    DWORD read = 0;
+    while (ReadFile(input, &c, 1, &read, nullptr) && read == 1 && c != '\n') {
+    }
+    SetEvent(event);
+  }).detach();
+  const bool answered = WaitForSingleObject(event, milliseconds) == WAIT_OBJECT_0;
+  if (!answered) lineRead.release();  // the reader still holds it
+  return answered;
+}
+
+struct RunOptions {
+  DWORD timeoutMs = 60000;
+  bool screenshotPause = false;
+  std::vector<std::wstring> command;
+};
+
+class Watcher {
+ public:
+  Watcher(const RunOptions& options, const PROCESS_INFORMATION& process)
+      : options_(options), process_(process) {}
+
+  // Looks at the program's windows once; false when a pause ran out of time.
+  bool Poll(const Deadline& deadline) {
+    for (HWND window : TopLevelWindowsOf(process_.dwProcessId)) {
+      const std::wstring className = ClassName(window);
+      if (className == L"#32770") {
+        AnswerMessageBox(window);
+      } else if (className == setup::ui::kVerifyWindowClass &&
+                 WindowText(window) == setup::ui::kVerifyCaption) {
+        if (!WatchVerifyWindow(window, deadline)) return false;
+      }
+    }
+    return true;
+  }
+
+ private:
+  void AnswerMessageBox(HWND box) {
+    const ULONGLONG now = GetTickCount64();
+    auto pressed = pressedBoxes_.find(box);
+    if (pressed == pressedBoxes_.end()) {
+      Report(L"MESSAGEBOX caption=" + Escape(WindowText(box)) +
+             L" text=" + Escape(WindowText(GetDlgItem(box, kMessageTextId))));
+    } else if (now - pressed->second < kRepressMs) {
+      return;
+    }
+    pressedBoxes_[box] = now;
+    if (HWND ok = GetDlgItem(box, IDOK)) {
+      PostMessageW(ok, BM_CLICK, 0, 0);
+    } else {
+      PostMessageW(box, WM_CLOSE, 0, 0);
+    }
+  }
+
+  bool WatchVerifyWindow(HWND verify, const Deadline& deadline) {
+    ReportChanges(verify);
+    const auto done = VerifiedCount(status_);
+    if (!options_.screenshotPause || paused_ || !done || *done < 1) return true;
+
+    paused_ = true;
+    SuspendThread(process_.hThread);
+    // Reading the context waits until the thread has really stopped.
+    CONTEXT context{};
+    context.ContextFlags = CONTEXT_CONTROL;
+    GetThreadContext(process_.hThread, &context);
+    // Give the display a moment to show what the program painted last.
+    Sleep(150);
+    ReportChanges(verify);
+    Report(L"VERIFY_WINDOW " + Escape(status_));
+    const bool answered = WaitForInputLine(deadline.Remaining());
+    ResumeThread(process_.hThread);
+    return answered;
+  }
+
+  void ReportChanges(HWND verify) {
+    const std::wstring layout = Layout(verify);
+    if (layout != layout_) Report(layout);
+    layout_ = layout;
+    const std::wstring status = WindowText(GetDlgItem(verify, setup::ui::kStatusLabelId));
+    if (status != status_) Report(L"STATUS " + Escape(status));
+    status_ = status;
+  }
+
+  const RunOptions& options_;
+  const PROCESS_INFORMATION& process_;
+  std::map<HWND, ULONGLONG> pressedBoxes_;
+  std::wstring layout_;
+  std::wstring status_;
+  bool paused_ = false;
+};
+
+int Run(const RunOptions& options) {
+  std::wstring commandLine;
+  for (const std::wstring& argument : options.command) {
+    if (!commandLine.empty()) commandLine += L' ';
+    commandLine += QuoteArgument(argument);
+  }
+  // A crash of the program ends it at once instead of opening a crash dialog.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    Complain(L"cannot start " + commandLine + L" (error " + std::to_wstring(GetLastError()) + L")");
+    return kExitUsage;
+  }
+  UniqueKernelHandle processHandle(process.hProcess);
+  UniqueKernelHandle threadHandle(process.hThread);
+
+  const Deadline deadline(options.timeoutMs);
+  Watcher watcher(options, process);
+  for (;;) {
+    if (WaitForSingleObject(process.hProcess, kPollMs) == WAIT_OBJECT_0) {
+      DWORD code = 0;
+      GetExitCodeProcess(process.hProcess, &code);
+      wchar_t text[16];
+      // Exception codes read better in hexadecimal, like the system shows them.
+      std::swprintf(text, std::size(text), code > 0xFFFF ? L"%08lx" : L"%lu",
+                    static_cast<unsigned long>(code));
+      Report(std::wstring(L"EXIT ") + text);
+      return kExitEnded;
+    }
+    if (!watcher.Poll(deadline) || deadline.Passed()) {
+      Report(L"TIMEOUT");
+      TerminateProcess(process.hProcess, 1);
+      WaitForSingleObject(process.hProcess, 5000);
+      return kExitTimeout;
+    }
+  }
+}
+
+int Usage() {
+  Complain(L"usage: setup_driver run [--timeout-ms N] [--screenshot-pause] -- PROGRAM [ARGS...]");
+  return kExitUsage;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2 || std::wstring(argv[1]) != L"run") return Usage();
+  RunOptions options;
+  int i = 2;
+  for (; i < argc; ++i) {
+    const std::wstring option = argv[i];
+    if (option == L"--") {
+      ++i;
+      break;
+    }
+    if (option == L"--screenshot-pause") {
+      options.screenshotPause = true;
+    } else if (option == L"--timeout-ms" && i + 1 < argc) {
+      wchar_t* end = nullptr;
+      options.timeoutMs = static_cast<DWORD>(std::wcstoul(argv[++i], &end, 10));
+      if (*end != L'\0' || options.timeoutMs == 0) return Usage();
+    } else {
+      return Usage();
+    }
+  }
+  for (; i < argc; ++i) options.command.emplace_back(argv[i]);
+  if (options.command.empty()) return Usage();
+  return Run(options);
+}

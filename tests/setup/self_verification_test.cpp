@@ -1,0 +1,151 @@
+// Opening and verifying the package at start-up, seen through a recording window.
+#include "setup/self_verification.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/clock.h"
+#include "platform/posix/posix_controls.h"
+#include "test_support.h"
+
+namespace setup {
+namespace {
+
+using test::ToBytes;
+
+class RecordingView : public IVerifyView {
+ public:
+  void SetStatus(const std::string& text) override { statuses.push_back(text); }
+  void SetProgress(uint32_t position, uint32_t maximum) override { progress.emplace_back(position, maximum); }
+  void Repaint() override { ++repaints; }
+
+  std::vector<std::string> statuses;
+  std::vector<std::pair<uint32_t, uint32_t>> progress;
+  int repaints = 0;
+};
+
+class SelfVerification : public ::testing::Test {
+ protected:
+  void SetUp() override { platform::posix::SetManualClock(true, 1000); }
+  void TearDown() override { platform::posix::SetManualClock(false); }
+
+  std::string WritePackage(const std::vector<test::RawEntry>& entries, const std::string& name = "setup.exe") {
+    raw_ = test::BuildRawPackage(entries, ToBytes("MZ stub"));
+    test::WriteFileBytes(dir_.Path(name), raw_.bytes);
+    return dir_.Path(name);
+  }
+
+  VerificationOutcome Run(const std::vector<std::string>& args, const std::string& module) {
+    return OpenAndVerifyPackage(context_, args, module, view_);
+  }
+
+  test::TempDir dir_;
+  test::RawPackage raw_;
+  SetupContext context_;
+  RecordingView view_;
+  test::MessageRecorder boxes_;
+};
+
+TEST_F(SelfVerification, VerifiesEveryEntryCountsProgressFromOneAndPausesHalfASecond) {
+  const std::string exe = WritePackage({{"SetupInfo", 0, ToBytes("info info info info info"), true},
+                                        {"a.txt", 1, test::CompressibleBytes(1000), true},
+                                        {"empty", 1, {}, true},
+                                        {"b.bin", 2, test::RandomBytes(300), false}});
+  const uint32_t before = platform::TickCount();
+  EXPECT_EQ(Run({}, exe), VerificationOutcome::Verified);
+  EXPECT_TRUE(boxes_.boxes.empty());
+  EXPECT_FALSE(context_.ExternalPackage);
+  EXPECT_EQ(context_.RequiredSpace, 1300);
+  EXPECT_GE(platform::TickCount() - before, 500u);
+
+  const std::vector<std::string> expected = {"Loading Header",
+                                             "Status: 0 out of 4 files verifyed",
+                                             "Status: 1 out of 4 files verifyed",
+                                             "Status: 2 out of 4 files verifyed",
+                                             "Status: 3 out of 4 files verifyed",
+                                             "Status: 4 out of 4 files verifyed"};
+  EXPECT_EQ(view_.statuses, expected);
+  EXPECT_EQ(view_.progress.front(), std::make_pair(0u, 100u));
+  EXPECT_EQ(view_.progress[1], std::make_pair(0u, 4u));
+  EXPECT_EQ(view_.progress.back(), std::make_pair(4u, 4u));
+  EXPECT_EQ(view_.repaints, 6);
+}
+
+TEST_F(SelfVerification, AFileWithoutAPackageStopsWithTheInvalidHeaderMessage) {
+  test::WriteFileBytes(dir_.Path("bare.exe"), ToBytes("MZ only a program, nothing appended"));
+  EXPECT_EQ(Run({}, dir_.Path("bare.exe")), VerificationOutcome::InvalidHeader);
+  ASSERT_EQ(boxes_.boxes.size(), 1u);
+  EXPECT_EQ(boxes_.boxes[0].caption, "Error");
+  EXPECT_EQ(boxes_.boxes[0].text, "Invalid Setup Header. No Contents or Corrupted Contents.");
+
+  // A trailer whose table does not fit the file says the same.
+  std::string exe = WritePackage({{"x", 0, ToBytes("content")}});
+  raw_.bytes[raw_.bytes.size() - 10] = 0x40;  // count 64
+  test::WriteFileBytes(exe, raw_.bytes);
+  EXPECT_EQ(Run({}, exe), VerificationOutcome::InvalidHeader);
+  EXPECT_EQ(boxes_.boxes.size(), 2u);
+}
+
+TEST_F(SelfVerification, AFailingEntryIsNamedWithItsZeroBasedIndex) {
+  std::string exe = WritePackage({{"SetupInfo", 0, ToBytes("aaaaaaaaaaaaaaaaaaaaaaaa")},
+                                  {"one", 1, ToBytes("bbbbbbbbbbbbbbbbbbbbbbbbbbbbb")},
+                                  {"data\\two.bin", 1, test::CompressibleBytes(2000)},
+                                  {"three", 1, ToBytes("ccccccccccccccccccccccccccc")}});
+  raw_.bytes[raw_.records[2].offset + 10] ^= 0x20;
+  test::WriteFileBytes(exe, raw_.bytes);
+  EXPECT_EQ(Run({}, exe), VerificationOutcome::EntryFailed);
+  ASSERT_EQ(boxes_.boxes.size(), 1u);
+  EXPECT_EQ(boxes_.boxes[0].caption, "Verification Error");
+  EXPECT_EQ(boxes_.boxes[0].text, "Error: Verification Failed. Setup is corrupt.\rID: 2 Filename: data\\two.bin");
+  EXPECT_EQ(view_.statuses.back(), "Status: 2 out of 4 files verifyed");
+}
+
+TEST_F(SelfVerification, EmptyEntriesPassUnreadAndCountNothing) {
+  // Empty entries with nonsense offsets and CRCs: they must not even be looked at.
+  std::string exe = WritePackage({{"a", 1, {}}, {"b", 2, {}}});
+  raw_.bytes[raw_.tableOffset + 2 + 1 + 4] = 0xEE;  // offset of "a"
+  raw_.bytes[raw_.tableOffset + 2 + 1] = 0x11;      // CRC of "a"
+  test::WriteFileBytes(exe, raw_.bytes);
+  EXPECT_EQ(Run({}, exe), VerificationOutcome::Verified);
+  EXPECT_EQ(context_.RequiredSpace, 0);
+}
+
+TEST_F(SelfVerification, TheFirstArgumentNamesAnExternalPackageOnlyWhenItIsAFile) {
+  const std::string package = WritePackage({{"SetupInfo", 0, ToBytes("external")}}, "data.pak");
+  test::WriteFileBytes(dir_.Path("bare.exe"), ToBytes("MZ"));
+
+  EXPECT_EQ(Run({package, "ignored"}, dir_.Path("bare.exe")), VerificationOutcome::Verified);
+  EXPECT_TRUE(context_.ExternalPackage);
+
+  // A folder or a missing file as first argument: the program's own file is read.
+  for (const std::string& arg : {dir_.Path(), dir_.Path("missing.pak")}) {
+    EXPECT_EQ(Run({arg}, package), VerificationOutcome::Verified) << arg;
+    EXPECT_FALSE(context_.ExternalPackage);
+    EXPECT_EQ(Run({arg}, dir_.Path("bare.exe")), VerificationOutcome::InvalidHeader) << arg;
+  }
+}
+
+TEST_F(SelfVerification, ErrorsInsideTheLoopBelongToTheVerificationStage) {
+  std::string exe = WritePackage({{"ok", 0, ToBytes("fine fine fine fine fine")},
+                                  {"broken", 1, test::CompressibleBytes(500)}});
+  const size_t at = raw_.records[1].offset;
+  raw_.bytes[at + raw_.records[1].storedSize - 1] ^= 0xFF;  // Adler-32 no longer matches
+  const uint32_t crc = static_cast<uint32_t>(crc32(0, &raw_.bytes[at], raw_.records[1].storedSize));
+  const size_t crcPos = raw_.tableOffset + 22 + 2 + 6;  // record 1 follows the 22 bytes of "ok"
+  for (int i = 0; i < 4; ++i) raw_.bytes[crcPos + static_cast<size_t>(i)] = static_cast<uint8_t>(crc >> (8 * i));
+  test::WriteFileBytes(exe, raw_.bytes);
+  EXPECT_THROW(Run({}, exe), VerificationStageError);
+}
+
+TEST_F(SelfVerification, AWrongLengthShowsBothMessagesInOrder) {
+  std::string exe = WritePackage({{"packed", 1, test::CompressibleBytes(800)}});
+  const size_t sizePos = raw_.tableOffset + 6 + 14;
+  raw_.bytes[sizePos] ^= 0x01;
+  test::WriteFileBytes(exe, raw_.bytes);
+  EXPECT_EQ(Run({}, exe), VerificationOutcome::EntryFailed);
+  ASSERT_EQ(boxes_.boxes.size(), 2u);
+  EXPECT_EQ(boxes_.boxes[0].caption, "Error");
+  EXPECT_EQ(boxes_.boxes[1].caption, "Verification Error");
+}
+
+}  // namespace
+}  // namespace setup
