@@ -43,8 +43,15 @@ bool HasForbiddenCharacter(std::string_view component) {
   for (char c : component) {
     if (static_cast<uint8_t>(c) < 0x20) return true;
     switch (c) {
-      case '<': case '>': case '"': case '|': case '?': case '*': return true;
-      default: break;
+      case '<':
+      case '>':
+      case '"':
+      case '|':
+      case '?':
+      case '*':
+        return true;
+      default:
+        break;
     }
   }
   return false;

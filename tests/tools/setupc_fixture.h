@@ -35,9 +35,12 @@ struct FilePackage {
   bool tableFitsExactly = false;  // the records end where the trailer begins
 };
 
-inline uint16_t U16At(const test::Bytes& b, size_t p) { return static_cast<uint16_t>(b[p] | (b[p + 1] << 8)); }
+inline uint16_t U16At(const test::Bytes& b, size_t p) {
+  return static_cast<uint16_t>(b[p] | (b[p + 1] << 8));
+}
 inline uint32_t U32At(const test::Bytes& b, size_t p) {
-  return static_cast<uint32_t>(b[p] | (b[p + 1] << 8) | (b[p + 2] << 16)) | (static_cast<uint32_t>(b[p + 3]) << 24);
+  return static_cast<uint32_t>(b[p] | (b[p + 1] << 8) | (b[p + 2] << 16)) |
+         (static_cast<uint32_t>(b[p + 3]) << 24);
 }
 
 // Reads a well-formed package; a malformed one fails the calling test.
@@ -111,7 +114,8 @@ class SetupcTest : public ::testing::Test {
   }
 
   // Packs the entries into name; fails the test unless it succeeds.
-  std::string Pack(const std::string& name, const std::vector<std::string>& entries, const std::string& host = "") {
+  std::string Pack(const std::string& name, const std::vector<std::string>& entries,
+                   const std::string& host = "") {
     std::vector<std::string> arguments = {"pack", Path(name)};
     if (!host.empty()) arguments.insert(arguments.end(), {"--host", host});
     arguments.insert(arguments.end(), entries.begin(), entries.end());

@@ -1,0 +1,217 @@
+// Command-line parsing and dispatch of setupc.
+
+#include <exception>
+#include <map>
+#include <ostream>
+#include <set>
+#include <utility>
+
+#include "platform/dialogs.h"
+#include "setupc/commands.h"
+#include "setupc/entry_argument.h"
+#include "setupc/setupc.h"
+#include "setupc/text.h"
+
+namespace setup::setupc {
+
+namespace {
+
+struct ParsedArguments {
+  std::vector<std::string> positional;
+  std::map<std::string, std::string> values;  // --option VALUE
+  std::set<std::string> flags;                // --flag
+  bool help = false;
+};
+
+// Splits a command's arguments into options and positional arguments; "--" ends the
+// options. Options may stand anywhere, as "--name VALUE" or "--name=VALUE".
+bool ParseArguments(const std::vector<std::string>& arguments, const std::set<std::string>& valueOptions,
+                    const std::set<std::string>& flagOptions, ParsedArguments& parsed, std::string& error) {
+  bool optionsEnded = false;
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (optionsEnded || argument.size() < 2 || argument.compare(0, 1, "-") != 0) {
+      parsed.positional.push_back(argument);
+      continue;
+    }
+    if (argument == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (argument == "-h" || argument == "--help") {
+      parsed.help = true;
+      continue;
+    }
+    const size_t equals = argument.find('=');
+    const std::string name = argument.substr(0, equals);
+    if (valueOptions.count(name) != 0) {
+      std::string value;
+      if (equals != std::string::npos) {
+        value = argument.substr(equals + 1);
+      } else if (i + 1 < arguments.size()) {
+        value = arguments[++i];
+      } else {
+        error = name + " needs a value";
+        return false;
+      }
+      if (!parsed.values.emplace(name, value).second) {
+        error = name + " is given twice";
+        return false;
+      }
+    } else if (flagOptions.count(name) != 0 && equals == std::string::npos) {
+      parsed.flags.insert(name);
+    } else {
+      error = "unknown option " + argument;
+      return false;
+    }
+  }
+  return true;
+}
+
+int ShowUsage(std::ostream& out) {
+  out << UsageText();
+  return kExitOk;
+}
+
+int UsageError(std::ostream& err, const std::string& message) {
+  ReportError(err, message + " (see setupc --help)");
+  return kExitUsage;
+}
+
+int RunCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  const std::string& command = arguments[0];
+  ParsedArguments parsed;
+  std::string error;
+  auto parse = [&](const std::set<std::string>& valueOptions, const std::set<std::string>& flagOptions) {
+    return ParseArguments(arguments, valueOptions, flagOptions, parsed, error);
+  };
+  auto positionalCount = [&](size_t count) {
+    if (parsed.positional.size() == count) return true;
+    error = command + " takes " + std::to_string(count) + (count == 1 ? " argument" : " arguments") +
+            ", got " + std::to_string(parsed.positional.size());
+    return false;
+  };
+
+  if (command == "pack") {
+    if (!parse({"--host"}, {})) return UsageError(err, error);
+    if (parsed.help) return ShowUsage(out);
+    if (parsed.positional.empty()) return UsageError(err, "pack needs an output file");
+    PackOptions options;
+    options.output = parsed.positional[0];
+    options.entries.assign(parsed.positional.begin() + 1, parsed.positional.end());
+    if (auto host = parsed.values.find("--host"); host != parsed.values.end()) {
+      if (host->second.empty()) return UsageError(err, "--host needs a file name");
+      options.host = host->second;
+    }
+    return PackCommand(options, out, err);
+  }
+  if (command == "list") {
+    if (!parse({}, {"--json"})) return UsageError(err, error);
+    if (parsed.help) return ShowUsage(out);
+    if (!positionalCount(1)) return UsageError(err, error);
+    return ListCommand(ListOptions{parsed.positional[0], parsed.flags.count("--json") != 0}, out, err);
+  }
+  if (command == "verify") {
+    if (!parse({}, {})) return UsageError(err, error);
+    if (parsed.help) return ShowUsage(out);
+    if (!positionalCount(1)) return UsageError(err, error);
+    return VerifyCommand(VerifyOptions{parsed.positional[0]}, out, err);
+  }
+  if (command == "extract") {
+    if (!parse({"--group"}, {})) return UsageError(err, error);
+    if (parsed.help) return ShowUsage(out);
+    if (!positionalCount(2)) return UsageError(err, error);
+    ExtractOptions options{parsed.positional[0], parsed.positional[1], std::nullopt};
+    if (auto group = parsed.values.find("--group"); group != parsed.values.end()) {
+      options.group = ParseGroup(group->second);
+      if (!options.group) return UsageError(err, "--group must be a decimal number from 0 to 65535");
+    }
+    return ExtractCommand(options, out, err);
+  }
+  ReportError(err, "unknown command \"" + command + "\"");
+  err << UsageText();
+  return kExitUsage;
+}
+
+// A message box raised inside a command (a damaged entry's) as one line on err: a
+// console tool must not stop for a window nobody may see.
+std::string MessageLine(const platform::MessageRequest& request) {
+  std::string line = "[";
+  line.append(WideToNative(request.caption)).append("]");
+  const std::string text = WideToNative(request.text);
+  const char* separator = " ";
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    if (end > start) {
+      line.append(separator).append(text, start, end - start);
+      separator = ": ";
+    }
+    start = end + 1;
+  }
+  return line;
+}
+
+class ConsoleMessages {
+ public:
+  explicit ConsoleMessages(std::ostream& err)
+      : previous_(platform::SetMessageHandler([&err](const platform::MessageRequest& request) {
+          ReportError(err, MessageLine(request));
+          return request.buttons == platform::MessageButtons::YesNo ||
+                         request.buttons == platform::MessageButtons::YesNoCancel
+                     ? platform::kAnswerYes
+                     : platform::kAnswerOk;
+        })) {}
+  ~ConsoleMessages() { platform::SetMessageHandler(std::move(previous_)); }
+  ConsoleMessages(const ConsoleMessages&) = delete;
+  ConsoleMessages& operator=(const ConsoleMessages&) = delete;
+
+ private:
+  platform::MessageHandler previous_;
+};
+
+}  // namespace
+
+void ReportError(std::ostream& err, const std::string& message) { err << "setupc: " << message << "\n"; }
+
+std::string UsageText() {
+  return "usage: setupc COMMAND [ARGUMENTS]\n"
+         "\n"
+         "commands:\n"
+         "  pack OUT [--host FILE] ENTRY...\n"
+         "      Write a package to OUT. Each ENTRY is GROUP:NAME=PATH: GROUP a number from\n"
+         "      0 to 65535, NAME the entry's name (folders separated by \"\\\"), PATH the\n"
+         "      file to store. With --host the package is appended to a copy of FILE.\n"
+         "  list [--json] PACKAGE\n"
+         "      Show each entry's index, group, size, stored size, CRC, offset and name.\n"
+         "  verify PACKAGE\n"
+         "      Check every entry as the setup does at start-up.\n"
+         "  extract PACKAGE DIR [--group G]\n"
+         "      Write each entry (only those of group G) to DIR/GROUP/NAME.\n"
+         "\n"
+         "exit codes: 0 success; 1 the command failed (an entry failed or was refused,\n"
+         "a file could not be read or written); 2 bad arguments, or no readable package.\n";
+}
+
+int RunSetupc(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  if (arguments.empty()) {
+    err << UsageText();
+    return kExitUsage;
+  }
+  if (arguments[0] == "-h" || arguments[0] == "--help" || arguments[0] == "help") {
+    out << UsageText();
+    return kExitOk;
+  }
+  ConsoleMessages messages(err);
+  try {
+    const int code = RunCommand(arguments, out, err);
+    out.flush();
+    return code;
+  } catch (const std::exception& e) {
+    ReportError(err, e.what());
+    return kExitFailed;
+  }
+}
+
+}  // namespace setup::setupc
