@@ -9,10 +9,11 @@
 //   --timeout-ms N      give up after N milliseconds (default 60000), the time spent
 //                       in a screenshot pause included
 //   --screenshot-pause  once the verification window shows progress (its status line
-//                       reads "Status: N out of M ..." with N >= 1), suspend the
-//                       program's main thread, print VERIFY_WINDOW and wait for one
-//                       line (or end of input) on stdin before resuming it; a test
-//                       takes its screenshot in between
+//                       reads "Status: N out of M ..." with N >= 1 and has stayed the
+//                       same for 40 ms, so that the repaint after it is done),
+//                       suspend the program's main thread, print VERIFY_WINDOW and
+//                       wait for one line (or end of input) on stdin before resuming
+//                       it; a test takes its screenshot in between
 //
 // Output, one line per event on stdout, UTF-8, "\n"-terminated, unbuffered.
 // Carriage return and line feed inside a text are written as the two characters
@@ -58,6 +59,9 @@ constexpr int kExitTimeout = 3;
 constexpr DWORD kPollMs = 5;
 // A pressed box still on the screen after this long is pressed again.
 constexpr DWORD kRepressMs = 1000;
+// The stub sets the status text, then the bar, then repaints: a status that has not
+// changed for this long has been painted.
+constexpr ULONGLONG kSteadyStatusMs = 40;
 constexpr int kMessageTextId = 0xFFFF;
 
 void WriteLine(HANDLE stream, const std::wstring& line) {
@@ -126,20 +130,22 @@ std::wstring QuoteArgument(const std::wstring& argument) {
   return out;
 }
 
+struct WindowSearch {
+  DWORD processId;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectVisibleWindow(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<WindowSearch*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search->processId && IsWindowVisible(window)) search->found.push_back(window);
+  return TRUE;
+}
+
 std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
-  struct Search {
-    DWORD processId;
-    std::vector<HWND> found;
-  } search{processId, {}};
-  EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == s->processId && IsWindowVisible(window)) s->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{processId, {}};
+  EnumWindows(CollectVisibleWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
@@ -254,7 +260,10 @@ class Watcher {
   bool WatchVerifyWindow(HWND verify, const Deadline& deadline) {
     ReportChanges(verify);
     const auto done = VerifiedCount(status_);
-    if (!options_.screenshotPause || paused_ || !done || *done < 1) return true;
+    if (!options_.screenshotPause || paused_ || !done || *done < 1 ||
+        GetTickCount64() - statusSince_ < kSteadyStatusMs) {
+      return true;
+    }
 
     paused_ = true;
     SuspendThread(process_.hThread);
@@ -275,9 +284,14 @@ class Watcher {
     const std::wstring layout = Layout(verify);
     if (layout != layout_) Report(layout);
     layout_ = layout;
-    const std::wstring status = WindowText(GetDlgItem(verify, setup::ui::kStatusLabelId));
-    if (status != status_) Report(L"STATUS " + Escape(status));
-    status_ = status;
+    HWND statusLabel = GetDlgItem(verify, setup::ui::kStatusLabelId);
+    if (statusLabel == nullptr) return;  // the window is going away
+    const std::wstring status = WindowText(statusLabel);
+    if (status != status_) {
+      Report(L"STATUS " + Escape(status));
+      status_ = status;
+      statusSince_ = GetTickCount64();
+    }
   }
 
   const RunOptions& options_;
@@ -285,6 +299,7 @@ class Watcher {
   std::map<HWND, ULONGLONG> pressedBoxes_;
   std::wstring layout_;
   std::wstring status_;
+  ULONGLONG statusSince_ = 0;
   bool paused_ = false;
 };
 

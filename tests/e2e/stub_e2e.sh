@@ -1,0 +1,303 @@
+#!/usr/bin/env bash
+# End-to-end checks of the setup stub's start-up under Wine and Xvfb: packages made
+# with setupc, the stub watched by setup_driver as a user would see it.
+#
+# usage: stub_e2e.sh --stub STUB.exe --driver setup_driver.exe --setupc SETUPC
+#                    --work DIR [--platform-test platform_win32_test.exe]
+#
+# SETUPC is the Windows build (run under Wine) or the native one. DIR holds the Wine
+# prefix, the packages made here and screenshots/verify.png. With --platform-test,
+# the message-box tests of that binary, which need a display, run here as well.
+set -uo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+wine_run=$here/../../scripts/wine-run
+wineserver=/usr/lib/wine/wineserver
+
+stub="" driver="" setupc="" work="" platform_test=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --stub) stub=$2; shift 2 ;;
+    --driver) driver=$2; shift 2 ;;
+    --setupc) setupc=$2; shift 2 ;;
+    --work) work=$2; shift 2 ;;
+    --platform-test) platform_test=$2; shift 2 ;;
+    *) echo "stub_e2e: unknown argument $1" >&2; exit 2 ;;
+  esac
+done
+for f in "$stub" "$driver" "$setupc"; do
+  [ -f "$f" ] || { echo "stub_e2e: missing program '$f'" >&2; exit 2; }
+done
+[ -n "$work" ] || { echo "stub_e2e: --work is required" >&2; exit 2; }
+
+prefix=$work/wineprefix
+data=$work/data
+screenshots=$work/screenshots
+rm -rf "$data"
+mkdir -p "$data" "$screenshots"
+
+failures=0
+xvfb_pid=""
+watchdog_pid=""
+
+cleanup() {
+  [ -n "$watchdog_pid" ] && kill "$watchdog_pid" 2>/dev/null
+  # The desktop process of a prefix keeps the display it started with: end the
+  # prefix's wine server so that the next run starts afresh on its own display.
+  WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+trap 'echo "stub_e2e: out of time" >&2; exit 1' TERM INT
+
+# The whole run must end well within CTest's limit, with the cleanup done. The
+# watchdog takes its sleep with it when it is ended early.
+(
+  trap 'kill "$nap" 2>/dev/null; exit 0' TERM
+  sleep 100 &
+  nap=$!
+  wait "$nap"
+  kill -TERM $$ 2>/dev/null
+) >/dev/null 2>&1 &
+watchdog_pid=$!
+
+# --- display -------------------------------------------------------------------------
+# Xvfb picks a free display number itself and writes it to the given descriptor.
+display_file=$data/display
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" 2>"$data/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [ -s "$display_file" ] && break
+  sleep 0.1
+done
+[ -s "$display_file" ] || { echo "stub_e2e: Xvfb did not start" >&2; cat "$data/xvfb.log" >&2; exit 1; }
+export DISPLAY=:$(head -n1 "$display_file")
+WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null
+echo "display $DISPLAY, prefix $prefix"
+
+# --- helpers -----------------------------------------------------------------------
+winpath() { printf 'Z:%s' "$(realpath -m "$1")" | tr / '\\'; }
+wine() { "$wine_run" --prefix "$prefix" --timeout 60 "$@"; }
+
+# Without a window manager, Wine waits two seconds for one whenever a managed window
+# is hidden or destroyed; windows that Wine manages itself end at once.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 ||
+  echo "stub_e2e: could not make windows unmanaged; runs will be slower" >&2
+# Keep the prefix's server and desktop running between the runs below (each run
+# would otherwise start them afresh); the cleanup ends them.
+WINEPREFIX=$prefix "$wineserver" -p
+
+# setupc takes Windows paths when it is the Windows build.
+if [[ $setupc == *.exe ]]; then
+  pack_path() { winpath "$1"; }
+  run_setupc() { wine "$setupc" "$@"; }
+else
+  pack_path() { realpath -m "$1"; }
+  run_setupc() { "$setupc" "$@"; }
+fi
+
+# pack OUT [HOST] -- GROUP:NAME=FILE...
+pack() {
+  local out=$1 host=$2
+  shift 3
+  local args=(pack "$(pack_path "$out")")
+  [ -n "$host" ] && args+=(--host "$(pack_path "$host")")
+  local spec
+  for spec in "$@"; do
+    args+=("${spec%%=*}=$(pack_path "${spec#*=}")")
+  done
+  run_setupc "${args[@]}" >"$out.log" 2>&1 || { echo "stub_e2e: setupc failed for $out" >&2; cat "$out.log" >&2; exit 1; }
+}
+
+u16() { od -An --endian=little -t u2 -j "$2" -N 2 "$1" | tr -d ' '; }
+u32() { od -An --endian=little -t u4 -j "$2" -N 4 "$1" | tr -d ' '; }
+
+# Reads the table record of entry INDEX from the package at the end of FILE, by the
+# format alone: sets entry_name, entry_offset, entry_stored (bytes in the file).
+read_entry() {
+  local file=$1 index=$2 size table pos n i stored
+  size=$(stat -c %s "$file")
+  table=$(u32 "$file" $((size - 4)))
+  pos=$table
+  for ((i = 0; i <= index; i++)); do
+    n=$(u16 "$file" "$pos")
+    if ((i == index)); then
+      entry_name=$(tail -c +$((pos + 3)) "$file" | head -c "$n")
+      entry_offset=$(u32 "$file" $((pos + 6 + n)))
+      stored=$(u32 "$file" $((pos + 10 + n)))
+      ((stored != 0)) || stored=$(u32 "$file" $((pos + 14 + n)))
+      entry_stored=$stored
+    fi
+    pos=$((pos + 20 + n))
+  done
+}
+
+flip_byte() {
+  local file=$1 position=$2 old
+  old=$(od -An -t u1 -j "$position" -N 1 "$file" | tr -d ' ')
+  printf "\\x$(printf %02x $((old ^ 0xFF)))" | dd of="$file" bs=1 seek="$position" count=1 conv=notrunc 2>/dev/null
+}
+
+# run_driver OUT [--screenshot-pause] -- PROGRAM ARGS...: the driver's report in OUT.
+run_driver() {
+  local out=$1
+  shift
+  wine "$driver" run --timeout-ms 30000 "$@" >"$out" 2>"$out.err"
+}
+
+events() { grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$1"; }
+
+# expect NAME EXPECTED ACTUAL
+expect() {
+  if [ "$2" == "$3" ]; then
+    echo "ok   $1"
+  else
+    echo "FAIL $1"
+    echo "  expected:"
+    printf '%s\n' "$2" | sed 's/^/    /'
+    echo "  actual:"
+    printf '%s\n' "$3" | sed 's/^/    /'
+    failures=$((failures + 1))
+  fi
+}
+
+# check NAME CONDITION-TEXT COMMAND...: passes when COMMAND succeeds.
+check() {
+  local name=$1 what=$2
+  shift 2
+  if "$@"; then echo "ok   $name"; else echo "FAIL $name: $what"; failures=$((failures + 1)); fi
+}
+
+# --- packages ----------------------------------------------------------------------
+printf 'Setup readme\r\n%.0s' $(seq 20) >"$data/readme.txt"
+: >"$data/empty.dat"
+seq 1 300000 | sed 's/$/ compressible line of the payload/' | head -c 2000000 >"$data/big.bin"
+printf 'notes' >"$data/notes.txt"
+entries=("0:readme.txt=$data/readme.txt" "1:empty.dat=$data/empty.dat"
+         "1:data\\big.bin=$data/big.bin" "1:notes.txt=$data/notes.txt")
+
+pack "$data/good.exe" "$stub" -- "${entries[@]}"
+pack "$data/good.pak" "" -- "${entries[@]}"
+
+cp "$data/good.exe" "$data/corrupt.exe"
+read_entry "$data/corrupt.exe" 2
+expect "the corrupted entry is data\\big.bin" 'data\big.bin' "$entry_name"
+flip_byte "$data/corrupt.exe" $((entry_offset + entry_stored / 2))
+
+# Entries that take a while each to verify, so that the window shows progress.
+large_entries=()
+for i in 1 2 3 4 5; do
+  head -c 4000000 /dev/urandom | base64 -w 76 >"$data/part$i.txt"
+  large_entries+=("1:part$i.txt=$data/part$i.txt")
+done
+pack "$data/large.exe" "$stub" -- "${large_entries[@]}"
+
+mkdir -p "$data/a folder"
+
+# --- (a) nothing appended ----------------------------------------------------------
+run_driver "$data/bare.out" -- "$(winpath "$stub")"
+expect "bare stub: one invalid-header box, exit 0" \
+  "MESSAGEBOX caption=Error text=Invalid Setup Header. No Contents or Corrupted Contents.
+EXIT 0" "$(events "$data/bare.out")"
+
+# --- (b) valid packages --------------------------------------------------------------
+verified='STATUS Status: 4 out of 4 files verifyed'
+run_driver "$data/good.out" -- "$(winpath "$data/good.exe")"
+expect "appended package: no box, exit 0" "EXIT 0" "$(events "$data/good.out")"
+check "appended package: every entry verified" "no line '$verified'" grep -qx "$verified" "$data/good.out"
+
+run_driver "$data/external.out" -- "$(winpath "$stub")" "$(winpath "$data/good.pak")"
+expect "package file as first argument: no box, exit 0" "EXIT 0" "$(events "$data/external.out")"
+check "package file as first argument: every entry verified" "no line '$verified'" grep -qx "$verified" "$data/external.out"
+
+# A folder or a missing file as first argument is ignored: the stub reads itself.
+run_driver "$data/folder-arg.out" -- "$(winpath "$data/good.exe")" "$(winpath "$data/a folder")"
+expect "folder as first argument is ignored" "EXIT 0" "$(events "$data/folder-arg.out")"
+check "folder as first argument: own package verified" "no line '$verified'" grep -qx "$verified" "$data/folder-arg.out"
+run_driver "$data/missing-arg.out" -- "$(winpath "$data/good.exe")" "$(winpath "$data/absent.pak")"
+expect "missing file as first argument is ignored" "EXIT 0" "$(events "$data/missing-arg.out")"
+check "missing file as first argument: own package verified" "no line '$verified'" grep -qx "$verified" "$data/missing-arg.out"
+
+# --- (c) one stored byte of entry 2 flipped ----------------------------------------------
+run_driver "$data/corrupt.out" -- "$(winpath "$data/corrupt.exe")"
+expect "corrupt entry 2: verification box, exit 0" \
+  'MESSAGEBOX caption=Verification Error text=Error: Verification Failed. Setup is corrupt.\rID: 2 Filename: data\big.bin
+EXIT 0' "$(events "$data/corrupt.out")"
+
+# --- (d) the verification window, paused for a screenshot ----------------------------------
+fifo=$data/resume.fifo
+rm -f "$fifo" "$screenshots/verify.png"
+mkfifo "$fifo"
+run_driver "$data/window.out" --screenshot-pause -- "$(winpath "$data/large.exe")" <"$fifo" &
+driver_pid=$!
+exec 7>"$fifo"
+for _ in $(seq 300); do
+  grep -q '^VERIFY_WINDOW ' "$data/window.out" && break
+  kill -0 "$driver_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if grep -q '^VERIFY_WINDOW ' "$data/window.out"; then
+  import -display "$DISPLAY" -window root "$screenshots/verify.png"
+fi
+echo >&7
+exec 7>&-
+wait "$driver_pid"
+
+expect "large package: no box, exit 0" "EXIT 0" "$(events "$data/window.out")"
+paused=$(sed -n 's/^VERIFY_WINDOW //p' "$data/window.out")
+check "paused while the status counts verified entries" "status was '$paused'" \
+  grep -qE '^VERIFY_WINDOW Status: ([1-9][0-9]*) out of 5 files verifyed$' "$data/window.out"
+
+# The window's layout at the pause: the last LAYOUT line before VERIFY_WINDOW.
+layout=$(grep -E '^(LAYOUT|VERIFY_WINDOW)' "$data/window.out" | grep -B1 '^VERIFY_WINDOW' | head -n1)
+echo "     $layout"
+layout_re='^LAYOUT client=321x70@([0-9]+),([0-9]+) Label1=8,8,([0-9]+)x([0-9]+) StatusLabel=8,32,([0-9]+)x([0-9]+) ProgressBar1=8,48,305x16$'
+if [[ $layout =~ $layout_re ]]; then
+  origin_x=${BASH_REMATCH[1]} origin_y=${BASH_REMATCH[2]}
+  echo "ok   layout: client 321x70, controls at (8,8), (8,32), (8,48) 305x16"
+  check "labels not narrower than laid out (156, 150)" "$layout" \
+    test "${BASH_REMATCH[3]}" -ge 156 -a "${BASH_REMATCH[5]}" -ge 150
+  check "labels tall enough for their text" "$layout" \
+    test "${BASH_REMATCH[4]}" -ge 14 -a "${BASH_REMATCH[4]}" -le 16 -a "${BASH_REMATCH[6]}" -ge 14 -a "${BASH_REMATCH[6]}" -le 16
+  # The window is centred on the 1024x768 screen.
+  check "window centred" "client origin $origin_x,$origin_y" \
+    test $((origin_x + 160)) -ge 490 -a $((origin_x + 160)) -le 534 -a $((origin_y + 35)) -ge 364 -a $((origin_y + 35)) -le 404
+else
+  echo "FAIL layout: '$layout'"
+  failures=$((failures + 1))
+  origin_x="" origin_y=""
+fi
+
+# The screenshot shows what was painted without any message processing: text in both
+# labels and a partly or wholly filled bar.
+if [ -s "$screenshots/verify.png" ] && [ -n "$origin_x" ]; then
+  pixel() { convert "$screenshots/verify.png" -format "%[pixel:p{$1,$2}]" info:; }
+  colours() { convert "$screenshots/verify.png" -crop "$1" +repage -format %k info:; }
+  background=$(pixel $((origin_x + 2)) $((origin_y + 2)))
+  filled=$(pixel $((origin_x + 8 + 3)) $((origin_y + 48 + 8)))
+  check "screenshot: the progress bar shows progress" "bar '$filled', background '$background'" \
+    test "$filled" != "$background" -a "$filled" != "white" -a "$filled" != "srgb(255,255,255)"
+  check "screenshot: Label1 painted" "one colour only" \
+    test "$(colours "150x13+$((origin_x + 8))+$((origin_y + 8))")" -gt 2
+  check "screenshot: StatusLabel painted" "one colour only" \
+    test "$(colours "150x13+$((origin_x + 8))+$((origin_y + 32))")" -gt 2
+  echo "     screenshot: $screenshots/verify.png"
+else
+  echo "FAIL screenshot: none taken"
+  failures=$((failures + 1))
+fi
+
+# --- (e) the platform's own message boxes, which need a display ---------------------------
+if [ -n "$platform_test" ]; then
+  wine "$platform_test" --gtest_filter='Win32Dialogs.*' >"$data/dialogs.out" 2>&1
+  rc=$?
+  check "platform message-box tests pass on a display" "exit $rc, see $data/dialogs.out" test "$rc" -eq 0
+  check "platform message-box tests ran, none skipped" "see $data/dialogs.out" \
+    bash -c "! grep -q SKIPPED '$data/dialogs.out'"
+fi
+
+if ((failures > 0)); then
+  echo "$failures check(s) failed; driver reports in $data"
+  exit 1
+fi
+echo "all checks passed"
