@@ -12,7 +12,7 @@ set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 wine_run=$here/../../scripts/wine-run
-wineserver=/usr/lib/wine/wineserver
+source "$here/../../scripts/lib/wine-session.sh"
 
 stub="" driver="" setupc="" work="" platform_test=""
 while [ $# -gt 0 ]; do
@@ -44,8 +44,7 @@ cleanup() {
   [ -n "$watchdog_pid" ] && kill "$watchdog_pid" 2>/dev/null
   # The desktop process of a prefix keeps the display it started with: end the
   # prefix's wine server so that the next run starts afresh on its own display.
-  WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  stop_display "$prefix"
 }
 trap cleanup EXIT
 trap 'echo "stub_e2e: out of time" >&2; exit 1' TERM INT
@@ -54,7 +53,7 @@ trap 'echo "stub_e2e: out of time" >&2; exit 1' TERM INT
 # watchdog takes its sleep with it when it is ended early.
 (
   trap 'kill "$nap" 2>/dev/null; exit 0' TERM
-  sleep 100 &
+  sleep 300 &
   nap=$!
   wait "$nap"
   kill -TERM $$ 2>/dev/null
@@ -62,26 +61,14 @@ trap 'echo "stub_e2e: out of time" >&2; exit 1' TERM INT
 watchdog_pid=$!
 
 # --- display -------------------------------------------------------------------------
-# Xvfb picks a free display number itself and writes it to the given descriptor.
-display_file=$data/display
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" 2>"$data/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$display_file" ] && break
-  sleep 0.1
-done
-[ -s "$display_file" ] || { echo "stub_e2e: Xvfb did not start" >&2; cat "$data/xvfb.log" >&2; exit 1; }
-export DISPLAY=:$(head -n1 "$display_file")
+start_display "$data" || exit 1
 WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null
 echo "display $DISPLAY, prefix $prefix"
 
 # --- helpers -----------------------------------------------------------------------
-winpath() { printf 'Z:%s' "$(realpath -m "$1")" | tr / '\\'; }
 wine() { "$wine_run" --prefix "$prefix" --timeout 60 "$@"; }
 
-# Without a window manager, Wine waits two seconds for one whenever a managed window
-# is hidden or destroyed; windows that Wine manages itself end at once.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 ||
+unmanaged_windows "$wine_run" "$prefix" ||
   echo "stub_e2e: could not make windows unmanaged; runs will be slower" >&2
 # Keep the prefix's server and desktop running between the runs below (each run
 # would otherwise start them afresh); the cleanup ends them.

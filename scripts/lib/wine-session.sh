@@ -1,0 +1,41 @@
+# Shared by the demo and the end-to-end tests: a virtual display for Wine's windows,
+# and Windows paths for files on this machine. Source it; needs $wineserver unset or
+# pointing at Wine's server.
+
+wineserver=${wineserver:-/usr/lib/wine/wineserver}
+
+# start_display LOGDIR: starts Xvfb on a display number it picks itself; sets DISPLAY
+# and xvfb_pid. Returns non-zero when Xvfb does not come up.
+start_display() {
+  local logdir=$1 display_file=$1/display
+  rm -f "$display_file"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" 2>"$logdir/xvfb.log" &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    [ -s "$display_file" ] && break
+    sleep 0.1
+  done
+  if [ ! -s "$display_file" ]; then
+    echo "Xvfb did not start:" >&2
+    cat "$logdir/xvfb.log" >&2
+    return 1
+  fi
+  export DISPLAY=:$(head -n1 "$display_file")
+}
+
+# stop_display PREFIX: ends the prefix's Wine server (its desktop keeps the display it
+# started with) and then the display.
+stop_display() {
+  WINEPREFIX=$1 "$wineserver" -k 2>/dev/null
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  xvfb_pid=""
+}
+
+# The Windows path of a file here, through Wine's Z: drive.
+winpath() { printf 'Z:%s' "$(realpath -m "$1")" | tr / '\\'; }
+
+# unmanaged_windows WINE-RUN PREFIX: without a window manager Wine waits two seconds
+# whenever a managed window is hidden or destroyed; windows it manages itself end at once.
+unmanaged_windows() {
+  "$1" --prefix "$2" --timeout 60 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+}
