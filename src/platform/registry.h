@@ -1,0 +1,69 @@
+#pragma once
+// Registry services: keys under the five predefined roots, string values.
+// Key paths are "\"-separated text in the system code page, relative to the root
+// ("Software\Vendor\Product"); an empty path names the root itself, a trailing "\"
+// is ignored. Key and value names are matched without regard to case. An empty value
+// name stands for the key's default value.
+// The Windows build uses the real registry; the posix build keeps an in-memory tree
+// with the same rules (see posix/registry_posix.h for what tests can see of it).
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace setup::platform {
+
+// Root keys by the numeric values Windows gives them; 0 is no key, with which every
+// operation fails.
+inline constexpr uint32_t kNoRootKey = 0;
+inline constexpr uint32_t kHkeyClassesRoot = 0x80000000u;
+inline constexpr uint32_t kHkeyCurrentUser = 0x80000001u;
+inline constexpr uint32_t kHkeyLocalMachine = 0x80000002u;
+inline constexpr uint32_t kHkeyUsers = 0x80000003u;
+inline constexpr uint32_t kHkeyCurrentConfig = 0x80000005u;
+
+enum class RegistryAccess {
+  Read,  // query values and subkeys
+  Full,  // read, write and delete; an existing key the user may only read fails to open
+};
+
+// An open registry key; closes itself. Move-only.
+class RegistryKey {
+ public:
+  RegistryKey();
+  ~RegistryKey();
+  RegistryKey(RegistryKey&& other) noexcept;
+  RegistryKey& operator=(RegistryKey&& other) noexcept;
+  RegistryKey(const RegistryKey&) = delete;
+  RegistryKey& operator=(const RegistryKey&) = delete;
+
+  // Opens an existing key, never creating it; false when it is absent or cannot be
+  // opened with the access asked for.
+  bool Open(uint32_t root, const std::string& path, RegistryAccess access = RegistryAccess::Read);
+  // Opens the key with full access, creating it and any missing parents.
+  bool Create(uint32_t root, const std::string& path);
+  bool IsOpen() const;
+  void Close();
+
+  // The string value of that name: nullopt when the key is not open, the value is
+  // absent or it does not hold text; an empty string when it holds empty text.
+  std::optional<std::string> ReadString(const std::string& name) const;
+  // Writes (or replaces) a string value; false when it could not be written.
+  bool WriteString(const std::string& name, const std::string& value);
+  // False when the value was absent or could not be deleted.
+  bool DeleteValue(const std::string& name);
+
+  struct Handle;  // the platform's open key
+
+ private:
+  std::unique_ptr<Handle> handle_;
+};
+
+// True when the key exists (whether or not the user may open it).
+bool RegistryKeyExists(uint32_t root, const std::string& path);
+// Deletes the key with its values. Like the system's own call it refuses a key that
+// still has subkeys, and the root itself; false then, or when the key is absent.
+bool DeleteRegistryKey(uint32_t root, const std::string& path);
+
+}  // namespace setup::platform

@@ -1,0 +1,30 @@
+#pragma once
+// Special folders of the shell. Paths are text in the system code page, without a
+// trailing backslash (as the shell gives them); an empty text means the lookup failed.
+//
+// The posix build answers from a table of Windows-style paths on drive C: (see
+// posix/shell_controls.h), which the file services map into the sandbox root.
+
+#include <string>
+
+namespace setup::platform {
+
+// Special folder numbers (the shell's CSIDL values) the setup uses.
+enum SpecialFolder : int {
+  kFolderDesktop = 0,        // the user's desktop
+  kFolderPrograms = 2,       // the user's Start-menu programs folder
+  kFolderAppData = 26,       // the user's roaming application data
+  kFolderProgramFiles = 38,  // the Program Files folder
+};
+
+// The folder through the shell's special-folder location: the shell names the folder
+// as an item list, which is then turned into a file-system path. owner is the window
+// the shell may use for a dialog (a HWND; null for none). Empty when the folder has no
+// location or no file-system path.
+std::string SpecialFolderLocation(int csidl, void* owner = nullptr);
+
+// The folder through the shell's folder-path query (current path, folder not created).
+// Empty when the query fails.
+std::string SpecialFolderPath(int csidl);
+
+}  // namespace setup::platform

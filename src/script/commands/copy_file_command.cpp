@@ -1,0 +1,7 @@
+#include "script/commands/copy_file_command.h"
+
+namespace setup {
+
+TCopyFileCommand::TCopyFileCommand() : TCommandClass("copyfile", /*isHeader=*/false) {}
+
+}  // namespace setup

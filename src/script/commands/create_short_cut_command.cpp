@@ -1,0 +1,7 @@
+#include "script/commands/create_short_cut_command.h"
+
+namespace setup {
+
+TCreateShortCutCommand::TCreateShortCutCommand() : TCommandClass("createshortcut", /*isHeader=*/false) {}
+
+}  // namespace setup

@@ -1,0 +1,7 @@
+#include "script/commands/delete_command.h"
+
+namespace setup {
+
+TDeleteCommand::TDeleteCommand() : TCommandClass("delete", /*isHeader=*/false) {}
+
+}  // namespace setup

@@ -1,0 +1,7 @@
+#include "script/commands/execute_command.h"
+
+namespace setup {
+
+TExecuteCommand::TExecuteCommand() : TCommandClass("execute", /*isHeader=*/false) {}
+
+}  // namespace setup

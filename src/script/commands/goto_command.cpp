@@ -1,0 +1,7 @@
+#include "script/commands/goto_command.h"
+
+namespace setup {
+
+TGotoCommand::TGotoCommand() : TCommandClass("goto", /*isHeader=*/false) {}
+
+}  // namespace setup

@@ -1,0 +1,14 @@
+#pragma once
+// "kzpupdate": merges one package group into a KZP package file of the product.
+
+#include "script/command_class.h"
+
+namespace setup {
+
+class TKZPUpdateCommand final : public TCommandClass {
+ public:
+  TKZPUpdateCommand();
+  uint8_t GroupKind() const override;
+};
+
+}  // namespace setup

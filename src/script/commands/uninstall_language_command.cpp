@@ -1,0 +1,7 @@
+#include "script/commands/uninstall_language_command.h"
+
+namespace setup {
+
+TUninstallLanguageCommand::TUninstallLanguageCommand() : TCommandClass("uninstalllanguage", /*isHeader=*/false) {}
+
+}  // namespace setup
