@@ -48,6 +48,6 @@ bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 // Creates the folder and every missing parent; true when the folder exists afterwards.
 bool CreateDirectoryTree(const std::string& path);
-bool DeleteFile(const std::string& path);
+bool RemoveFile(const std::string& path);
 
 }  // namespace setup::platform

@@ -9,7 +9,7 @@
 #include "platform/system_info.h"
 #include "setup/error_report.h"
 #include "setup/self_verification.h"
-#include "setup/setup_context.h"
+#include "script/setup_context.h"
 #include "ui/win32/frm_verify.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {

@@ -53,7 +53,7 @@ VerificationOutcome OpenAndVerifyPackage(SetupContext& context, const std::vecto
   view.SetProgress(0, static_cast<uint32_t>(count));
   view.Repaint();
 
-  context.RequiredSpace = 0;
+  int64_t requiredSpace = 0;
   for (size_t i = 0; i < count; ++i) {
     const TPakEntry& entry = package.Entries()[i];
     bool passed = true;
@@ -68,12 +68,14 @@ VerificationOutcome OpenAndVerifyPackage(SetupContext& context, const std::vecto
                             std::string("Verification Error"));
       return VerificationOutcome::EntryFailed;
     }
-    if (entry.Group != 0) context.RequiredSpace += entry.Size;
+    if (entry.Group != 0) requiredSpace += entry.Size;
     view.SetStatus(StatusText(i + 1, count));
     view.SetProgress(static_cast<uint32_t>(i + 1), static_cast<uint32_t>(count));
     view.Repaint();
   }
 
+  // The first figure of the space required; start-up refines it from the script.
+  context.Variables.SetRequiredSpace(requiredSpace);
   PauseSince(platform::TickCount());
   return VerificationOutcome::Verified;
 }

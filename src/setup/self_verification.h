@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "setup/setup_context.h"
+#include "script/setup_context.h"
 #include "setup/verify_view.h"
 
 namespace setup {
@@ -35,7 +35,7 @@ std::string ChoosePackageFile(const std::vector<std::string>& arguments,
 
 // Steps 7 to 12 of start-up: status "Loading Header", open, check the trailer, the
 // verification loop, the 500 ms pause. Fills context.Package, ExternalPackage and
-// RequiredSpace. The caller destroys the window afterwards.
+// the first space-required figure (the sizes of all entries outside group 0). The caller destroys the window afterwards.
 VerificationOutcome OpenAndVerifyPackage(SetupContext& context,
                                          const std::vector<std::string>& arguments,
                                          const std::string& moduleFileName, IVerifyView& view);

@@ -60,7 +60,7 @@ bool TUninstallList::HasRegistryEntry(const std::string& entry) const {
 bool TUninstallList::Save(const std::string& folder, const std::string& prefix) const {
   const std::string path = InstallLogPath(folder, prefix);
   const Bytes image = EncodeInstallLog(lists_);  // the lists are within the limits
-  if (platform::FileExists(path)) platform::DeleteFile(path);
+  if (platform::FileExists(path)) platform::RemoveFile(path);
   platform::File file;
   if (!file.Open(path, platform::OpenMode::CreateExclusive)) return false;
   return file.Write(image.data(), image.size());

@@ -1,6 +1,5 @@
 // Files, folders and sharing through the Windows API.
 #include <windows.h>
-#undef DeleteFile
 
 #include <gtest/gtest.h>
 
@@ -221,13 +220,13 @@ TEST(Win32File, CreateDirectoryTreeCreatesEveryMissingParent) {
   EXPECT_TRUE(FileExists(base + "\\blocker"));
 }
 
-TEST(Win32File, DeleteFileRemovesOnlyExistingFiles) {
+TEST(Win32File, RemoveFileRemovesOnlyExistingFiles) {
   TempDir dir;
   const std::string path = dir.Path("gone.txt");
   test::WriteFileBytes(path, test::ToBytes("x"));
-  EXPECT_TRUE(DeleteFile(path));
+  EXPECT_TRUE(RemoveFile(path));
   EXPECT_FALSE(FileExists(path));
-  EXPECT_FALSE(DeleteFile(path));
+  EXPECT_FALSE(RemoveFile(path));
 }
 
 }  // namespace

@@ -54,7 +54,7 @@ TEST_F(SelfVerification, VerifiesEveryEntryCountsProgressFromOneAndPausesHalfASe
   EXPECT_EQ(Run({}, exe), VerificationOutcome::Verified);
   EXPECT_TRUE(boxes_.boxes.empty());
   EXPECT_FALSE(context_.ExternalPackage);
-  EXPECT_EQ(context_.RequiredSpace, 1300);
+  EXPECT_EQ(context_.Variables.RequiredSpace, 1300);
   EXPECT_GE(platform::TickCount() - before, 500u);
 
   const std::vector<std::string> expected = {"Loading Header",
@@ -106,7 +106,7 @@ TEST_F(SelfVerification, EmptyEntriesPassUnreadAndCountNothing) {
   raw_.bytes[raw_.tableOffset + 2 + 1] = 0x11;      // CRC of "a"
   test::WriteFileBytes(exe, raw_.bytes);
   EXPECT_EQ(Run({}, exe), VerificationOutcome::Verified);
-  EXPECT_EQ(context_.RequiredSpace, 0);
+  EXPECT_EQ(context_.Variables.RequiredSpace, 0);
 }
 
 TEST_F(SelfVerification, TheFirstArgumentNamesAnExternalPackageOnlyWhenItIsAFile) {

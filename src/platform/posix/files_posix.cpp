@@ -112,6 +112,6 @@ bool CreateDirectoryTree(const std::string& path) {
   return std::filesystem::is_directory(local, ec);
 }
 
-bool DeleteFile(const std::string& path) { return ::unlink(posix::MapPath(path).c_str()) == 0; }
+bool RemoveFile(const std::string& path) { return ::unlink(posix::MapPath(path).c_str()) == 0; }
 
 }  // namespace setup::platform

@@ -1,6 +1,4 @@
 #include <windows.h>
-// The header's DeleteFile is ours, not the API's macro.
-#undef DeleteFile
 
 #include <algorithm>
 #include <utility>
@@ -176,6 +174,6 @@ bool CreateDirectoryTree(const std::string& path) {
   return IsFolder(wide);
 }
 
-bool DeleteFile(const std::string& path) { return DeleteFileW(WidePath(path).c_str()) != 0; }
+bool RemoveFile(const std::string& path) { return DeleteFileW(WidePath(path).c_str()) != 0; }
 
 }  // namespace setup::platform

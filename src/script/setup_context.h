@@ -1,0 +1,39 @@
+#pragma once
+// The process-wide values of a setup run, created once at start-up and passed by
+// reference to start-up, the commands and the wizard, so that a test can build a
+// fresh one. It owns everything it holds for the life of the process.
+
+#include <cstdint>
+#include <vector>
+
+#include "package/pak.h"
+#include "script/command_list.h"
+#include "script/comp_lines.h"
+#include "script/path_variables.h"
+#include "script/setup_info.h"
+#include "ui/model/language_strings.h"
+#include "ui/model/languages.h"
+#include "uninstall/uninstall_list.h"
+
+namespace setup {
+
+struct SetupContext {
+  SetupContext();
+  SetupContext(const SetupContext&) = delete;
+  SetupContext& operator=(const SetupContext&) = delete;
+
+  TPak Package;                  // the open package, for the whole run
+  bool ExternalPackage = false;  // read from the file named by the first argument
+  uint16_t SystemLangID = 0;     // the system default language identifier
+
+  TSetupInfoFile SetupInfo;
+  TPathVariables Variables;         // folder values, environment, space figures
+  TCompLines CompiledLines;         // the compiled script (installer only)
+  TCommandList Commands;            // the command classes, by id
+  std::vector<uint8_t> GroupKinds;  // how each package group counts for the space required
+  TLanguages Languages;
+  TLanguageStrings Macros;
+  TUninstallList UninstallList;  // files are recorded in their path-variable form
+};
+
+}  // namespace setup
