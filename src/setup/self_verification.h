@@ -30,14 +30,14 @@ class VerificationStageError : public std::runtime_error {
 
 // The package file to open: the first argument when it names an existing file (not a
 // folder), else the running executable. external tells which.
-std::string ChoosePackageFile(const std::vector<std::string>& arguments,
-                              const std::string& moduleFileName, bool& external);
+std::string ChoosePackageFile(const std::vector<std::string>& arguments, const std::string& moduleFileName,
+                              bool& external);
 
 // Steps 7 to 12 of start-up: status "Loading Header", open, check the trailer, the
 // verification loop, the 500 ms pause. Fills context.Package, ExternalPackage and
-// the first space-required figure (the sizes of all entries outside group 0). The caller destroys the window afterwards.
-VerificationOutcome OpenAndVerifyPackage(SetupContext& context,
-                                         const std::vector<std::string>& arguments,
+// the first space-required figure (the sizes of all entries outside group 0). The caller destroys the window
+// afterwards.
+VerificationOutcome OpenAndVerifyPackage(SetupContext& context, const std::vector<std::string>& arguments,
                                          const std::string& moduleFileName, IVerifyView& view);
 
 }  // namespace setup

@@ -55,7 +55,7 @@ std::string WriteLarge(TPak& pak, size_t index, const std::string& target) {
   } else if (!streamed || written != entry.Size) {
     failure = "its data cannot be read (the file is shorter than the table says)";
   }
-  if (!failure.empty()) platform::DeleteFile(target);
+  if (!failure.empty()) platform::RemoveFile(target);
   return failure;
 }
 
@@ -75,7 +75,7 @@ std::string WriteSmall(TPak& pak, size_t index, const std::string& target) {
   if (!file.Open(target, platform::OpenMode::CreateExclusive)) return "cannot create " + target;
   if (content && !file.Write(content->data(), content->size())) {
     file.Close();
-    platform::DeleteFile(target);
+    platform::RemoveFile(target);
     return "cannot write " + target;
   }
   return {};

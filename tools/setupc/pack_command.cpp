@@ -112,7 +112,7 @@ std::optional<uint64_t> CopyHost(const std::string& host, const std::string& out
   }
   if (copied != size) {
     outFile.Close();
-    platform::DeleteFile(output);
+    platform::RemoveFile(output);
     ReportError(err, "cannot copy host file " + host + " to " + output);
     return std::nullopt;
   }
@@ -177,7 +177,7 @@ int PackCommand(const PackOptions& options, std::ostream& out, std::ostream& err
   pak.Close();
   if (!failure.empty()) {
     // No half-written package is left behind.
-    if (created) platform::DeleteFile(options.output);
+    if (created) platform::RemoveFile(options.output);
     ReportError(err, failure);
     return kExitFailed;
   }
