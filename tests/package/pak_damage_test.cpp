@@ -48,12 +48,10 @@ TEST_F(PakDamage, FilesWithoutATrailerHoldNoPackage) {
     TPak& pak = Open(test::Bytes(full.end() - static_cast<long>(size), full.end()));
     EXPECT_EQ(pak.State(), PakState::NoPackage) << size;
     EXPECT_EQ(pak.Count(), 0u);
-    EXPECT_FALSE(pak.Trailer().HasMagic());
   }
   test::Bytes wrongMagic = full;
   wrongMagic[wrongMagic.size() - 16] = 'X';
   EXPECT_EQ(Open(wrongMagic).State(), PakState::NoPackage);
-  EXPECT_EQ(Open(wrongMagic).Trailer().TableOffset, 0u);  // a zero trailer
 
   TPak missing;
   EXPECT_FALSE(missing.Create(dir_.Path("not-there")));
@@ -108,29 +106,21 @@ TEST_F(PakDamage, EntryDataOutsideTheDataRegionIsUnreadable) {
   EXPECT_FALSE(Open(huge).ReadStored(1).has_value());
 }
 
-TEST_F(PakDamage, CrcMismatchFailsQuietly) {
-  const auto raw = Sample();
-  test::Bytes bytes = raw.bytes;
-  bytes[raw.records[2].offset + 5] ^= 0x01;
-  test::MessageRecorder boxes;
-  TPak& pak = Open(bytes);
-  EXPECT_FALSE(pak.ReadStored(2).has_value());
-  EXPECT_FALSE(pak.ExtractEntry(2).has_value());
-  EXPECT_FALSE(pak.VerifyEntry(2));
-  EXPECT_TRUE(boxes.boxes.empty());
-}
-
-TEST_F(PakDamage, CorruptStreamWithAMatchingCrcRaisesAnError) {
+// A CRC mismatch fails quietly; a corrupt stream whose CRC matches raises an error.
+TEST_F(PakDamage, CrcMismatchFailsQuietlyCorruptStreamRaises) {
   const auto raw = Sample();
   test::Bytes bytes = raw.bytes;
   const size_t at = raw.records[2].offset;
   bytes[at + 1] ^= 0x01;  // header check bits no longer match
-  // Recompute the record's CRC so that only the inflater can notice.
-  const uint32_t crc = static_cast<uint32_t>(crc32(0, &bytes[at], raw.records[2].storedSize));
-  PutU32At(bytes, FieldPos(raw, 2, Field::Crc), crc);
-  TPak& pak = Open(bytes);
-  EXPECT_THROW(pak.ExtractEntry(2), SetupError);
-  EXPECT_THROW(pak.VerifyEntry(2), SetupError);
+  test::MessageRecorder boxes;
+  EXPECT_FALSE(Open(bytes).ExtractEntry(2).has_value());
+  EXPECT_FALSE(pak_.VerifyEntry(2));
+  EXPECT_TRUE(boxes.boxes.empty());
+
+  PutU32At(bytes, FieldPos(raw, 2, Field::Crc),
+           static_cast<uint32_t>(crc32(0, &bytes[at], raw.records[2].storedSize)));
+  EXPECT_THROW(Open(bytes).ExtractEntry(2), SetupError);
+  EXPECT_THROW(pak_.VerifyEntry(2), SetupError);
 }
 
 TEST_F(PakDamage, WrongSizeShowsTheDecompSizeMessage) {

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <numeric>
 #include <string>
 #include <vector>
 
@@ -18,12 +17,6 @@ namespace {
 using test::Bytes;
 using test::TempDir;
 
-Bytes Pattern(size_t size) {
-  Bytes bytes(size);
-  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + i / 251);
-  return bytes;
-}
-
 Bytes ReadAll(File& file) {
   Bytes bytes(static_cast<size_t>(file.Size()));
   file.Seek(0);
@@ -31,124 +24,91 @@ Bytes ReadAll(File& file) {
   return bytes;
 }
 
-// Catches: wrong position arithmetic, Size read from the wrong place, a read past
-// the end reporting more than it read, a write that does not extend the file.
+// Catches: wrong position arithmetic, Size read from the wrong place, a read past the
+// end reporting more than it read, a write that does not extend the file, a closed
+// file that still reads or writes, creation that does not truncate.
 TEST(Win32File, WritesReadsSeeksAndReportsSize) {
   TempDir dir;
   const std::string path = dir.Path("data.bin");
-  const Bytes data = Pattern(100000);
-
+  const Bytes data = test::RandomBytes(100000);
   File file;
   ASSERT_TRUE(file.Open(path, OpenMode::CreateExclusive));
   ASSERT_TRUE(file.Write(data.data(), data.size()));
-  EXPECT_EQ(file.Size(), data.size());
-
-  ASSERT_TRUE(file.Seek(40000));
-  uint8_t middle[16] = {};
-  ASSERT_EQ(file.Read(middle, sizeof middle), sizeof middle);
-  EXPECT_TRUE(std::equal(middle, middle + sizeof middle, data.begin() + 40000));
-
   ASSERT_TRUE(file.Seek(99990));
   std::vector<uint8_t> tail(100);
   EXPECT_EQ(file.Read(tail.data(), tail.size()), 10u);
+  EXPECT_TRUE(std::equal(tail.begin(), tail.begin() + 10, data.end() - 10));
   EXPECT_EQ(file.Read(tail.data(), tail.size()), 0u);
-
   const uint8_t more[5] = {1, 2, 3, 4, 5};
   ASSERT_TRUE(file.SeekToEnd());
   ASSERT_TRUE(file.Write(more, sizeof more));
   EXPECT_EQ(file.Size(), data.size() + sizeof more);
   file.Close();
-  EXPECT_FALSE(file.IsOpen());
-  EXPECT_EQ(file.Read(middle, sizeof middle), 0u);
+  EXPECT_EQ(file.Read(tail.data(), 1), 0u);
   EXPECT_FALSE(file.Write(more, sizeof more));
 
   ASSERT_TRUE(file.Open(path, OpenMode::ReadShared));
   Bytes expected = data;
   expected.insert(expected.end(), more, more + sizeof more);
   EXPECT_EQ(ReadAll(file), expected);
-  file.Close();
-
-  // Creating again truncates.
   ASSERT_TRUE(file.Open(path, OpenMode::CreateExclusive));
   EXPECT_EQ(file.Size(), 0u);
 }
 
-// Catches: a mode that creates a missing file when it must not, or the reverse.
-TEST(Win32File, MissingFileOpensOnlyForCreation) {
+// Catches: a mode that creates a missing file when it must not, sharing flags that
+// lock out a second reader, exclusive modes that let another handle in.
+TEST(Win32File, OpenModesCreateAndShareAsDeclared) {
   TempDir dir;
-  const struct {
-    OpenMode mode;
-    bool opens;
-  } cases[] = {
-      {OpenMode::ReadShared, false},
-      {OpenMode::ReadWriteExclusive, false},
-      {OpenMode::CreateExclusive, true},
-  };
-  int n = 0;
-  for (const auto& c : cases) {
-    const std::string path = dir.Path("missing" + std::to_string(n++) + ".bin");
+  for (OpenMode mode : {OpenMode::ReadShared, OpenMode::ReadWriteExclusive, OpenMode::CreateExclusive}) {
+    const std::string path = dir.Path("missing" + std::to_string(static_cast<int>(mode)));
     File file;
-    EXPECT_EQ(file.Open(path, c.mode), c.opens) << path;
-    EXPECT_EQ(file.IsOpen(), c.opens) << path;
-    EXPECT_EQ(FileExists(path), c.opens) << path;
+    EXPECT_EQ(file.Open(path, mode), mode == OpenMode::CreateExclusive) << path;
+    EXPECT_EQ(FileExists(path), mode == OpenMode::CreateExclusive) << path;
   }
-}
-
-// Catches: sharing flags that lock out a second reader, or exclusive modes that
-// let another handle in.
-TEST(Win32File, SharingBetweenTwoHandles) {
-  TempDir dir;
   const std::string path = dir.Path("shared.bin");
-  test::WriteFileBytes(path, Pattern(64));
+  test::WriteFileBytes(path, Bytes(64, 1));
   const struct {
-    const char* name;
-    OpenMode first;
-    OpenMode second;
+    OpenMode first, second;
     bool secondOpens;
   } cases[] = {
-      {"two shared readers", OpenMode::ReadShared, OpenMode::ReadShared, true},
-      {"exclusive after shared", OpenMode::ReadShared, OpenMode::ReadWriteExclusive, false},
-      {"shared after exclusive", OpenMode::ReadWriteExclusive, OpenMode::ReadShared, false},
-      {"shared after create", OpenMode::CreateExclusive, OpenMode::ReadShared, false},
+      {OpenMode::ReadShared, OpenMode::ReadShared, true},
+      {OpenMode::ReadShared, OpenMode::ReadWriteExclusive, false},
+      {OpenMode::ReadWriteExclusive, OpenMode::ReadShared, false},
+      {OpenMode::CreateExclusive, OpenMode::ReadShared, false},
   };
   for (const auto& c : cases) {
-    File first;
-    File second;
-    ASSERT_TRUE(first.Open(path, c.first)) << c.name;
-    EXPECT_EQ(second.Open(path, c.second), c.secondOpens) << c.name;
+    File first, second;
+    ASSERT_TRUE(first.Open(path, c.first));
+    EXPECT_EQ(second.Open(path, c.second), c.secondOpens)
+        << static_cast<int>(c.first) << " then " << static_cast<int>(c.second);
   }
 }
 
-// A running setup reads its own file while others may have it open for writing;
-// and what the writer adds later is visible to the reader.
+// A running setup reads its own file while others may have it open for writing, and
+// sees what the writer adds later. Catches: a reader that refuses write sharing, or a
+// size cached at open.
 TEST(Win32File, SharedReaderSeesAnotherHandlesWrites) {
   TempDir dir;
   const std::string path = dir.Path("growing.bin");
   win32::UniqueFileHandle writer(CreateFileW(win32::AnsiToWideString(path).c_str(), GENERIC_WRITE,
-                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_TRUE(writer);
-  const Bytes first = Pattern(1000);
+  const Bytes data = test::RandomBytes(1300);
   DWORD written = 0;
-  ASSERT_TRUE(WriteFile(writer.get(), first.data(), static_cast<DWORD>(first.size()), &written, nullptr));
-
+  ASSERT_TRUE(WriteFile(writer.get(), data.data(), 1000, &written, nullptr));
   File reader;
   ASSERT_TRUE(reader.Open(path, OpenMode::ReadShared));
-  EXPECT_EQ(ReadAll(reader), first);
-
-  const Bytes second = Pattern(300);
-  ASSERT_TRUE(WriteFile(writer.get(), second.data(), static_cast<DWORD>(second.size()), &written, nullptr));
-  Bytes expected = first;
-  expected.insert(expected.end(), second.begin(), second.end());
-  EXPECT_EQ(reader.Size(), expected.size());
-  EXPECT_EQ(ReadAll(reader), expected);
+  EXPECT_EQ(reader.Size(), 1000u);
+  ASSERT_TRUE(WriteFile(writer.get(), data.data() + 1000, 300, &written, nullptr));
+  EXPECT_EQ(ReadAll(reader), data);
 }
 
 // Catches: a leaked or doubly closed handle after a move.
 TEST(Win32File, MoveHandsOverTheOnlyHandle) {
   TempDir dir;
   const std::string path = dir.Path("moved.bin");
-  test::WriteFileBytes(path, Pattern(10));
+  test::WriteFileBytes(path, Bytes(10, 7));
   {
     File original;
     ASSERT_TRUE(original.Open(path, OpenMode::ReadWriteExclusive));
@@ -157,76 +117,40 @@ TEST(Win32File, MoveHandsOverTheOnlyHandle) {
     original.Close();
     File assigned;
     assigned = std::move(moved);
-    EXPECT_FALSE(moved.IsOpen());
-    EXPECT_EQ(ReadAll(assigned), Pattern(10));
+    EXPECT_EQ(ReadAll(assigned), Bytes(10, 7));
   }
-  // Every handle is gone: an exclusive open succeeds.
-  File again;
+  File again;  // every handle is gone: an exclusive open succeeds
   EXPECT_TRUE(again.Open(path, OpenMode::ReadWriteExclusive));
 }
 
-// Catches: a folder opened as a file (the package would then be a folder), and
-// existence checks that confuse files and folders.
-TEST(Win32File, FoldersAreNotFiles) {
-  TempDir dir;
-  const std::string folder = dir.Path("folder");
-  const std::string file = dir.Path("file.txt");
-  ASSERT_TRUE(CreateDirectoryTree(folder));
-  test::WriteFileBytes(file, test::ToBytes("text"));
-
-  for (OpenMode mode : {OpenMode::ReadShared, OpenMode::ReadWriteExclusive, OpenMode::CreateExclusive}) {
-    File f;
-    EXPECT_FALSE(f.Open(folder, mode)) << static_cast<int>(mode);
-    EXPECT_FALSE(f.IsOpen());
-  }
-  const struct {
-    std::string path;
-    bool isFile;
-    bool isFolder;
-  } cases[] = {
-      {folder, false, true},
-      {folder + "\\", false, true},
-      {file, true, false},
-      {dir.Path("absent"), false, false},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(FileExists(c.path), c.isFile) << c.path;
-    EXPECT_EQ(DirectoryExists(c.path), c.isFolder) << c.path;
-  }
-}
-
-// Catches: only the last level created, separators or a trailing "\" mishandled,
-// an existing folder reported as a failure, a file taken for a folder.
-TEST(Win32File, CreateDirectoryTreeCreatesEveryMissingParent) {
+// Catches: a folder opened as a file (the package would then be a folder), existence
+// checks that confuse files and folders, only the last level of a tree created, "/" or
+// a trailing "\" mishandled, an existing folder reported as a failure, a file taken
+// for a folder, a removal that reports success for nothing.
+TEST(Win32File, FoldersFilesAndTrees) {
   TempDir dir;
   const std::string base = dir.Path();
-  test::WriteFileBytes(base + "\\blocker", test::ToBytes("x"));
+  const std::string file = dir.Path("file.txt");
+  test::WriteFileBytes(file, test::ToBytes("x"));
   const struct {
     std::string relative;
     bool created;
-  } cases[] = {
-      {"a\\b\\c\\d", true},
-      {"a\\b", true},  // exists already
-      {"e/f/g", true},
-      {"h\\i\\", true},
-      {"a\\b\\c\\d\\e2\\f2", true},
-      {"blocker\\sub", false},
-  };
-  for (const auto& c : cases) {
+  } trees[] = {{"a\\b\\c\\d", true}, {"a\\b", true}, {"e/f/g\\", true}, {"file.txt\\sub", false}};
+  for (const auto& c : trees) {
     const std::string path = base + "\\" + c.relative;
     EXPECT_EQ(CreateDirectoryTree(path), c.created) << path;
     EXPECT_EQ(DirectoryExists(path), c.created) << path;
   }
-  EXPECT_TRUE(FileExists(base + "\\blocker"));
-}
-
-TEST(Win32File, RemoveFileRemovesOnlyExistingFiles) {
-  TempDir dir;
-  const std::string path = dir.Path("gone.txt");
-  test::WriteFileBytes(path, test::ToBytes("x"));
-  EXPECT_TRUE(RemoveFile(path));
-  EXPECT_FALSE(FileExists(path));
-  EXPECT_FALSE(RemoveFile(path));
+  for (OpenMode mode : {OpenMode::ReadShared, OpenMode::ReadWriteExclusive, OpenMode::CreateExclusive}) {
+    File f;
+    EXPECT_FALSE(f.Open(base + "\\a", mode)) << static_cast<int>(mode);
+  }
+  EXPECT_FALSE(FileExists(base + "\\a\\"));
+  EXPECT_FALSE(DirectoryExists(file));
+  EXPECT_TRUE(FileExists(file));
+  EXPECT_TRUE(RemoveFile(file));
+  EXPECT_FALSE(FileExists(file));
+  EXPECT_FALSE(RemoveFile(file));
 }
 
 }  // namespace

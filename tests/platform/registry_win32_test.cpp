@@ -1,6 +1,6 @@
-// The registry service and the installation-folder lookup against the real registry
-// (Wine's under test), in a key of its own under HKEY_CURRENT_USER that is removed
-// afterwards.
+// The registry service against the real registry (Wine's under test), in a key of its
+// own under HKEY_CURRENT_USER that is removed afterwards. The installation-folder
+// lookup built on it is checked natively against the in-memory registry.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,7 +8,6 @@
 #include <string>
 
 #include "platform/registry.h"
-#include "script/setup_info.h"
 
 namespace setup::platform {
 namespace {
@@ -105,36 +104,6 @@ TEST_F(RealRegistry, DeletesValuesAndLeafKeysOnly) {
   EXPECT_FALSE(RegistryKeyExists(kHkeyCurrentUser, Path("P\\Leaf")));
   EXPECT_TRUE(RegistryKeyExists(kHkeyCurrentUser, Path("P")));
   EXPECT_TRUE(DeleteRegistryKey(kHkeyCurrentUser, Path("P")));
-}
-
-// Catches: the lookup stopping at a key without the value or at an empty value,
-// a later slot winning, the slot's root index ignored, keys created by the search.
-TEST_F(RealRegistry, FindInstallDirInRegistryReadsTheRealRegistry) {
-  RegistryKey key;
-  ASSERT_TRUE(key.Create(kHkeyCurrentUser, Path("NoValue")));
-  ASSERT_TRUE(key.WriteString("Other", "C:\\Wrong"));
-  ASSERT_TRUE(key.Create(kHkeyCurrentUser, Path("EmptyValue")));
-  ASSERT_TRUE(key.WriteString("Path", ""));
-  ASSERT_TRUE(key.Create(kHkeyCurrentUser, Path("Found")));
-  ASSERT_TRUE(key.WriteString("Path", "C:\\Games\\Product"));
-  ASSERT_TRUE(key.Create(kHkeyCurrentUser, Path("Later")));
-  ASSERT_TRUE(key.WriteString("Path", "C:\\Later"));
-  key.Close();
-
-  TSetupInfoFile info;
-  info.InstallDirRegKey[0] = {1, Path("NoValue"), "Path"};
-  info.InstallDirRegKey[1] = {1, Path("Absent"), "Path"};
-  info.InstallDirRegKey[2] = {1, Path("EmptyValue"), "Path"};
-  info.InstallDirRegKey[3] = {1, Path("found"), "PATH"};
-  info.InstallDirRegKey[4] = {1, Path("Later"), "Path"};
-  EXPECT_EQ(info.FindInstallDirInRegistry(), "C:\\Games\\Product");
-  EXPECT_FALSE(RegistryKeyExists(kHkeyCurrentUser, Path("Absent")));
-
-  info.InstallDirRegKey[3].Root = 0;  // the same path under HKLM holds nothing
-  EXPECT_EQ(info.FindInstallDirInRegistry(), "C:\\Later");
-
-  for (auto& slot : info.InstallDirRegKey) slot.Key.clear();
-  EXPECT_EQ(info.FindInstallDirInRegistry(), "");
 }
 
 }  // namespace

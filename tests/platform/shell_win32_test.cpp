@@ -80,23 +80,5 @@ TEST(ShellWin32, DrivesListCIsFixed) {
   }
 }
 
-// Catches: the start-up values not put together as the variables need them.
-TEST(ShellWin32, InitPathVariablesFromTheMachine) {
-  TPathVariables vars;
-  InitPathVariables(vars);
-  EXPECT_EQ(vars.ProgramFiles, SpecialFolderLocation(kFolderProgramFiles) + "\\");
-  EXPECT_EQ(vars.SmPrograms, SpecialFolderLocation(kFolderPrograms) + "\\");
-  EXPECT_EQ(vars.Desktop, SpecialFolderLocation(kFolderDesktop) + "\\");
-  if (!vars.CdDrive.empty()) {
-    EXPECT_EQ(DriveTypeOf(vars.CdDrive), DriveType::CdRom);
-  }
-  EXPECT_FALSE(vars.Environment.empty());
-
-  TSetupInfoFile info;
-  info.InstallDir = "$PROGRAMFILES\\Game\\";
-  EXPECT_EQ(ExpandVariables(std::string("$INSTDIR\\a.exe"), info, vars),
-            SpecialFolderLocation(kFolderProgramFiles) + "\\Game\\a.exe");
-}
-
 }  // namespace
 }  // namespace setup::platform

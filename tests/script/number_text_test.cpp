@@ -19,25 +19,18 @@ TEST(FormatSize, UnitsBoundariesAndLargeSizes) {
     const char* text;
   } cases[] = {
       {0, "0.00 Bytes"},
-      {1, "1.00 Bytes"},
-      {600, "600.00 Bytes"},
       {1023, "1023.00 Bytes"},
       {1024, "1.00 KB"},
-      {1536, "1.50 KB"},
       {1152, "1.13 KB"},  // 1.125: the tie rounds away from zero
       {1048575, "1024.00 KB"},
       {1048576, "1.00 MB"},
       {5000000, "4.77 MB"},
       {1073741823, "1024.00 MB"},
       {1073741824, "1.00 GB"},
-      {5 * (int64_t{1} << 30), "5.00 GB"},
       {int64_t{1} << 40, "1024.00 GB"},
-      {int64_t{1} << 41, "2048.00 GB"},
       {(int64_t{1} << 41) + (int64_t{1} << 29), "2048.50 GB"},
-      {int64_t{1} << 50, "1048576.00 GB"},
       {std::numeric_limits<int64_t>::max(), "8589934592.00 GB"},
       {-1, "-1.00 Bytes"},  // the free space of a drive that could not be queried
-      {-2048, "-2.00 KB"},
       {std::numeric_limits<int64_t>::min(), "-8589934592.00 GB"},
   };
   for (const auto& c : cases) EXPECT_EQ(FormatSize(c.bytes), c.text) << c.bytes;
@@ -54,16 +47,12 @@ TEST(FloatToText, GeneralFormatWithFifteenDigits) {
     const char* text;
   } cases[] = {
       {std::sin(2.0), "0.909297426825682"},
-      {std::sin(3.0), "0.141120008059867"},
       {std::sin(5.0), "-0.958924274663138"},
-      {std::cos(4.0), "-0.653643620863612"},
-      {std::cos(6.0), "0.960170286650366"},
       {2.0 / 3.0, "0.666666666666667"},
       {0.1 + 0.2, "0.3"},
       {0.0, "0.0"},
       {-0.0, "0.0"},
       {1.0, "1.0"},
-      {100.0, "100.0"},
       {-2.5, "-2.5"},
       {123456789012345.0, "123456789012345.0"},
       {1e15, "1E15.0"},

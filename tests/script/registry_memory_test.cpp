@@ -19,34 +19,33 @@ class MemoryRegistry : public ::testing::Test {
 };
 
 // Catches: names compared with case, a second write in other case adding a second
-// value or renaming the first, absent and empty values confused.
+// value or renaming the first, absent and empty values confused, keys listed out of
+// order; a reset that leaves keys, the count or live handles behind.
 TEST_F(MemoryRegistry, NamesIgnoreCaseAndKeepTheirFirstSpelling) {
   RegistryKey key;
   ASSERT_TRUE(key.Create(kHkeyCurrentUser, "Software\\Vendor\\Product"));
   ASSERT_TRUE(key.WriteString("InstallPath", "C:\\One"));
   ASSERT_TRUE(key.WriteString("Empty", ""));
-  key.Close();
+  ASSERT_TRUE(key.Open(kHkeyCurrentUser, "SOFTWARE\\vendor\\PrOdUcT"));
+  EXPECT_EQ(key.ReadString("installpath"), "C:\\One");
+  EXPECT_EQ(key.ReadString("EMPTY"), std::optional<std::string>(""));
+  EXPECT_EQ(key.ReadString("Absent"), std::nullopt);
+  ASSERT_TRUE(key.WriteString("INSTALLPATH", "C:\\Two"));
+  ASSERT_TRUE(key.Create(kHkeyCurrentUser, "software\\VENDOR\\product\\Sub"));
 
-  RegistryKey again;
-  ASSERT_TRUE(again.Open(kHkeyCurrentUser, "SOFTWARE\\vendor\\PrOdUcT"));
-  EXPECT_EQ(again.ReadString("installpath"), "C:\\One");
-  EXPECT_EQ(again.ReadString("EMPTY"), std::optional<std::string>(""));
-  EXPECT_EQ(again.ReadString("Absent"), std::nullopt);
-  ASSERT_TRUE(again.WriteString("INSTALLPATH", "C:\\Two"));
-  EXPECT_EQ(again.ReadString("InstallPath"), "C:\\Two");
-  ASSERT_TRUE(again.Create(kHkeyCurrentUser, "software\\VENDOR\\product\\Sub"));
+  std::vector<std::string> listed;
+  for (const auto& item : posix::RegistryContents()) {
+    listed.push_back(item.isValue ? item.valueName + "=" + item.data : item.path);
+  }
+  EXPECT_EQ(listed,
+            (std::vector<std::string>{"Software", "Software\\Vendor", "Software\\Vendor\\Product",
+                                      "Empty=", "InstallPath=C:\\Two", "Software\\Vendor\\Product\\Sub"}));
+  EXPECT_EQ(posix::RegistryAccessCount(), 9u);  // every operation counts
 
-  const auto contents = posix::RegistryContents();
-  ASSERT_EQ(contents.size(), 6u);
-  EXPECT_EQ(contents[0].path, "Software");
-  EXPECT_EQ(contents[1].path, "Software\\Vendor");
-  EXPECT_EQ(contents[2].path, "Software\\Vendor\\Product");
-  EXPECT_TRUE(contents[3].isValue);
-  EXPECT_EQ(contents[3].valueName, "Empty");
-  EXPECT_EQ(contents[4].valueName, "InstallPath");
-  EXPECT_EQ(contents[4].data, "C:\\Two");
-  EXPECT_EQ(contents[5].path, "Software\\Vendor\\Product\\Sub");
-  for (const auto& item : contents) EXPECT_EQ(item.root, kHkeyCurrentUser);
+  posix::ResetRegistry();
+  EXPECT_EQ(posix::RegistryAccessCount(), 0u);
+  EXPECT_FALSE(key.WriteString("v", "2"));
+  EXPECT_TRUE(posix::RegistryContents().empty());
 }
 
 // Catches: Open creating keys, Create not making the parents, roots sharing one tree,
@@ -55,27 +54,20 @@ TEST_F(MemoryRegistry, NamesIgnoreCaseAndKeepTheirFirstSpelling) {
 TEST_F(MemoryRegistry, OpenCreateAndPathForms) {
   RegistryKey key;
   EXPECT_FALSE(key.Open(kHkeyLocalMachine, "Software\\A"));
-  EXPECT_FALSE(key.IsOpen());
   EXPECT_TRUE(posix::RegistryContents().empty());
-
   ASSERT_TRUE(key.Create(kHkeyLocalMachine, "Software\\A\\B\\"));
-  EXPECT_TRUE(RegistryKeyExists(kHkeyLocalMachine, "Software"));
   EXPECT_TRUE(RegistryKeyExists(kHkeyLocalMachine, "Software\\A"));
   EXPECT_TRUE(RegistryKeyExists(kHkeyLocalMachine, "Software\\\\A\\B"));
   EXPECT_TRUE(RegistryKeyExists(kHkeyLocalMachine, ""));
   EXPECT_FALSE(RegistryKeyExists(kHkeyLocalMachine, "\\Software\\A"));
   EXPECT_FALSE(key.Create(kHkeyLocalMachine, "\\Software\\C"));
   EXPECT_FALSE(RegistryKeyExists(kHkeyCurrentUser, "Software"));
-  EXPECT_FALSE(RegistryKeyExists(kHkeyUsers, "Software"));
-
   for (const uint32_t badRoot : {kNoRootKey, 0x80000004u, 2u}) {
     SCOPED_TRACE(badRoot);
     EXPECT_FALSE(key.Create(badRoot, "Software"));
-    EXPECT_FALSE(key.Open(badRoot, ""));
     EXPECT_FALSE(RegistryKeyExists(badRoot, ""));
     EXPECT_FALSE(DeleteRegistryKey(badRoot, "Software"));
     EXPECT_FALSE(key.WriteString("v", "x"));  // the failed open left it closed
-    EXPECT_EQ(key.ReadString("v"), std::nullopt);
   }
 }
 
@@ -87,51 +79,19 @@ TEST_F(MemoryRegistry, DeleteSemantics) {
   ASSERT_TRUE(leaf.Create(kHkeyCurrentUser, "Software\\P\\Leaf"));
   ASSERT_TRUE(leaf.WriteString("v", "1"));
   ASSERT_TRUE(leaf.WriteString("w", "2"));
-
   EXPECT_TRUE(leaf.DeleteValue("V"));
   EXPECT_FALSE(leaf.DeleteValue("v"));
-  EXPECT_EQ(leaf.ReadString("w"), "2");
 
   EXPECT_FALSE(DeleteRegistryKey(kHkeyCurrentUser, "Software\\P"));  // has a subkey
   EXPECT_FALSE(DeleteRegistryKey(kHkeyCurrentUser, ""));
   EXPECT_FALSE(DeleteRegistryKey(kHkeyCurrentUser, "Software\\P\\Absent"));
-  EXPECT_FALSE(DeleteRegistryKey(kHkeyCurrentUser, "Software\\Absent\\Leaf"));
   EXPECT_TRUE(DeleteRegistryKey(kHkeyCurrentUser, "SOFTWARE\\p\\LEAF\\"));
-  EXPECT_FALSE(RegistryKeyExists(kHkeyCurrentUser, "Software\\P\\Leaf"));
-
-  // The handle still open on the deleted key fails, like the system's.
   EXPECT_FALSE(leaf.WriteString("x", "3"));
   EXPECT_EQ(leaf.ReadString("w"), std::nullopt);
-  EXPECT_FALSE(leaf.DeleteValue("w"));
 
   RegistryKey fresh;
   ASSERT_TRUE(fresh.Create(kHkeyCurrentUser, "Software\\P\\Leaf"));
   EXPECT_EQ(fresh.ReadString("w"), std::nullopt);
-  fresh.Close();
-
-  EXPECT_TRUE(DeleteRegistryKey(kHkeyCurrentUser, "Software\\P\\Leaf"));
-  EXPECT_TRUE(DeleteRegistryKey(kHkeyCurrentUser, "Software\\P"));
-  EXPECT_TRUE(DeleteRegistryKey(kHkeyCurrentUser, "Software"));
-  EXPECT_TRUE(posix::RegistryContents().empty());
-}
-
-// Catches: a reset that leaves keys, the count or live handles behind; operations
-// that are not counted.
-TEST_F(MemoryRegistry, ResetAndAccessCount) {
-  RegistryKey key;
-  ASSERT_TRUE(key.Create(kHkeyCurrentUser, "Software\\R"));
-  ASSERT_TRUE(key.WriteString("v", "1"));
-  EXPECT_EQ(key.ReadString("v"), "1");
-  EXPECT_FALSE(key.Open(kHkeyCurrentUser, "Software\\Absent"));
-  EXPECT_FALSE(RegistryKeyExists(kHkeyCurrentUser, "Software\\Absent"));
-  EXPECT_EQ(posix::RegistryAccessCount(), 5u);
-
-  ASSERT_TRUE(key.Open(kHkeyCurrentUser, "Software\\R"));
-  posix::ResetRegistry();
-  EXPECT_EQ(posix::RegistryAccessCount(), 0u);
-  EXPECT_TRUE(posix::RegistryContents().empty());
-  EXPECT_FALSE(key.WriteString("v", "2"));
-  EXPECT_TRUE(posix::RegistryContents().empty());
 }
 
 // Catches: a tree changed without the lock (lost keys or a crash under the sanitizers).
@@ -143,8 +103,7 @@ TEST_F(MemoryRegistry, ConcurrentWritersLoseNothing) {
     threads.emplace_back([t] {
       for (int i = 0; i < kKeys; ++i) {
         RegistryKey key;
-        if (key.Create(kHkeyLocalMachine, "Software\\T" + std::to_string(t) + "\\K" +
-                                              std::to_string(i))) {
+        if (key.Create(kHkeyLocalMachine, "Software\\T" + std::to_string(t) + "\\K" + std::to_string(i))) {
           key.WriteString("n", std::to_string(i));
         }
       }

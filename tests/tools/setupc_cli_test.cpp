@@ -76,6 +76,13 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndOneLineEach) {
       {{"extract", "p"}, "extract takes 2 arguments, got 1"},
       {{"extract", "p", "d", "--group", "65536"}, "--group must be"},
       {{"extract", "p", "d", "--group=x"}, "--group must be"},
+      {{"info"}, "info takes 1 argument, got 0"},
+      {{"log", "--group", "1", "f"}, "unknown option --group"},
+      {{"text", "p", "LANGUAGE-x"}, "text takes a package, an entry and at least one text number, got 2"},
+      {{"text", "p", "LANGUAGE-x", "13", "$1g"}, "bad text number \"$1g\""},
+      {{"text", "p", "LANGUAGE-x", "65536"},
+       "bad text number \"65536\": decimal or $hexadecimal, 0 to 65535"},
+      {{"text", "p", "LANGUAGE-x", "$"}, "bad text number \"$\""},
   };
   for (const Case& c : cases) {
     const RunResult r = Run(c.arguments);

@@ -66,6 +66,15 @@ expect 1 "verify a damaged entry" "$setupc" verify "$work/flipped.pak"
 check "the failing entry is named" "$(head -n 1 "$work/out")" = "FAILED 0 SetupInfo"
 expect 1 "extract a damaged entry" "$setupc" extract "$work/flipped.pak" "$work/out2"
 
+# info and log: a package that is no setup fails (1), a log that ends early fails (1)
+# after printing what it holds, a missing log is an input error (2).
+expect 1 "info on a damaged SetupInfo" "$setupc" info "$work/flipped.pak"
+check "info: one error line" "$(wc -l <"$work/err")" -eq 1
+printf '\x01\x00\x00\x00\x00\x00\x02\x00' >"$work/short.log"
+expect 1 "log ending early" "$setupc" log --json "$work/short.log"
+check "log: complete is false" "$(grep -c '"complete": false' "$work/out")" -eq 1
+expect 2 "log a missing file" "$setupc" log "$work/nothing.log"
+
 # No package, a truncated one, a missing file: exit 2.
 head -c 4000 /dev/urandom >"$work/garbage"
 expect 2 "verify garbage" "$setupc" verify "$work/garbage"

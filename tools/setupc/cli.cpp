@@ -128,6 +128,25 @@ int RunCommand(const std::vector<std::string>& arguments, std::ostream& out, std
     }
     return ExtractCommand(options, out, err);
   }
+  if (command == "info" || command == "log") {
+    if (!parse({}, {"--json"})) return UsageError(err, error);
+    if (parsed.help) return ShowUsage(out);
+    if (!positionalCount(1)) return UsageError(err, error);
+    const bool json = parsed.flags.count("--json") != 0;
+    return command == "info" ? InfoCommand(InfoOptions{parsed.positional[0], json}, out, err)
+                             : LogCommand(LogOptions{parsed.positional[0], json}, out, err);
+  }
+  if (command == "text") {
+    if (!parse({}, {})) return UsageError(err, error);
+    if (parsed.help) return ShowUsage(out);
+    if (parsed.positional.size() < 3) {
+      return UsageError(err, "text takes a package, an entry and at least one text number, got " +
+                                 std::to_string(parsed.positional.size()) + " arguments");
+    }
+    TextOptions options{parsed.positional[0], parsed.positional[1], {}};
+    options.numbers.assign(parsed.positional.begin() + 2, parsed.positional.end());
+    return TextCommand(options, out, err);
+  }
   ReportError(err, "unknown command \"" + command + "\"");
   err << UsageText();
   return kExitUsage;
@@ -189,9 +208,21 @@ std::string UsageText() {
          "      Check every entry as the setup does at start-up.\n"
          "  extract PACKAGE DIR [--group G]\n"
          "      Write each entry (only those of group G) to DIR/GROUP/NAME.\n"
+         "  info [--json] PACKAGE\n"
+         "      Show a setup's information record, compiled script, group kinds, space\n"
+         "      required and languages.\n"
+         "  log [--json] FILE\n"
+         "      Show the files, registry entries and folders an install log records.\n"
+         "  text PACKAGE ENTRY NUMBER...\n"
+         "      Show texts of the language in group-0 entry ENTRY as a page shows them\n"
+         "      (tags, <BR> and macros expanded; one text a line). NUMBER is decimal or\n"
+         "      $ and hexadecimal.\n"
+         "\n"
+         "info, log and text write UTF-8.\n"
          "\n"
          "exit codes: 0 success; 1 the command failed (an entry failed or was refused,\n"
-         "a file could not be read or written); 2 bad arguments, or no readable package.\n";
+         "a file could not be read or written, a setup file is missing or damaged, a log\n"
+         "ends early); 2 bad arguments, or no readable package or log.\n";
 }
 
 int RunSetupc(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {

@@ -1,7 +1,8 @@
 #pragma once
 // Text at the tool's edges. Entry names are 8-bit text in the system code page; the
 // console, the command line and local file names are in that code page on Windows and
-// in UTF-8 elsewhere, and JSON output is always UTF-8.
+// in UTF-8 elsewhere, and JSON output is always UTF-8, as is all output of info, log
+// and text.
 
 #include <optional>
 #include <string>
@@ -23,7 +24,16 @@ std::string AnsiToNative(std::string_view text);
 // UTF-16 text (a message box's) for the console.
 std::string WideToNative(std::u16string_view text);
 
+// Code-page text as UTF-8 on every system: info, log and text write UTF-8 even on a
+// Windows console.
+std::string AnsiToUtf8(std::string_view text);
+// UTF-8 text for a one-line field of human output: control characters (below U+0020)
+// become "?", so an item never spans lines. JSON keeps them.
+std::string OneLine(std::string utf8);
+
 // Code-page text as a quoted JSON string in UTF-8.
 std::string JsonString(std::string_view ansi);
+// UTF-16 text as a quoted JSON string in UTF-8.
+std::string JsonWideString(std::u16string_view text);
 
 }  // namespace setup::setupc
