@@ -1,0 +1,294 @@
+// info, text and log against setup files and logs written here byte by byte from their
+// layouts (counted strings, UTF-16 lines, digit-key scrambling), not by our writers.
+#include <tuple>
+
+#include "setupc_fixture.h"
+#include "uninstall/install_log.h"
+
+namespace setup::setupc {
+namespace {
+
+using test::Bytes;
+using test::ToBytes;
+
+void Counted(Bytes& b, const std::string& text) {
+  test::AppendU16(b, static_cast<uint16_t>(text.size()));
+  b.insert(b.end(), text.begin(), text.end());
+}
+
+// A "SetupInfo" record: seven strings, five (root, path, key) slots, two strings, two flags.
+Bytes SetupInfoRecord(uint8_t isUninstaller) {
+  Bytes b;
+  for (const char* s :
+       {"Caf\xE9 Setup", "Cafe", "setup.exe", "Uninstall.exe", "", "$PROGRAMFILES\\Cafe\\", "ChangeLog"}) {
+    Counted(b, s);
+  }
+  for (int root : {0, 1, 7, 4, 2}) {
+    b.push_back(static_cast<uint8_t>(root));
+    Counted(b, root == 0 ? "Software\\Cafe" : "");
+    Counted(b, root == 0 ? "Path" : "");
+  }
+  Counted(b, "pages");
+  Counted(b, "upages");
+  b.push_back(isUninstaller);
+  b.push_back(1);
+  return b;
+}
+
+struct Line {
+  uint32_t id, lineIndex;
+  std::vector<std::string> params;
+};
+// "CompiledLines": u16 count, then per line u32 id, u32 line index, u32 parameter count.
+Bytes CompiledLines(const std::vector<Line>& lines) {
+  Bytes b;
+  test::AppendU16(b, static_cast<uint16_t>(lines.size()));
+  for (const Line& l : lines) {
+    test::AppendU32(b, l.id);
+    test::AppendU32(b, l.lineIndex);
+    test::AppendU32(b, static_cast<uint32_t>(l.params.size()));
+    for (const std::string& p : l.params) Counted(b, p);
+  }
+  return b;
+}
+const std::vector<Line> kScript = {{2, 0, {"Caf\xE9 Setup"}},           // name
+                                   {0xFFFFFFFF, 0xFFFFFFFF, {}},        // a comment
+                                   {7, 2, {"a.txt", "1"}},              // file: group 1 counts sizes
+                                   {11, 3, {"s", "pw", "t.kzp", "2"}},  // kzpupdate: group 2 stored sizes
+                                   {99, 4, {"x"}}};                     // no such command
+
+// A language file: a byte-order mark, then UTF-16LE lines ending in CR LF.
+Bytes LanguageFile(const std::u16string& text) {
+  Bytes b = {0xFF, 0xFE};
+  for (char16_t c : text) test::AppendU16(b, c);
+  return b;
+}
+const Bytes kEnglish = LanguageFile(
+    u"English\r\n0409;0809;\r\n13 &Next >\r\n7 Free: <%SPACEAVA%>\r\n"
+    u"100 Welcome to <%SETUPTITLE%><br>It needs <%SPACEREQ%>.\r\n101 <LANG13> or <LANG$64>\r\n"
+    u"\"102\" <LANGx>\r\n");
+const Bytes kFrench = LanguageFile(u"Fran\u00e7ais\r\n040c\r\n13 Suivant");
+
+// A setup whose grouped entries need 8192 bytes as the script counts them: group 1 by
+// content size (a compressed and a raw entry), group 2 by stored size (compressed) or
+// size (raw); groups 0 and 3 count nothing.
+test::RawPackage SampleSetup() {
+  const Bytes kzp = test::CompressibleBytes(3000, 5);
+  const auto build = [&](size_t fill) {
+    return test::BuildRawPackage({{"SetupInfo", 0, SetupInfoRecord(0), true},
+                                  {"CompiledLines", 0, CompiledLines(kScript), true},
+                                  {"LANGUAGE-english", 0, kEnglish, true},
+                                  {"ChangeLog", 0, ToBytes("not a language"), false},
+                                  {"language-French", 0, kFrench, false},
+                                  {"a.txt", 1, test::CompressibleBytes(2048, 3), true},
+                                  {"fill.bin", 1, Bytes(fill, 'f'), false},
+                                  {"b.kzp", 2, kzp, true},
+                                  {"r.bin", 2, Bytes(1024, 'r'), false},
+                                  {"c.bin", 3, Bytes(500, 'c'), false}});
+  };
+  return build(8192 - 2048 - 1024 - build(1).records[7].storedSize);
+}
+
+class InspectTest : public SetupcTest {
+ protected:
+  std::string Write(const Bytes& bytes, const std::string& name = "setup.exe") {
+    test::WriteFileBytes(Path(name), bytes);
+    return Path(name);
+  }
+};
+
+TEST_F(InspectTest, InfoJsonShowsEveryFieldLineGroupAndLanguage) {
+  const RunResult r = Run({"info", "--json", Write(SampleSetup().bytes)});
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, R"({
+  "setup_info": {
+    "setup_name": "Café Setup",
+    "short_name": "Cafe",
+    "setup_exe_name": "setup.exe",
+    "uninstall_exe_name": "Uninstall.exe",
+    "uninstall_prefix": "",
+    "install_dir": "$PROGRAMFILES\\Cafe\\",
+    "changelog": "ChangeLog",
+    "install_dir_reg_key": [
+      {"root": 0, "root_name": "HKEY_LOCAL_MACHINE", "path": "Software\\Cafe", "key": "Path"},
+      {"root": 1, "root_name": "HKEY_CURRENT_USER", "path": "", "key": ""},
+      {"root": 7, "root_name": "!ERROR!", "path": "", "key": ""},
+      {"root": 4, "root_name": "HKEY_CURRENT_CONFIG", "path": "", "key": ""},
+      {"root": 2, "root_name": "HKEY_CLASSES_ROOT", "path": "", "key": ""}
+    ],
+    "pages_name": "pages",
+    "uninstall_pages_name": "upages",
+    "is_uninstaller": 0,
+    "create_uninstaller": 1
+  },
+  "lines": [
+    {"index": 0, "command_id": 2, "keyword": "name", "params": ["Café Setup"]},
+    {"index": 1, "command_id": -1, "keyword": "-", "params": []},
+    {"index": 2, "command_id": 7, "keyword": "file", "params": ["a.txt", "1"]},
+    {"index": 3, "command_id": 11, "keyword": "kzpupdate", "params": ["s", "pw", "t.kzp", "2"]},
+    {"index": 4, "command_id": 99, "keyword": "-", "params": ["x"]}
+  ],
+  "group_kinds": [0, 0, 1],
+  "required_space": 8192,
+  "required_space_text": "8.00 KB",
+  "languages": [
+    {"entry": "LANGUAGE-english", "name": "English", "locales": [1033, 2057], "texts": 5},
+    {"entry": "language-French", "name": "Français", "locales": [1036], "texts": 1}
+  ]
+}
+)");
+}
+
+TEST_F(InspectTest, InfoHumanOutputAndUninstaller) {
+  RunResult r = Run({"info", Write(SampleSetup().bytes)});
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  for (const char* part :
+       {"  SetupName           Café Setup\n", "  InstallDirRegKey 3  7 !ERROR!  Path \"\"  Key \"\"\n",
+        "      3           11  kzpupdate         \"s\" \"pw\" \"t.kzp\" \"2\"\n", "      1           -1  -\n",
+        "Group kinds: 0 0 1\nSpace required: 8192 bytes (8.00 KB)\n",
+        "  language-French  \"Français\"  identifiers 040c  1 text\n"}) {
+    EXPECT_NE(r.out.find(part), std::string::npos) << part << "\n" << r.out;
+  }
+  // An uninstaller runs no script: its lines are listed, but nothing counts towards the
+  // space required, and without "CompiledLines" it is still a setup.
+  std::vector<test::RawEntry> uninstaller = {{"SetupInfo", 0, SetupInfoRecord(1), true},
+                                             {"Languages-not", 0, ToBytes("x"), false},
+                                             {"a.txt", 1, Bytes(10, 'a'), false},
+                                             {"CompiledLines", 0, CompiledLines(kScript), true}};
+  r = Run({"info", "--json", Write(test::BuildRawPackage(uninstaller).bytes)});
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  for (const char* part :
+       {"\"is_uninstaller\": 1", "\"lines\": [\n    {\"index\": 0", "\"group_kinds\": [0],",
+        "\"required_space\": 0,", "\"0.00 Bytes\"", "\"languages\": []\n"}) {
+    EXPECT_NE(r.out.find(part), std::string::npos) << part << "\n" << r.out;
+  }
+  uninstaller.pop_back();
+  r = Run({"info", Write(test::BuildRawPackage(uninstaller).bytes)});
+  EXPECT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_NE(r.out.find("Compiled lines: 0\n"), std::string::npos) << r.out;
+}
+
+TEST_F(InspectTest, InfoRefusesWhatTheSetupCannotStartFrom) {
+  const Bytes info = SetupInfoRecord(0);
+  Bytes shortLines = CompiledLines(kScript);
+  test::AppendU32(shortLines, 0);  // harmless trailing bytes ...
+  shortLines[0] = 6;               // ... but a sixth record is promised
+  Bytes hugeCount = CompiledLines({{15, 0, {"m"}}});
+  for (size_t i = 10; i < 14; ++i) hugeCount[i] = 0xFF;  // its parameter count
+  const Bytes noLines = {0, 0};
+  const std::pair<std::vector<test::RawEntry>, std::string> cases[] = {
+      {{{"CompiledLines", 0, CompiledLines(kScript)}}, "no \"SetupInfo\" entry"},
+      {{{"setupinfo", 0, Bytes(info.begin(), info.end() - 1)}},
+       "damaged SetupInfo: the record ends early (" + std::to_string(info.size() - 1) + " bytes)"},
+      {{{"SetupInfo", 0, {}}}, "damaged SetupInfo: the record ends early (0 bytes)"},
+      {{{"SetupInfo", 0, info}}, "no \"CompiledLines\" entry"},
+      {{{"SetupInfo", 0, info}, {"CompiledLines", 0, shortLines}}, "damaged CompiledLines"},
+      {{{"SetupInfo", 0, info}, {"CompiledLines", 0, hugeCount}}, "damaged CompiledLines"},
+      {{{"SetupInfo", 0, info},
+        {"CompiledLines", 0, noLines},
+        {"LANGUAGE-x", 0, LanguageFile(u"X\r\n0409\r\nx y")}},
+       "entry 2 (LANGUAGE-x) is no valid language file: 'x' is not a valid integer value"},
+      {{{"SetupInfo", 0, info}, {"CompiledLines", 0, noLines}, {"LANGUAGE-x", 0, {}}},
+       "entry 2 (LANGUAGE-x) is no valid language file: Cannot open file"},
+  };
+  for (const auto& [entries, errPart] : cases) {
+    const RunResult r = Run({"info", Write(test::BuildRawPackage(entries).bytes)});
+    EXPECT_EQ(r.code, kExitFailed) << errPart;
+    EXPECT_EQ(r.out, "") << errPart;
+    EXPECT_NE(r.err.find(errPart), std::string::npos) << r.err;
+    EXPECT_EQ(LineCount(r.err), 1u) << r.err;
+  }
+  // Damaged data under an intact table: the entry is named.
+  test::RawPackage flipped = SampleSetup();
+  flipped.bytes[flipped.records[0].offset + 5] ^= 1;
+  RunResult r = Run({"info", Write(flipped.bytes)});
+  EXPECT_EQ(r.code, kExitFailed);
+  EXPECT_EQ(r.err, "setupc: entry 0 (SetupInfo) cannot be read (damaged data: see setupc verify)\n");
+}
+
+TEST_F(InspectTest, TextExpandsTagsLineBreaksAndMacros) {
+  const std::string setup = Write(SampleSetup().bytes);
+  RunResult r = Run({"text", setup, "language-ENGLISH", "100", "$65", "13", "7", "999", "$0d"});
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_EQ(r.out,
+            "Welcome to Café Setup\nIt needs 8.00 KB.\n"
+            "&Next > or Welcome to Café Setup\nIt needs 8.00 KB.\n"
+            "&Next >\nFree: \nNOT FOUND 999\n&Next >\n");
+  EXPECT_EQ(r.err, "");
+
+  // Failures print no text at all: a bad tag in the last text, no such entry, no language.
+  const std::pair<std::vector<std::string>, std::string> failures[] = {
+      {{"LANGUAGE-english", "13", "102"}, "text 102 of LANGUAGE-english: 'x' is not a valid integer value"},
+      {{"LANGUAGE-german", "13"}, setup + ": no entry \"LANGUAGE-german\" in group 0"},
+      {{"ChangeLog", "13"}, "entry 3 (ChangeLog) is no valid language file: List index out of bounds (1)"},
+  };
+  for (const auto& [arguments, message] : failures) {
+    std::vector<std::string> command = {"text", setup};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    r = Run(command);
+    EXPECT_EQ(r.code, kExitFailed) << message;
+    EXPECT_EQ(r.out, "") << message;
+    EXPECT_EQ(r.err, "setupc: " + message + "\n");
+  }
+}
+
+// An install log: three u16 counts, then counted strings scrambled with the log key
+// (each byte plus the next key digit, modulo 256; every entry starts at the first digit).
+Bytes InstallLog(const std::vector<std::vector<std::string>>& lists) {
+  Bytes b;
+  for (const auto& list : lists) test::AppendU16(b, static_cast<uint16_t>(list.size()));
+  for (const auto& list : lists) {
+    for (const std::string& entry : list) {
+      test::AppendU16(b, static_cast<uint16_t>(entry.size()));
+      for (size_t i = 0; i < entry.size(); ++i) {
+        const int digit = UninstallLogKey[i % UninstallLogKey.size()] - '0';
+        b.push_back(static_cast<uint8_t>(static_cast<uint8_t>(entry[i]) + digit));
+      }
+    }
+  }
+  return b;
+}
+
+TEST_F(InspectTest, LogShowsTheThreeListsAndWarnsWhenItEndsEarly) {
+  const Bytes log =
+      InstallLog({{"$INSTDIR\\Caf\xE9.exe", "$INSTDIR\\" + std::string(300, 'd')},  // past the key
+                  {"\"HKLM\" \"Software\\Cafe\" \"Path\" \"$INSTDIR\""},
+                  {"C:\\Games\\", "C:\\Games\\Cafe\\"}});
+  RunResult r = Run({"log", Write(log, "install.log")});
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_EQ(r.out, "Files: 2\n  $INSTDIR\\Café.exe\n  $INSTDIR\\" + std::string(300, 'd') +
+                       "\nRegistry entries: 1\n  \"HKLM\" \"Software\\Cafe\" \"Path\" \"$INSTDIR\"\n"
+                       "Folders: 2\n  C:\\Games\\\n  C:\\Games\\Cafe\\\n");
+
+  const Bytes small = InstallLog({{"a\nb"}, {}, {"C:\\X\\"}});
+  r = Run({"log", "--json", Write(small, "install.log")});
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_EQ(r.out,
+            "{\n  \"files\": [\n    \"a\\nb\"\n  ],\n  \"registry\": [],\n  \"folders\": [\n    "
+            "\"C:\\\\X\\\\\"\n  ],\n  \"announced\": [1, 0, 1],\n  \"complete\": true\n}\n");
+
+  // Cut short: what was read (a line break shown as "?"), one warning line, exit 1.
+  const std::tuple<size_t, std::string, std::string> cuts[] = {
+      {3, "Files: 0\nRegistry entries: 0\nFolders: 0\n", "shorter than its 6-byte header, no entries read"},
+      {10, "Files: 0 of 1\nRegistry entries: 0\nFolders: 0 of 1\n", "it ends early, 0 of 2 entries read"},
+      {small.size() - 1, "Files: 1\n  a?b\nRegistry entries: 0\nFolders: 0 of 1\n",
+       "it ends early, 1 of 2 entries read"},
+  };
+  for (const auto& [length, out, warning] : cuts) {
+    const std::string file =
+        Write(Bytes(small.begin(), small.begin() + static_cast<long>(length)), "cut.log");
+    r = Run({"log", file});
+    EXPECT_EQ(r.code, kExitFailed) << length;
+    EXPECT_EQ(r.out, out) << length;
+    EXPECT_EQ(r.err, "setupc: " + file + ": damaged log: " + warning + "\n");
+  }
+  r = Run({"log", "--json", Path("cut.log")});
+  EXPECT_NE(r.out.find("\"complete\": false"), std::string::npos) << r.out;
+  r = Run({"log", Path("absent.log")});
+  EXPECT_EQ(r.code, kExitUsage);
+  EXPECT_EQ(r.err, "setupc: cannot read " + Path("absent.log") + ": no such file\n");
+}
+
+}  // namespace
+}  // namespace setup::setupc

@@ -1,0 +1,186 @@
+// setupc info [--json] PACKAGE: the setup information, the compiled script, the space
+// figures and the languages of a setup, read as the setup reads them at start-up.
+
+#include <iomanip>
+#include <ostream>
+#include <sstream>
+
+#include "script/number_text.h"
+#include "script/registry_roots.h"
+#include "setupc/commands.h"
+#include "setupc/package_input.h"
+#include "setupc/setup_input.h"
+#include "setupc/setupc.h"
+#include "setupc/text.h"
+
+namespace setup::setupc {
+
+namespace {
+
+struct LanguageEntry {
+  std::string entry;  // the entry's name
+  const TLanguage* language;
+};
+
+// "-" when the id names no registered command (no command, or a damaged or newer script).
+std::string KeywordOf(const SetupContext& context, const TCompLine& line) {
+  const TCommandClass* command = context.Commands.CommandById(line.CommandId);
+  return command != nullptr ? command->Name : "-";
+}
+
+std::string LocaleText(uint16_t locale) {
+  std::ostringstream text;
+  text << std::hex << std::setw(4) << std::setfill('0') << locale;
+  return text.str();
+}
+
+std::string Text(std::string_view ansi) { return OneLine(AnsiToUtf8(ansi)); }
+
+void WriteHuman(const SetupContext& context, const std::vector<LanguageEntry>& languages, std::ostream& out) {
+  const TSetupInfoFile& info = context.SetupInfo;
+  auto field = [&out](const std::string& name, const std::string& value) {
+    const std::string padding(name.size() < 20 ? 20 - name.size() : 1, ' ');
+    out << "  " << (value.empty() ? name : name + padding + value) << "\n";
+  };
+  out << "Setup information\n";
+  field("SetupName", Text(info.SetupName));
+  field("ShortName", Text(info.ShortName));
+  field("SetupExeName", Text(info.SetupExeName));
+  field("UninstallExeName", Text(info.UninstallExeName));
+  field("UninstallPrefix", Text(info.UninstallPrefix));
+  field("InstallDir", Text(info.InstallDir));
+  field("Changelog", Text(info.Changelog));
+  for (size_t i = 0; i < info.InstallDirRegKey.size(); ++i) {
+    const TInstallDirRegKey& slot = info.InstallDirRegKey[i];
+    field("InstallDirRegKey " + std::to_string(i + 1),
+          std::to_string(slot.Root) + " " + RootDisplayName(slot.Root) + "  Path \"" + Text(slot.Path) +
+              "\"  Key \"" + Text(slot.Key) + "\"");
+  }
+  field("PagesName", Text(info.PagesName));
+  field("UninstallPagesName", Text(info.UninstallPagesName));
+  field("IsUninstaller", std::to_string(info.IsUninstaller));
+  field("CreateUninstaller", std::to_string(info.CreateUninstaller));
+
+  const auto& lines = context.CompiledLines.Lines();
+  out << "\nCompiled lines: " << lines.size() << "\n";
+  if (!lines.empty()) {
+    out << std::right << std::setw(7) << "Index"
+        << "  " << std::setw(11) << "Command"
+        << "  " << std::left << std::setw(18) << "Keyword"
+        << "Parameters\n";
+  }
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const TCompLine& line = lines[i];
+    out << std::right << std::setw(7) << i << "  " << std::setw(11) << line.CommandId << "  ";
+    if (line.Params.empty()) {
+      out << KeywordOf(context, line) << "\n";
+      continue;
+    }
+    out << std::left << std::setw(18) << KeywordOf(context, line);
+    const char* separator = "";
+    for (const std::string& param : line.Params) {
+      out << separator << "\"" << Text(param) << "\"";
+      separator = " ";
+    }
+    out << "\n";
+  }
+
+  out << "\nGroup kinds:";
+  for (uint8_t kind : context.GroupKinds) out << " " << static_cast<int>(kind);
+  out << "\nSpace required: " << context.Variables.RequiredSpace << " bytes ("
+      << context.Variables.RequiredSpaceText << ")\n";
+
+  out << "\nLanguages: " << languages.size() << "\n";
+  for (const LanguageEntry& entry : languages) {
+    const TLanguage& language = *entry.language;
+    out << "  " << Text(entry.entry) << "  \"" << OneLine(Utf16ToUtf8(language.Name())) << "\"  identifiers";
+    for (uint16_t locale : language.Locales()) out << " " << LocaleText(locale);
+    out << "  " << CountOf(language.Strings().size(), "text", "texts") << "\n";
+  }
+}
+
+void WriteJson(const SetupContext& context, const std::vector<LanguageEntry>& languages, std::ostream& out) {
+  const TSetupInfoFile& info = context.SetupInfo;
+  auto field = [&out](const char* name, const std::string& value) {
+    out << "    \"" << name << "\": " << value << ",\n";
+  };
+  out << "{\n  \"setup_info\": {\n";
+  field("setup_name", JsonString(info.SetupName));
+  field("short_name", JsonString(info.ShortName));
+  field("setup_exe_name", JsonString(info.SetupExeName));
+  field("uninstall_exe_name", JsonString(info.UninstallExeName));
+  field("uninstall_prefix", JsonString(info.UninstallPrefix));
+  field("install_dir", JsonString(info.InstallDir));
+  field("changelog", JsonString(info.Changelog));
+  out << "    \"install_dir_reg_key\": [";
+  for (size_t i = 0; i < info.InstallDirRegKey.size(); ++i) {
+    const TInstallDirRegKey& slot = info.InstallDirRegKey[i];
+    out << (i == 0 ? "\n" : ",\n") << "      {\"root\": " << static_cast<int>(slot.Root)
+        << ", \"root_name\": " << JsonString(RootDisplayName(slot.Root))
+        << ", \"path\": " << JsonString(slot.Path) << ", \"key\": " << JsonString(slot.Key) << "}";
+  }
+  out << "\n    ],\n";
+  field("pages_name", JsonString(info.PagesName));
+  field("uninstall_pages_name", JsonString(info.UninstallPagesName));
+  field("is_uninstaller", std::to_string(info.IsUninstaller));
+  out << "    \"create_uninstaller\": " << static_cast<int>(info.CreateUninstaller) << "\n  },\n";
+
+  const auto& lines = context.CompiledLines.Lines();
+  out << "  \"lines\": [";
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const TCompLine& line = lines[i];
+    out << (i == 0 ? "\n" : ",\n") << "    {\"index\": " << i << ", \"command_id\": " << line.CommandId
+        << ", \"keyword\": " << JsonString(KeywordOf(context, line)) << ", \"params\": [";
+    for (size_t k = 0; k < line.Params.size(); ++k) out << (k == 0 ? "" : ", ") << JsonString(line.Params[k]);
+    out << "]}";
+  }
+  out << (lines.empty() ? "],\n" : "\n  ],\n");
+
+  out << "  \"group_kinds\": [";
+  for (size_t i = 0; i < context.GroupKinds.size(); ++i) {
+    out << (i == 0 ? "" : ", ") << static_cast<int>(context.GroupKinds[i]);
+  }
+  out << "],\n  \"required_space\": " << context.Variables.RequiredSpace
+      << ",\n  \"required_space_text\": " << JsonString(context.Variables.RequiredSpaceText) << ",\n";
+
+  out << "  \"languages\": [";
+  for (size_t i = 0; i < languages.size(); ++i) {
+    const TLanguage& language = *languages[i].language;
+    out << (i == 0 ? "\n" : ",\n") << "    {\"entry\": " << JsonString(languages[i].entry)
+        << ", \"name\": " << JsonWideString(language.Name()) << ", \"locales\": [";
+    for (size_t k = 0; k < language.Locales().size(); ++k)
+      out << (k == 0 ? "" : ", ") << language.Locales()[k];
+    out << "], \"texts\": " << language.Strings().size() << "}";
+  }
+  out << (languages.empty() ? "]\n" : "\n  ]\n") << "}\n";
+}
+
+}  // namespace
+
+int InfoCommand(const InfoOptions& options, std::ostream& out, std::ostream& err) {
+  SetupContext context;
+  if (const int code = LoadSetup(context, options.package, err); code != kExitOk) return code;
+
+  // Every language entry of group 0, in table order, as the start-up scan takes them.
+  std::vector<size_t> indexes;
+  context.Package.ForEachInGroup(0, [&](size_t index) {
+    if (IsLanguageEntry(context.Package.Entries()[index].Name)) indexes.push_back(index);
+  });
+  for (size_t index : indexes) {
+    if (!AddLanguage(context, index, err)) return kExitFailed;
+  }
+  // The set is complete: pointers into it stay valid from here on.
+  std::vector<LanguageEntry> languages;
+  for (size_t i = 0; i < indexes.size(); ++i) {
+    languages.push_back({context.Package.Entries()[indexes[i]].Name, &context.Languages.Languages()[i]});
+  }
+
+  if (options.json) {
+    WriteJson(context, languages, out);
+  } else {
+    WriteHuman(context, languages, out);
+  }
+  return kExitOk;
+}
+
+}  // namespace setup::setupc
