@@ -33,9 +33,7 @@ TEST(GroupKinds, OneElementPerGroupLineAfterGroupZero) {
     std::vector<uint8_t> kinds;
   } cases[] = {
       {"empty script", {}, {0}},
-      {"lines without commands, headers, languages", {-1, 0, 2, 3, 10, 18, 23, 24}, {0}},
-      {"only kzpupdate lines", {11, -1, 11, 15, 11}, {0, 1, 1, 1}},
-      {"mixed", {-1, 7, 15, 11, 0, 30, 7, 99, 33, -5, 17, 7}, {0, 0, 1, 1, 0, 0}},
+      {"mixed", {-1, 2, 7, 15, 11, 0, 18, 30, 7, 99, 33, -5, 10, 17, 24, 7}, {0, 0, 1, 1, 0, 0}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

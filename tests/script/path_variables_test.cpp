@@ -80,18 +80,6 @@ TEST_F(PathVariables, InstallDirHoldingVariablesExpandsAndSelfReferencesTerminat
   EXPECT_EQ(Expand("$LANGUAGESELECTION"), u"$languageselection!");
 }
 
-// Catches: values copied when the variables were set up instead of read at expansion
-// (the wizard changes the folder and the language after start-up), and a failed
-// shell folder (a lone "\") that does not collapse with the script's own backslash.
-TEST_F(PathVariables, ValuesAreReadAtEachExpansion) {
-  EXPECT_EQ(Expand("$INSTDIR\\$LANGUAGESELECTION"), u"C:\\Game\\English");
-  info.InstallDir = "E:\\Other\\";
-  vars.LanguageSelection = "Deutsch";
-  EXPECT_EQ(Expand("$INSTDIR\\$LANGUAGESELECTION"), u"E:\\Other\\Deutsch");
-  vars.SmPrograms = "\\";
-  EXPECT_EQ(Expand("$SMPROGRAMS\\Game"), u"\\Game");
-}
-
 // Catches: a table whose order is not kept (a value that refers to a later name is
 // expanded, one that refers to an earlier name is not), and the empty name of a
 // per-drive entry ("=C:=C:\dir") turning every "%%" into its value.

@@ -75,29 +75,9 @@ void ExpectSameRecord(const TSetupInfoFile& a, const TSetupInfoFile& b) {
   EXPECT_EQ(a.Serialize(), b.Serialize());
 }
 
-// Catches: a field missing, doubled or out of order; a count of the wrong width or
-// byte order; flags stored as more than one byte.
-TEST(SetupInfoRecord, EmptyRecordIsExactly45Bytes) {
-  const Bytes expected = {
-      0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // seven empty strings
-      0, 0, 0, 0, 0,                             // slot 1: root, Path, Key
-      0, 0, 0, 0, 0,                             // slot 2
-      0, 0, 0, 0, 0,                             // slot 3
-      0, 0, 0, 0, 0,                             // slot 4
-      0, 0, 0, 0, 0,                             // slot 5
-      0, 0, 0, 0,                                // PagesName, UninstallPagesName
-      0, 0,                                      // IsUninstaller, CreateUninstaller
-  };
-  ASSERT_EQ(expected.size(), 45u);
-  EXPECT_EQ(TSetupInfoFile().Serialize(), expected);
-
-  TSetupInfoFile loaded = TypicalRecord();
-  ASSERT_TRUE(loaded.LoadFromBuffer(expected));
-  ExpectSameRecord(loaded, TSetupInfoFile());
-}
-
-// Catches: fields read into the wrong member, slot fields swapped, a root index
-// validated or clamped, flags read from the wrong place.
+// Catches: a field missing, doubled, out of order or read into the wrong member; a
+// count of the wrong width or byte order; slot fields swapped; a root index validated
+// or clamped; flags stored as more than one byte or swapped.
 TEST(SetupInfoRecord, TypicalRecordMatchesItsBytesBothWays) {
   const Bytes bytes = TypicalBytes();
   EXPECT_EQ(TypicalRecord().Serialize(), bytes);
