@@ -11,13 +11,10 @@ TEST(ReplaceAll, RescansSoThatNeighboursFormingThePatternAreReplacedToo) {
   };
   const Case cases[] = {
       {"C:\\Game\\\\bin\\\\\\a.exe", "\\\\", "\\", "C:\\Game\\bin\\a.exe"},  // runs collapse to one
-      {"\\\\server\\share", "\\\\", "\\", "\\server\\share"},
       {"$instdir\\a $INSTDIR\\b $InstDir", "$INSTDIR", "C:\\G", "C:\\G\\a C:\\G\\b C:\\G"},  // ASCII folding
       {"aXbXc", "x", "", "abc"},
-      {"nothing here", "$INSTDIR", "C:\\", "nothing here"},
       {"text", "", "x", "text"},  // an empty pattern never matches
-      {"", "a", "b", ""},
-      {"aab", "ab", "b", "b"},  // "aab" -> "ab" -> "b": the rescan finds the new match
+      {"aab", "ab", "b", "b"},    // "aab" -> "ab" -> "b": the rescan finds the new match
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ReplaceAll(c.text, c.pattern, c.replacement), c.expected) << c.text;

@@ -8,17 +8,6 @@
 namespace setup {
 namespace {
 
-TEST(ZlibCodec, CompressesAtTheHighestLevelAndInflatesBack) {
-  const Bytes content = test::CompressibleBytes(100000);
-  const Bytes stream = CompressBest(content);
-  ASSERT_GE(stream.size(), 2u);
-  EXPECT_EQ(stream[0], 0x78);
-  EXPECT_EQ(stream[1], 0xDA);
-  const InflateResult r = Inflate(stream, content.size());
-  EXPECT_EQ(r.inflatedLength, content.size());
-  EXPECT_EQ(r.content, content);
-}
-
 // A record may claim a different length than the stream holds: the true length must be
 // reported (for the size check) while the buffer never grows past what was expected.
 TEST(ZlibCodec, ReportsTheTrueLengthWhenTheExpectedOneIsWrong) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/posix/registry_posix.h"
@@ -92,26 +91,6 @@ TEST_F(MemoryRegistry, DeleteSemantics) {
   RegistryKey fresh;
   ASSERT_TRUE(fresh.Create(kHkeyCurrentUser, "Software\\P\\Leaf"));
   EXPECT_EQ(fresh.ReadString("w"), std::nullopt);
-}
-
-// Catches: a tree changed without the lock (lost keys or a crash under the sanitizers).
-TEST_F(MemoryRegistry, ConcurrentWritersLoseNothing) {
-  constexpr int kThreads = 4;
-  constexpr int kKeys = 100;
-  std::vector<std::thread> threads;
-  for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([t] {
-      for (int i = 0; i < kKeys; ++i) {
-        RegistryKey key;
-        if (key.Create(kHkeyLocalMachine, "Software\\T" + std::to_string(t) + "\\K" + std::to_string(i))) {
-          key.WriteString("n", std::to_string(i));
-        }
-      }
-    });
-  }
-  for (auto& thread : threads) thread.join();
-  // Software, one key per thread, and per created key the key and its value.
-  EXPECT_EQ(posix::RegistryContents().size(), 1u + kThreads + 2u * kThreads * kKeys);
 }
 
 }  // namespace
