@@ -1,81 +1,78 @@
-// Entry names as paths below a target folder: the check that keeps extraction inside
-// the folder (a fault here writes outside it).
+// Entry names as paths below the target folder: extract writes a safe name's components
+// and refuses any other name before writing anything (a fault here writes outside the
+// folder, or refuses a harmless name).
 #include "package/entry_path.h"
 
-#include <gtest/gtest.h>
+#include <filesystem>
 
-namespace setup {
+#include "setupc_fixture.h"
+
+namespace setup::setupc {
 namespace {
 
-TEST(EntryPath, SplitsSafeNamesIntoComponents) {
-  struct Case {
-    std::string name;
-    std::vector<std::string> components;
-  };
-  const Case cases[] = {
-      {"SetupInfo", {"SetupInfo"}},
-      {"data\\sub\\file.bin", {"data", "sub", "file.bin"}},
-      {"a/b", {"a", "b"}},  // Windows takes "/" as a separator too
-      {"..a\\b..\\.hidden", {"..a", "b..", ".hidden"}},
-      {"name with spaces.txt", {"name with spaces.txt"}},
-      {"caf\xE9\\\x80uro", {"caf\xE9", "\x80uro"}},
-      {"console.txt", {"console.txt"}},  // only the exact device names are devices
-      {"COM10", {"COM10"}},
-  };
-  for (const Case& c : cases) {
-    const EntryPath path = SplitEntryPath(c.name);
-    EXPECT_TRUE(path.Safe()) << c.name << ": " << path.refusal;
-    EXPECT_EQ(path.components, c.components) << c.name;
-  }
-}
+namespace fs = std::filesystem;
+using ExtractNamesTest = SetupcTest;
 
-TEST(EntryPath, RefusesNamesThatLeaveTheFolderOrCannotBeFiles) {
+TEST_F(ExtractNamesTest, SafeNamesAreSplitAndOthersRefusedBeforeAnythingIsWritten) {
   struct Case {
     std::string name;
+    std::vector<std::string> components;  // empty: refused
     std::string reasonPart;
   };
   const Case cases[] = {
-      {"", "empty"},
-      {"..\\x", "climbs out"},
-      {"a\\..\\..\\x", "climbs out"},
-      {"a\\..", "climbs out"},
-      {"a/../../x", "climbs out"},
-      {"..", "climbs out"},
-      {"C:\\x", "colon"},
-      {"C:x", "colon"},
-      {"a:b", "colon"},
-      {"file.txt:stream", "colon"},
-      {"\\x", "absolute"},
-      {"/etc/passwd", "absolute"},
-      {"\\\\server\\share\\x", "absolute"},
-      {"a\\\\b", "empty"},
-      {"a\\", "empty"},
-      {".\\x", "dots and spaces"},
-      {".. \\x", "dots and spaces"},  // Windows drops the trailing space: ".."
-      {"...\\x", "dots and spaces"},
-      {"a\\ \\b", "dots and spaces"},
-      {std::string("a\0b", 3), "character"},
-      {"a\nb", "character"},
-      {"a*b", "character"},
-      {"a?b", "character"},
-      {"a|b", "character"},
-      {"a<b>", "character"},
-      {"say\"hi\"", "character"},
-      {"NUL", "device"},
-      {"dir\\nul.txt", "device"},
-      {"Con", "device"},
-      {"com1.log", "device"},
-      {"LPT9", "device"},
-      {"aux .txt", "device"},
-      {"COM\xB9", "device"},
+      {"data\\sub\\file.bin", {"data", "sub", "file.bin"}, ""},
+      {"a/b", {"a", "b"}, ""},  // Windows takes "/" as a separator too
+      {"..a\\b..\\.hidden", {"..a", "b..", ".hidden"}, ""},
+      {"caf\xE9\\\x80uro", {"caf\xE9", "\x80uro"}, ""},
+      {"console.txt", {"console.txt"}, ""},  // only the exact device names are devices
+      {"COM10", {"COM10"}, ""},
+      {"", {}, "empty"},
+      {"a\\\\b", {}, "empty"},
+      {"..", {}, "climbs out"},
+      {"a\\..\\..\\x", {}, "climbs out"},
+      {"a/../../x", {}, "climbs out"},
+      {"C:\\x", {}, "colon"},
+      {"file.txt:stream", {}, "colon"},
+      {"\\x", {}, "absolute"},
+      {"/etc/passwd", {}, "absolute"},
+      {"\\\\server\\share\\x", {}, "absolute"},
+      {".\\x", {}, "dots and spaces"},
+      {".. \\x", {}, "dots and spaces"},  // Windows drops the trailing space: ".."
+      {"a\\ \\b", {}, "dots and spaces"},
+      {std::string("a\0b", 3), {}, "character"},
+      {"a*b", {}, "character"},
+      {"a?b", {}, "character"},
+      {"a|b", {}, "character"},
+      {"a<b>", {}, "character"},
+      {"say\"hi\"", {}, "character"},
+      {"dir\\nul.txt", {}, "device"},
+      {"LPT9", {}, "device"},
+      {"aux .txt", {}, "device"},
+      {"COM\xB9", {}, "device"},
   };
+  const std::string package = Path("p.pak");
   for (const Case& c : cases) {
     const EntryPath path = SplitEntryPath(c.name);
-    EXPECT_FALSE(path.Safe()) << c.name;
-    EXPECT_TRUE(path.components.empty()) << c.name;
+    EXPECT_EQ(path.Safe(), !c.components.empty()) << c.name << ": " << path.refusal;
+    EXPECT_EQ(path.components, c.components) << c.name;
     EXPECT_NE(path.refusal.find(c.reasonPart), std::string::npos) << c.name << ": " << path.refusal;
+    if (path.Safe()) continue;
+    Source("p.pak",
+           test::BuildRawPackage({{"good.txt", 1, test::ToBytes("fine")}, {c.name, 1, test::ToBytes("evil")}})
+               .bytes);
+    fs::remove_all(Path("out"));
+    fs::create_directories(Path("out"));
+    const RunResult r = Run({"extract", package, Path("out")});
+    EXPECT_EQ(r.code, kExitFailed) << c.name;
+    EXPECT_EQ(r.err.find("setupc: entry 1 ("), 0u) << r.err;
+    EXPECT_EQ(r.err.substr(r.err.find(") is refused: ")), ") is refused: " + path.refusal + "\n") << r.err;
+    EXPECT_TRUE(fs::is_empty(Path("out"))) << c.name;
+    EXPECT_FALSE(fs::exists(Path("x"))) << c.name;
   }
+  // Only writing such a name is refused: verify checks it, and another group is extracted.
+  EXPECT_EQ(Run({"verify", package}).code, kExitOk);
+  EXPECT_EQ(Run({"extract", package, Path("out"), "--group", "0"}).code, kExitOk);
 }
 
 }  // namespace
-}  // namespace setup
+}  // namespace setup::setupc
