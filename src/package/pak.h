@@ -29,6 +29,16 @@ enum class PakState {
   Writing,   // CreateNew or Append mode
 };
 
+// An entry's stored form, apart from any package: what PackEntry stores for the same
+// content. Computing it is the costly part of writing, and needs no package, so a
+// writer may compute several at once and append them in table order.
+struct PackedEntry {
+  uint32_t Size = 0;
+  uint32_t StoredSize = 0;  // 0: stored uncompressed
+  uint32_t Crc = 0;
+  Bytes Stored;  // the bytes to append; empty for empty content
+};
+
 class TPak {
  public:
   TPak() = default;
@@ -89,12 +99,20 @@ class TPak {
   // Sets size, compresses (or copies) data, sets stored size and CRC; returns the bytes
   // to store, nullopt for empty content.
   std::optional<Bytes> PackEntry(size_t index, ByteView data);
+  // PackEntry's rules without a record: zlib at the highest level below
+  // kLargeEntrySize when that is not larger, else the content as it is. Throws
+  // SetupError for content over 4 GiB. Safe to call from any thread.
+  static PackedEntry PackContent(ByteView data);
   // Reads the record's source file whole and packs it; a large source is taken as it
   // is (stored size 0, CRC 0). Throws SetupError when the source cannot be read.
   std::optional<Bytes> PackFile(size_t index);
   // Pack, set offset = end of file - tail length, append the stored bytes. True when
   // written; false for empty content or a failed write.
   bool WriteEntryFromMemory(size_t index, ByteView data);
+  // The same with the stored form computed elsewhere (PackContent, possibly on another
+  // thread): sets the record's size, stored size and CRC from packed and appends its
+  // stored bytes. True when written; false for empty content or a failed write.
+  bool WriteEntryPacked(size_t index, const PackedEntry& packed);
   // The same from the source file; a large source is streamed in kStreamChunkSize
   // chunks. Throws SetupError when the source cannot be read.
   bool WriteEntryFromFile(size_t index);

@@ -34,27 +34,38 @@ size_t TPak::AddEntry(const std::string& name, const std::string& sourceFile, ui
   return entries_.size() - 1;
 }
 
+PackedEntry TPak::PackContent(ByteView data) {
+  if (data.size() > std::numeric_limits<uint32_t>::max()) throw SetupError("Entry too large for a package");
+  PackedEntry packed;
+  packed.Size = static_cast<uint32_t>(data.size());
+  if (data.empty()) return packed;
+  if (packed.Size < kLargeEntrySize) {
+    Bytes stream = CompressBest(data);
+    if (stream.size() <= data.size()) {
+      packed.StoredSize = static_cast<uint32_t>(stream.size());
+      packed.Crc = Crc32(stream);
+      packed.Stored = std::move(stream);
+      return packed;
+    }
+  }
+  packed.Crc = Crc32(data);
+  packed.Stored.assign(data.begin(), data.end());
+  return packed;
+}
+
 std::optional<Bytes> TPak::PackEntry(size_t index, ByteView data) {
   if (index >= entries_.size()) return std::nullopt;
   if (data.size() > std::numeric_limits<uint32_t>::max()) {
     throw SetupError("Entry too large for a package: " + entries_[index].Name);
   }
+  PackedEntry packed = PackContent(data);
   TPakEntry& entry = entries_[index];
-  entry.Size = static_cast<uint32_t>(data.size());
-  entry.StoredSize = 0;
-  entry.Crc = 0;
+  entry.Size = packed.Size;
+  entry.StoredSize = packed.StoredSize;
+  entry.Crc = packed.Crc;
   entry.Offset = 0;
-  if (data.empty()) return std::nullopt;
-  if (entry.Size < kLargeEntrySize) {
-    Bytes stream = CompressBest(data);
-    if (stream.size() <= data.size()) {
-      entry.StoredSize = static_cast<uint32_t>(stream.size());
-      entry.Crc = Crc32(stream);
-      return stream;
-    }
-  }
-  entry.Crc = Crc32(data);
-  return Bytes(data.begin(), data.end());
+  if (packed.Size == 0) return std::nullopt;
+  return std::move(packed.Stored);
 }
 
 std::optional<Bytes> TPak::PackFile(size_t index) {
@@ -93,6 +104,21 @@ bool TPak::WriteEntryFromMemory(size_t index, ByteView data) {
   uint64_t offset = 0;
   if (!AppendBytes(*stored, offset)) return false;
   entries_[index].Offset = static_cast<uint32_t>(offset);
+  return true;
+}
+
+bool TPak::WriteEntryPacked(size_t index, const PackedEntry& packed) {
+  RequireWriting(state_);
+  if (index >= entries_.size()) return false;
+  TPakEntry& entry = entries_[index];
+  entry.Size = packed.Size;
+  entry.StoredSize = packed.StoredSize;
+  entry.Crc = packed.Crc;
+  entry.Offset = 0;
+  if (packed.Size == 0) return false;
+  uint64_t offset = 0;
+  if (!AppendBytes(packed.Stored, offset)) return false;
+  entry.Offset = static_cast<uint32_t>(offset);
   return true;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
-// Logical drives: their roots in the system's order and their kinds.
+// Logical drives: their roots in the system's order, their kinds and free space.
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,5 +29,9 @@ std::vector<std::string> LogicalDriveRoots(size_t capacity);
 
 // The kind of the drive whose root is given ("D:\").
 DriveType DriveTypeOf(const std::string& root);
+
+// The free bytes of the drive whose root is given ("C:\") that the user may use (a
+// disk quota counts); nullopt when the drive cannot be queried.
+std::optional<uint64_t> FreeDiskSpace(const std::string& root);
 
 }  // namespace setup::platform

@@ -50,4 +50,9 @@ bool DirectoryExists(const std::string& path);
 bool CreateDirectoryTree(const std::string& path);
 bool RemoveFile(const std::string& path);
 
+// The folder for temporary files as the system reports it, ending in "\"
+// ("C:\Users\User\AppData\Local\Temp\"); the folder need not exist. Empty when the
+// system gives none. The posix build answers with a settable path (posix_controls.h).
+std::string TemporaryFolder();
+
 }  // namespace setup::platform

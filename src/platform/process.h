@@ -18,6 +18,22 @@ ExitHandler SetExitHandler(ExitHandler handler);
 // The system's own exit; implemented once per platform.
 [[noreturn]] void SystemExitProcess(uint32_t code);
 
+// Ends the process at once: no clean-up, no finalisation, other threads stopped where
+// they stand. The exit handler above sees it as it sees ExitProcess.
+[[noreturn]] void TerminateProcess(uint32_t code);
+[[noreturn]] void SystemTerminateProcess(uint32_t code);
+
+// Scheduling priorities, with the values Windows gives them. The thread priority is
+// that of the calling thread. The setters return false when the system refuses.
+inline constexpr uint32_t kNormalPriorityClass = 0x20;
+inline constexpr uint32_t kRealtimePriorityClass = 0x100;
+inline constexpr int kThreadPriorityNormal = 0;
+inline constexpr int kThreadPriorityTimeCritical = 15;
+uint32_t ProcessPriorityClass();
+bool SetProcessPriorityClass(uint32_t priorityClass);
+int ThreadPriority();
+bool SetThreadPriority(int priority);
+
 // The arguments after the program name, in the system code page.
 std::vector<std::string> CommandLineArguments();
 // The full path of the running executable.

@@ -11,16 +11,24 @@ ExitHandler& CurrentHandler() {
   static ExitHandler handler;
   return handler;
 }
-}  // namespace
-
-void ExitProcess(uint32_t code) {
+void RunExitHandler(uint32_t code) {
   ExitHandler handler;
   {
     std::lock_guard<std::mutex> lock(handlerMutex);
     handler = CurrentHandler();
   }
   if (handler) handler(code);
+}
+}  // namespace
+
+void ExitProcess(uint32_t code) {
+  RunExitHandler(code);
   SystemExitProcess(code);
+}
+
+void TerminateProcess(uint32_t code) {
+  RunExitHandler(code);
+  SystemTerminateProcess(code);
 }
 
 ExitHandler SetExitHandler(ExitHandler handler) {

@@ -27,4 +27,10 @@ std::string SpecialFolderLocation(int csidl, void* owner = nullptr);
 // Empty when the query fails.
 std::string SpecialFolderPath(int csidl);
 
+// Opens a document with the program associated with its type ("open"), in a maximised
+// window; returns once the program has been started. owner as above. False when the
+// shell could not start it. The posix build starts nothing and records the request
+// (posix/posix_controls.h).
+bool OpenDocumentMaximized(const std::string& path, void* owner = nullptr);
+
 }  // namespace setup::platform

@@ -11,5 +11,8 @@ uint16_t SystemDefaultLangId();
 void RestrictToFirstProcessor();
 // Makes every number the program formats use "." as decimal separator.
 void UseDotDecimalSeparator();
+// Total physical memory in bytes, the system's classic memory-status figure (in a
+// 32-bit process on a machine with more than 4 GiB it is capped at 2 GiB or 4 GiB - 1).
+uint64_t TotalPhysicalMemory();
 
 }  // namespace setup::platform

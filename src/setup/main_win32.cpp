@@ -1,48 +1,67 @@
-// The setup stub's entry point: the first half of start-up. It prepares the process,
-// opens the package (appended to this executable, or the file named by the first
-// argument) and verifies every entry under the verification window.
+// The setup stub's entry point. It prepares the process, opens the package (appended to
+// this executable, or the file named by the first argument), verifies every entry under
+// the verification window, loads the setup and hands over to the main form. Every way
+// out ends the process with exit code 0; an unexpected error ends it through the error
+// report.
 #include <windows.h>
 
 #include <exception>
+#include <memory>
 
 #include "platform/process.h"
 #include "platform/system_info.h"
+#include "script/setup_context.h"
 #include "setup/error_report.h"
 #include "setup/self_verification.h"
-#include "script/setup_context.h"
+#include "setup/startup_sequence.h"
+#include "ui/win32/frm_main_placeholder.h"
 #include "ui/win32/frm_verify.h"
+
+namespace {
+
+// Frees the main form (unshown, or closed by the user) and ends with exit code 0.
+[[noreturn]] void EndRun(std::unique_ptr<setup::ui::TFrmMainPlaceholder>& mainForm) {
+  mainForm.reset();
+  setup::platform::ExitProcess(0);
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace setup;
+  // Outlives the handlers below, so that the error report can still describe the setup.
+  SetupContext context;
+  ErrorReportContextScope reportContext(context);
   try {
     platform::RestrictToFirstProcessor();
     platform::UseDotDecimalSeparator();
-
-    SetupContext context;
     context.SystemLangID = platform::SystemDefaultLangId();
 
-    // The main and debug forms are created hidden here once the wizard exists.
+    // The main form exists, hidden, from here on; every failure after the package is
+    // open frees it before the process ends.
+    auto mainForm = std::make_unique<ui::TFrmMainPlaceholder>(context);
 
     // The application title ("Verifying Contents") names the task-bar button; the
-    // verification window is a tool window without one, so until the main form
-    // exists there is nothing to carry it.
-
+    // verification window is a tool window without one, and the main form is hidden,
+    // so until the wizard shows there is nothing to carry it.
     {
       ui::TFrmVerify frmVerify;
       frmVerify.Show();
       const VerificationOutcome outcome = OpenAndVerifyPackage(context, platform::CommandLineArguments(),
                                                                platform::ModuleFileName(), frmVerify);
-      // Failures were shown already; the process ends with the window still up,
-      // as every failure path of start-up ends with exit code 0.
-      if (outcome != VerificationOutcome::Verified) platform::ExitProcess(0);
+      // Failures were shown already.
+      if (outcome != VerificationOutcome::Verified) EndRun(mainForm);
     }
 
-    // The package is open and intact; loading the setup information, the script and
-    // the languages follows here.
-    platform::ExitProcess(0);
+    // Loading, then the main form until the user closes it; a failure was shown when
+    // it does not get that far. Either way the run is over.
+    FinishStartup(context, platform::ModuleFileName(), *mainForm);
+    EndRun(mainForm);
   } catch (const VerificationStageError& e) {
     WriteErrorReport(e.what(), "Verification Stage");
   } catch (const std::exception& e) {
     WriteErrorReport(e.what(), "");
+  } catch (...) {
+    WriteErrorReport("", "");
   }
 }

@@ -3,7 +3,8 @@
 // check the setup stub under Wine.
 //
 // Usage:
-//   setup_driver run [--timeout-ms N] [--screenshot-pause] -- PROGRAM [ARGS...]
+//   setup_driver run [--timeout-ms N] [--screenshot-pause] [--close-window TITLE]
+//                    -- PROGRAM [ARGS...]
 //
 //   Starts PROGRAM with ARGS and polls its top-level windows until it ends.
 //   --timeout-ms N      give up after N milliseconds (default 60000), the time spent
@@ -14,6 +15,8 @@
 //                       suspend the program's main thread, print VERIFY_WINDOW and
 //                       wait for one line (or end of input) on stdin before resuming
 //                       it; a test takes its screenshot in between
+//   --close-window TITLE  close the program's top-level window with this title (as a
+//                       user would with its close button) when it appears
 //
 // Output, one line per event on stdout, UTF-8, "\n"-terminated, unbuffered.
 // Carriage return and line feed inside a text are written as the two characters
@@ -23,6 +26,10 @@
 //       rectangles in client coordinates; printed when first seen and on each change
 //   STATUS <text>            the verification window's status line changed
 //   VERIFY_WINDOW <text>     the program is suspended (--screenshot-pause)
+//   WINDOW <title>           another top-level window of the program appeared (once
+//                            per window); followed by one line per child window:
+//   WINDOW_TEXT <text>       the text of a child window that has one, in the order
+//                            the system enumerates them
 //   MESSAGEBOX caption=<caption> text=<text>
 //                            a message box of the program appeared; the driver then
 //                            presses its OK button (or closes it when it has none)
@@ -42,6 +49,7 @@
 #include <cwchar>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -214,9 +222,15 @@ bool WaitForInputLine(DWORD milliseconds) {
   return answered;
 }
 
+BOOL CALLBACK CollectChildWindow(HWND window, LPARAM data) {
+  reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
+  return TRUE;
+}
+
 struct RunOptions {
   DWORD timeoutMs = 60000;
   bool screenshotPause = false;
+  std::optional<std::wstring> closeTitle;
   std::vector<std::wstring> command;
 };
 
@@ -234,6 +248,8 @@ class Watcher {
       } else if (className == setup::ui::kVerifyWindowClass &&
                  WindowText(window) == setup::ui::kVerifyCaption) {
         if (!WatchVerifyWindow(window, deadline)) return false;
+      } else {
+        WatchOtherWindow(window);
       }
     }
     return true;
@@ -255,6 +271,19 @@ class Watcher {
     } else {
       PostMessageW(box, WM_CLOSE, 0, 0);
     }
+  }
+
+  void WatchOtherWindow(HWND window) {
+    if (!seenWindows_.insert(window).second) return;
+    const std::wstring title = WindowText(window);
+    Report(L"WINDOW " + Escape(title));
+    std::vector<HWND> children;
+    EnumChildWindows(window, CollectChildWindow, reinterpret_cast<LPARAM>(&children));
+    for (HWND child : children) {
+      const std::wstring text = WindowText(child);
+      if (!text.empty()) Report(L"WINDOW_TEXT " + Escape(text));
+    }
+    if (options_.closeTitle && title == *options_.closeTitle) PostMessageW(window, WM_CLOSE, 0, 0);
   }
 
   bool WatchVerifyWindow(HWND verify, const Deadline& deadline) {
@@ -297,6 +326,7 @@ class Watcher {
   const RunOptions& options_;
   const PROCESS_INFORMATION& process_;
   std::map<HWND, ULONGLONG> pressedBoxes_;
+  std::set<HWND> seenWindows_;
   std::wstring layout_;
   std::wstring status_;
   ULONGLONG statusSince_ = 0;
@@ -345,7 +375,9 @@ int Run(const RunOptions& options) {
 }
 
 int Usage() {
-  Complain(L"usage: setup_driver run [--timeout-ms N] [--screenshot-pause] -- PROGRAM [ARGS...]");
+  Complain(
+      L"usage: setup_driver run [--timeout-ms N] [--screenshot-pause] [--close-window TITLE] -- PROGRAM "
+      L"[ARGS...]");
   return kExitUsage;
 }
 
@@ -363,6 +395,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (option == L"--screenshot-pause") {
       options.screenshotPause = true;
+    } else if (option == L"--close-window" && i + 1 < argc) {
+      options.closeTitle = argv[++i];
     } else if (option == L"--timeout-ms" && i + 1 < argc) {
       wchar_t* end = nullptr;
       options.timeoutMs = static_cast<DWORD>(std::wcstoul(argv[++i], &end, 10));

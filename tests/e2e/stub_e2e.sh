@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end checks of the setup stub's start-up under Wine and Xvfb: packages made
-# with setupc, the stub watched by setup_driver as a user would see it.
+# with setupc, the stub watched by setup_driver as a user would see it. A setup that
+# starts cleanly shows the main window (titled "StubE2E"), which the driver closes.
 #
 # usage: stub_e2e.sh --stub STUB.exe --driver setup_driver.exe --setupc SETUPC
 #                    --work DIR [--platform-test platform_win32_test.exe]
@@ -13,6 +14,7 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 wine_run=$here/../../scripts/wine-run
 source "$here/../../scripts/lib/wine-session.sh"
+source "$here/../../scripts/lib/setup-records.sh"
 
 stub="" driver="" setupc="" work="" platform_test=""
 while [ $# -gt 0 ]; do
@@ -126,10 +128,11 @@ flip_byte() {
 }
 
 # run_driver OUT [--screenshot-pause] -- PROGRAM ARGS...: the driver's report in OUT.
+title=StubE2E
 run_driver() {
   local out=$1
   shift
-  wine "$driver" run --timeout-ms 30000 "$@" >"$out" 2>"$out.err"
+  wine "$driver" run --timeout-ms 30000 --close-window "$title" "$@" >"$out" 2>"$out.err"
 }
 
 events() { grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$1"; }
@@ -163,8 +166,9 @@ printf 'notes' >"$data/notes.txt"
 entries=("0:readme.txt=$data/readme.txt" "1:empty.dat=$data/empty.dat"
          "1:data\\big.bin=$data/big.bin" "1:notes.txt=$data/notes.txt")
 
-pack "$data/good.exe" "$stub" -- "${entries[@]}"
-pack "$data/good.pak" "" -- "${entries[@]}"
+setup_files "$data/good" "$title" good.exe 'C:\Games\StubE2E'
+pack "$data/good.exe" "$stub" -- "${entries[@]}" "${setup_entries[@]}"
+pack "$data/good.pak" "" -- "${entries[@]}" "${setup_entries[@]}"
 
 cp "$data/good.exe" "$data/corrupt.exe"
 read_entry "$data/corrupt.exe" 2
@@ -177,7 +181,8 @@ for i in 1 2 3 4 5; do
   head -c 4000000 /dev/urandom | base64 -w 76 >"$data/part$i.txt"
   large_entries+=("1:part$i.txt=$data/part$i.txt")
 done
-pack "$data/large.exe" "$stub" -- "${large_entries[@]}"
+setup_files "$data/large" "$title" large.exe 'C:\Games\StubE2E'
+pack "$data/large.exe" "$stub" -- "${setup_entries[@]}" "${large_entries[@]}"
 
 mkdir -p "$data/a folder"
 
@@ -187,15 +192,19 @@ expect "bare stub: one invalid-header box, exit 0" \
   "MESSAGEBOX caption=Error text=Invalid Setup Header. No Contents or Corrupted Contents.
 EXIT 0" "$(events "$data/bare.out")"
 
-# --- (b) valid packages --------------------------------------------------------------
-verified='STATUS Status: 4 out of 4 files verifyed'
+# --- (b) valid packages: verified, loaded, the main window shown and closed -------------
+verified='STATUS Status: 7 out of 7 files verifyed'
+shown="WINDOW $title"
 run_driver "$data/good.out" -- "$(winpath "$data/good.exe")"
 expect "appended package: no box, exit 0" "EXIT 0" "$(events "$data/good.out")"
 check "appended package: every entry verified" "no line '$verified'" grep -qx "$verified" "$data/good.out"
+check "appended package: main window shown" "no line '$shown'" grep -qx "$shown" "$data/good.out"
 
+# The stub is called stub.exe: an external package's name is not checked.
 run_driver "$data/external.out" -- "$(winpath "$stub")" "$(winpath "$data/good.pak")"
 expect "package file as first argument: no box, exit 0" "EXIT 0" "$(events "$data/external.out")"
 check "package file as first argument: every entry verified" "no line '$verified'" grep -qx "$verified" "$data/external.out"
+check "package file as first argument: main window shown" "no line '$shown'" grep -qx "$shown" "$data/external.out"
 
 # A folder or a missing file as first argument is ignored: the stub reads itself.
 run_driver "$data/folder-arg.out" -- "$(winpath "$data/good.exe")" "$(winpath "$data/a folder")"
@@ -204,6 +213,36 @@ check "folder as first argument: own package verified" "no line '$verified'" gre
 run_driver "$data/missing-arg.out" -- "$(winpath "$data/good.exe")" "$(winpath "$data/absent.pak")"
 expect "missing file as first argument is ignored" "EXIT 0" "$(events "$data/missing-arg.out")"
 check "missing file as first argument: own package verified" "no line '$verified'" grep -qx "$verified" "$data/missing-arg.out"
+
+# --- (b2) start-up after the verification --------------------------------------------
+# A setup renamed on disk.
+cp "$data/good.exe" "$data/good(10).exe"
+run_driver "$data/renamed.out" -- "$(winpath "$data/good(10).exe")"
+expect "renamed setup: the file-name box, exit 0" \
+  'MESSAGEBOX caption=Error text=Error: Setup`s filename has been renamed\r\rExpected: \rgood.exe\r\rFound: \rgood(10).exe
+EXIT 0' "$(events "$data/renamed.out")"
+
+# The install folder from the registry: the first slot's value is there but empty, the
+# second's is taken.
+setup_files "$data/registry" "$title" registry.exe '' 1 'Software\StubE2E' Empty 1 'Software\StubE2E' InstallPath
+pack "$data/registry.exe" "$stub" -- "${setup_entries[@]}"
+wine reg add 'HKCU\Software\StubE2E' /v Empty /d '' /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\StubE2E' /v InstallPath /d 'C:\Games\FromRegistry' /f >/dev/null 2>&1
+run_driver "$data/registry.out" -- "$(winpath "$data/registry.exe")"
+expect "folder from the registry: no box, exit 0" "EXIT 0" "$(events "$data/registry.out")"
+expect "folder from the registry: the main window shows mode, language and folder" \
+  "$shown
+WINDOW_TEXT Folder: C:\Games\FromRegistry
+WINDOW_TEXT Language: English
+WINDOW_TEXT Mode: install" "$(grep -E '^WINDOW' "$data/registry.out" | LC_ALL=C sort)"
+
+# No folder in the setup and none in the registry.
+setup_files "$data/noregistry" "$title" noregistry.exe '' 1 'Software\StubE2E\Absent' InstallPath
+pack "$data/noregistry.exe" "$stub" -- "${setup_entries[@]}"
+run_driver "$data/noregistry.out" -- "$(winpath "$data/noregistry.exe")"
+expect "no install folder anywhere: the registry box, exit 0" \
+  'MESSAGEBOX caption=Error text=Error: Registry Key Not Found. Please Install Software
+EXIT 0' "$(events "$data/noregistry.out")"
 
 # --- (c) one stored byte of entry 2 flipped ----------------------------------------------
 run_driver "$data/corrupt.out" -- "$(winpath "$data/corrupt.exe")"
@@ -233,7 +272,7 @@ wait "$driver_pid"
 expect "large package: no box, exit 0" "EXIT 0" "$(events "$data/window.out")"
 paused=$(sed -n 's/^VERIFY_WINDOW //p' "$data/window.out")
 check "paused while the status counts verified entries" "status was '$paused'" \
-  grep -qE '^VERIFY_WINDOW Status: ([1-9][0-9]*) out of 5 files verifyed$' "$data/window.out"
+  grep -qE '^VERIFY_WINDOW Status: ([1-9][0-9]*) out of 8 files verifyed$' "$data/window.out"
 
 # The window's layout at the pause: the last LAYOUT line before VERIFY_WINDOW.
 layout=$(grep -E '^(LAYOUT|VERIFY_WINDOW)' "$data/window.out" | grep -B1 '^VERIFY_WINDOW' | head -n1)

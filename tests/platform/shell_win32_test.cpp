@@ -66,8 +66,11 @@ TEST(ShellWin32, EnvironmentBlockHoldsTheProcessVariables) {
 }
 
 // Catches: roots cut at the wrong place, the system's kinds mapped to the wrong values,
-// a list that does not fit taken as a shorter one instead of raising.
+// a list that does not fit taken as a shorter one instead of raising; a free-space
+// query whose failure reads as 0 bytes, or whose answer is dropped.
 TEST(ShellWin32, DrivesListCIsFixed) {
+  EXPECT_GT(FreeDiskSpace("C:\\").value_or(0), 0u);
+  EXPECT_EQ(FreeDiskSpace("Q:\\"), std::nullopt);
   const std::vector<std::string> roots = LogicalDriveRoots(kDriveListCapacity);
   EXPECT_NE(std::find(roots.begin(), roots.end(), "C:\\"), roots.end());
   for (const std::string& root : roots) EXPECT_EQ(root.size(), 3u) << root;

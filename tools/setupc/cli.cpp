@@ -1,9 +1,11 @@
 // Command-line parsing and dispatch of setupc.
 
+#include <algorithm>
 #include <exception>
 #include <map>
 #include <ostream>
 #include <set>
+#include <thread>
 #include <utility>
 
 #include "platform/dialogs.h"
@@ -147,6 +149,37 @@ int RunCommand(const std::vector<std::string>& arguments, std::ostream& out, std
     options.numbers.assign(parsed.positional.begin() + 2, parsed.positional.end());
     return TextCommand(options, out, err);
   }
+  if (command == "compile") {
+    if (!parse({"-o", "--output", "--stub", "--jobs"}, {})) return UsageError(err, error);
+    if (parsed.help) return ShowUsage(out);
+    if (!positionalCount(1)) return UsageError(err, error);
+    CompileOptions options;
+    options.script = parsed.positional[0];
+    if (parsed.values.count("-o") != 0 && parsed.values.count("--output") != 0) {
+      return UsageError(err, "-o and --output name the same thing; give one");
+    }
+    for (const char* name : {"-o", "--output"}) {
+      if (auto value = parsed.values.find(name); value != parsed.values.end()) {
+        if (value->second.empty()) return UsageError(err, std::string(name) + " needs a file name");
+        options.output = value->second;
+      }
+    }
+    if (auto stub = parsed.values.find("--stub"); stub != parsed.values.end()) {
+      if (stub->second.empty()) return UsageError(err, "--stub needs a file name");
+      options.stub = stub->second;
+    }
+    options.jobs = std::max(1u, std::thread::hardware_concurrency());
+    if (auto jobs = parsed.values.find("--jobs"); jobs != parsed.values.end()) {
+      const std::string& text = jobs->second;
+      if (text.empty() || text.size() > 2 || text.find_first_not_of("0123456789") != std::string::npos ||
+          std::stoi(text) < 1 || std::stoi(text) > 64) {
+        return UsageError(err, "--jobs must be a number from 1 to 64");
+      }
+      options.jobs = static_cast<unsigned>(std::stoi(text));
+    }
+    options.progress = IsTerminal(err);
+    return CompileCommand(options, out, err);
+  }
   ReportError(err, "unknown command \"" + command + "\"");
   err << UsageText();
   return kExitUsage;
@@ -198,6 +231,11 @@ std::string UsageText() {
   return "usage: setupc COMMAND [ARGUMENTS]\n"
          "\n"
          "commands:\n"
+         "  compile SCRIPT [-o OUT] [--stub STUB] [--jobs N]\n"
+         "      Compile an install script and the files it names into a setup: a copy of\n"
+         "      the stub with the package appended, written to OUT or the script's\n"
+         "      \"outfile\". STUB defaults to $SETUPC_STUB, else stub.exe beside setupc;\n"
+         "      N compressing threads (default: one per processor).\n"
          "  pack OUT [--host FILE] ENTRY...\n"
          "      Write a package to OUT. Each ENTRY is GROUP:NAME=PATH: GROUP a number from\n"
          "      0 to 65535, NAME the entry's name (folders separated by \"\\\"), PATH the\n"
@@ -222,7 +260,8 @@ std::string UsageText() {
          "\n"
          "exit codes: 0 success; 1 the command failed (an entry failed or was refused,\n"
          "a file could not be read or written, a setup file is missing or damaged, a log\n"
-         "ends early); 2 bad arguments, or no readable package or log.\n";
+         "ends early, a script has errors); 2 bad arguments, or no readable package, log\n"
+         "or script.\n";
 }
 
 int RunSetupc(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {

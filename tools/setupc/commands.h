@@ -48,6 +48,14 @@ struct TextOptions {
   std::vector<std::string> numbers;  // as typed: decimal or "$" and hexadecimal
 };
 
+struct CompileOptions {
+  std::string script;
+  std::string output;     // empty: the script's "outfile", beside the script
+  std::string stub;       // empty: $SETUPC_STUB, else stub.exe beside setupc
+  unsigned jobs = 1;      // compressing workers
+  bool progress = false;  // a progress line on err for large payloads
+};
+
 int PackCommand(const PackOptions& options, std::ostream& out, std::ostream& err);
 int ListCommand(const ListOptions& options, std::ostream& out, std::ostream& err);
 int VerifyCommand(const VerifyOptions& options, std::ostream& out, std::ostream& err);
@@ -55,6 +63,10 @@ int ExtractCommand(const ExtractOptions& options, std::ostream& out, std::ostrea
 int InfoCommand(const InfoOptions& options, std::ostream& out, std::ostream& err);
 int LogCommand(const LogOptions& options, std::ostream& out, std::ostream& err);
 int TextCommand(const TextOptions& options, std::ostream& out, std::ostream& err);
+int CompileCommand(const CompileOptions& options, std::ostream& out, std::ostream& err);
+
+// Whether stream is the process's standard error and that is a terminal.
+bool IsTerminal(const std::ostream& stream);
 
 // A text number of "setupc text": decimal digits, or "$" and hexadecimal digits (either
 // case), 0 to 65535; no sign, no blanks.

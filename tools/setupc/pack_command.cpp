@@ -1,17 +1,14 @@
 // setupc pack OUT [--host FILE] ENTRY...: builds a package, stand-alone or appended to a
 // copy of a host file.
 
-#include <filesystem>
 #include <ostream>
 
 #include "base/errors.h"
 #include "package/pak.h"
 #include "platform/files.h"
-#ifndef _WIN32
-#include "platform/posix/posix_controls.h"
-#endif
 #include "setupc/commands.h"
 #include "setupc/entry_argument.h"
+#include "setupc/host_file.h"
 #include "setupc/package_input.h"
 #include "setupc/setupc.h"
 #include "setupc/text.h"
@@ -72,53 +69,6 @@ int PlanEntries(const PackOptions& options, std::vector<PlannedEntry>& plan, std
   return kExitOk;
 }
 
-// Whether two paths name one file. Windows needs no check beyond the names: the output
-// is created without sharing while the host is open, which fails for the same file.
-bool SameFile(const std::string& a, const std::string& b) {
-  if (a == b) return true;
-#ifdef _WIN32
-  return false;
-#else
-  std::error_code ec;
-  return std::filesystem::equivalent(platform::posix::MapPath(a), platform::posix::MapPath(b), ec);
-#endif
-}
-
-// Copies the host's bytes to a new output file; returns the host's size, or reports
-// and leaves no output behind.
-std::optional<uint64_t> CopyHost(const std::string& host, const std::string& output, std::ostream& err) {
-  platform::File in;
-  if (!in.Open(host, platform::OpenMode::ReadShared)) {
-    ReportError(err, "cannot read host file " + host);
-    return std::nullopt;
-  }
-  const uint64_t size = in.Size();
-  if (size > kMaxPackageEnd) {
-    ReportError(err, "host file " + host + " is larger than 4 GiB");
-    return std::nullopt;
-  }
-  platform::File outFile;
-  if (!outFile.Open(output, platform::OpenMode::CreateExclusive)) {
-    ReportError(err, "cannot create " + output);
-    return std::nullopt;
-  }
-  Bytes buffer(1 << 20);
-  uint64_t copied = 0;
-  for (;;) {
-    const size_t got = in.Read(buffer.data(), buffer.size());
-    if (got == 0) break;
-    if (!outFile.Write(buffer.data(), got)) break;
-    copied += got;
-  }
-  if (copied != size) {
-    outFile.Close();
-    platform::RemoveFile(output);
-    ReportError(err, "cannot copy host file " + host + " to " + output);
-    return std::nullopt;
-  }
-  return size;
-}
-
 // Writes the package into the output (which holds the host's copy when there is one).
 // Returns an empty string on success, else the error; created tells whether the output
 // file is ours to remove.
@@ -160,7 +110,7 @@ int PackCommand(const PackOptions& options, std::ostream& out, std::ostream& err
       ReportError(err, "the output must not be the host file itself");
       return kExitUsage;
     }
-    std::optional<uint64_t> hostSize = CopyHost(options.host, options.output, err);
+    std::optional<uint64_t> hostSize = CopyHost(options.host, options.output, "host", err);
     if (!hostSize) return kExitFailed;
     dataStart = *hostSize;
   }

@@ -160,6 +160,14 @@ std::string OneLine(std::string utf8) {
   return utf8;
 }
 
+std::string AsciiLower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
 std::string JsonString(std::string_view ansi) { return JsonQuote(AnsiToUtf8(ansi)); }
 
 std::string JsonWideString(std::u16string_view text) { return JsonQuote(Utf16ToUtf8(text)); }

@@ -31,6 +31,10 @@ std::string AnsiToUtf8(std::string_view text);
 // become "?", so an item never spans lines. JSON keeps them.
 std::string OneLine(std::string utf8);
 
+// ASCII letters in lower case, other bytes as they are: how the setup compares
+// entry names, keywords and layout keys.
+std::string AsciiLower(std::string_view text);
+
 // Code-page text as a quoted JSON string in UTF-8.
 std::string JsonString(std::string_view ansi);
 // UTF-16 text as a quoted JSON string in UTF-8.

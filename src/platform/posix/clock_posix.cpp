@@ -10,6 +10,7 @@ namespace setup::platform {
 namespace {
 std::atomic<bool> manualClock{false};
 std::atomic<uint32_t> manualTicks{0};
+std::atomic<uint64_t> cyclesPerMs{2000000};
 }  // namespace
 
 uint32_t TickCount() {
@@ -27,11 +28,24 @@ void SleepMs(uint32_t milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
+uint64_t TimeStampCounter() {
+  if (manualClock) return uint64_t{manualTicks} * cyclesPerMs;
+  using namespace std::chrono;
+  const auto ns =
+      static_cast<uint64_t>(duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count());
+  // Whole milliseconds and the rest apart: differences stay exact even when the
+  // product wraps.
+  const uint64_t rate = cyclesPerMs;
+  return ns / 1000000 * rate + ns % 1000000 * rate / 1000000;
+}
+
 namespace posix {
 void SetManualClock(bool manual, uint32_t start) {
   manualTicks = start;
   manualClock = manual;
 }
+
+void SetTimeStampRate(uint64_t rate) { cyclesPerMs = rate; }
 }  // namespace posix
 
 }  // namespace setup::platform

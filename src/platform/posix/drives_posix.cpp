@@ -1,9 +1,14 @@
-// Logical drives from a settable list.
+// Logical drives from a settable list; free space from the sandbox's file system
+// unless a test has set it.
+#include <sys/statvfs.h>
+
+#include <map>
 #include <mutex>
 
 #include "base/errors.h"
 #include "base/text_replace.h"
 #include "platform/drives.h"
+#include "platform/posix/posix_controls.h"
 #include "platform/posix/shell_controls.h"
 
 namespace setup::platform {
@@ -16,6 +21,17 @@ std::mutex drivesMutex;
 std::vector<posix::LogicalDrive>& Drives() {
   static std::vector<posix::LogicalDrive> drives = DefaultDrives();
   return drives;
+}
+
+// Free space set by tests, by drive letter (upper case).
+std::map<char, std::optional<uint64_t>>& FreeSpaceSettings() {
+  static std::map<char, std::optional<uint64_t>> settings;
+  return settings;
+}
+
+char DriveLetter(const std::string& root) {
+  const char c = root.empty() ? '\0' : root[0];
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 bool SameRoot(const std::string& a, const std::string& b) {
@@ -49,6 +65,17 @@ DriveType DriveTypeOf(const std::string& root) {
   return DriveType::NoRootDir;
 }
 
+std::optional<uint64_t> FreeDiskSpace(const std::string& root) {
+  {
+    std::lock_guard<std::mutex> lock(drivesMutex);
+    const auto set = FreeSpaceSettings().find(DriveLetter(root));
+    if (set != FreeSpaceSettings().end()) return set->second;
+  }
+  struct statvfs fs {};
+  if (statvfs(posix::MapPath(root).c_str(), &fs) != 0) return std::nullopt;
+  return static_cast<uint64_t>(fs.f_bavail) * fs.f_frsize;
+}
+
 namespace posix {
 
 void SetLogicalDrives(const std::vector<LogicalDrive>& drives) {
@@ -59,6 +86,16 @@ void SetLogicalDrives(const std::vector<LogicalDrive>& drives) {
 void ResetLogicalDrives() {
   std::lock_guard<std::mutex> lock(drivesMutex);
   Drives() = DefaultDrives();
+}
+
+void SetFreeDiskSpace(const std::string& root, std::optional<uint64_t> bytes) {
+  std::lock_guard<std::mutex> lock(drivesMutex);
+  FreeSpaceSettings()[DriveLetter(root)] = bytes;
+}
+
+void ResetFreeDiskSpace() {
+  std::lock_guard<std::mutex> lock(drivesMutex);
+  FreeSpaceSettings().clear();
 }
 
 }  // namespace posix

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <mutex>
 #include <utility>
 
 #include "platform/files.h"
@@ -113,5 +114,23 @@ bool CreateDirectoryTree(const std::string& path) {
 }
 
 bool RemoveFile(const std::string& path) { return ::unlink(posix::MapPath(path).c_str()) == 0; }
+
+namespace {
+std::mutex temporaryMutex;
+std::string& TemporarySetting() {
+  static std::string folder = "C:\\Users\\User\\AppData\\Local\\Temp\\";
+  return folder;
+}
+}  // namespace
+
+std::string TemporaryFolder() {
+  std::lock_guard<std::mutex> lock(temporaryMutex);
+  return TemporarySetting();
+}
+
+void posix::SetTemporaryFolder(const std::string& path) {
+  std::lock_guard<std::mutex> lock(temporaryMutex);
+  TemporarySetting() = path;
+}
 
 }  // namespace setup::platform

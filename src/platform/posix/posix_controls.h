@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/os_version.h"
+
 namespace setup::platform::posix {
 
 // The folder that stands in for the drives: "X:\a\b" maps to <root>/X/a/b.
@@ -21,5 +23,25 @@ void SetSystemDefaultLangId(uint16_t langId);
 
 // With a manual clock, TickCount returns a counter that only SleepMs advances.
 void SetManualClock(bool manual, uint32_t start = 0);
+// How fast TimeStampCounter counts: cycles per millisecond of the (real or manual)
+// clock. Default 2,000,000 (a 2 GHz processor).
+void SetTimeStampRate(uint64_t cyclesPerMs);
+
+// The temporary folder TemporaryFolder reports. Default "C:\Users\User\AppData\Local\Temp\"
+// (mapped into the sandbox root like any drive path; nobody creates it).
+void SetTemporaryFolder(const std::string& path);
+// The total physical memory. Default 2 GiB.
+void SetTotalPhysicalMemory(uint64_t bytes);
+
+// The version QueryOsVersion gives, and system metrics by index (all 0 by default).
+// The default version: NT platform 6.1 build 7601, "Service Pack 1" (1.0), extended,
+// workstation, suite mask 0x0100. Reset restores the defaults of both.
+void SetOsVersion(const OsVersion& version);
+void SetSystemMetric(int index, int value);
+void ResetOsVersion();
+
+// Documents OpenDocumentMaximized was asked to open, oldest first; cleared by reset.
+std::vector<std::string> OpenedDocuments();
+void ResetOpenedDocuments();
 
 }  // namespace setup::platform::posix

@@ -1,3 +1,4 @@
+#include <atomic>
 #include <cstdlib>
 #include <mutex>
 
@@ -19,6 +20,29 @@ std::string& ModulePath() {
 }  // namespace
 
 void SystemExitProcess(uint32_t code) { std::_Exit(static_cast<int>(code)); }
+
+// Exit and termination are the same here: _Exit runs no clean-up either way.
+void SystemTerminateProcess(uint32_t code) { std::_Exit(static_cast<int>(code)); }
+
+// Priorities are remembered, not applied: the process keeps its scheduling.
+namespace {
+std::atomic<uint32_t> priorityClass{kNormalPriorityClass};
+thread_local int threadPriority = kThreadPriorityNormal;
+}  // namespace
+
+uint32_t ProcessPriorityClass() { return priorityClass; }
+
+bool SetProcessPriorityClass(uint32_t value) {
+  priorityClass = value;
+  return true;
+}
+
+int ThreadPriority() { return threadPriority; }
+
+bool SetThreadPriority(int priority) {
+  threadPriority = priority;
+  return true;
+}
 
 std::vector<std::string> CommandLineArguments() {
   std::lock_guard<std::mutex> lock(commandMutex);

@@ -2,6 +2,8 @@
 // Settings of the posix shell, environment and drive services that tests steer. Each
 // setting holds until it is set again or reset; the defaults are listed with it.
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,5 +34,11 @@ struct LogicalDrive {
 };
 void SetLogicalDrives(const std::vector<LogicalDrive>& drives);
 void ResetLogicalDrives();
+
+// Free space by drive: by default the space the sandbox's file system gives the drive's
+// folder (<root>/X), none when that folder is missing. SetFreeDiskSpace fixes the answer
+// for the drive of root (nullopt: the query fails) until ResetFreeDiskSpace.
+void SetFreeDiskSpace(const std::string& root, std::optional<uint64_t> bytes);
+void ResetFreeDiskSpace();
 
 }  // namespace setup::platform::posix

@@ -2,6 +2,7 @@
 #include <map>
 #include <mutex>
 
+#include "platform/posix/posix_controls.h"
 #include "platform/posix/shell_controls.h"
 #include "platform/shell.h"
 
@@ -35,6 +36,30 @@ std::string Lookup(int csidl) {
 std::string SpecialFolderLocation(int csidl, void* /*owner*/) { return Lookup(csidl); }
 
 std::string SpecialFolderPath(int csidl) { return Lookup(csidl); }
+
+namespace {
+std::mutex documentsMutex;
+std::vector<std::string>& Documents() {
+  static std::vector<std::string> documents;
+  return documents;
+}
+}  // namespace
+
+bool OpenDocumentMaximized(const std::string& path, void* /*owner*/) {
+  std::lock_guard<std::mutex> lock(documentsMutex);
+  Documents().push_back(path);
+  return true;
+}
+
+std::vector<std::string> posix::OpenedDocuments() {
+  std::lock_guard<std::mutex> lock(documentsMutex);
+  return Documents();
+}
+
+void posix::ResetOpenedDocuments() {
+  std::lock_guard<std::mutex> lock(documentsMutex);
+  Documents().clear();
+}
 
 namespace posix {
 

@@ -8,7 +8,10 @@ namespace setup::platform {
 
 namespace {
 std::atomic<uint16_t> langId{0x0409};
+std::atomic<uint64_t> physicalMemory{uint64_t{2} << 30};
 }  // namespace
+
+uint64_t TotalPhysicalMemory() { return physicalMemory; }
 
 uint16_t SystemDefaultLangId() { return langId; }
 
@@ -18,6 +21,7 @@ void UseDotDecimalSeparator() { std::setlocale(LC_NUMERIC, "C"); }
 
 namespace posix {
 void SetSystemDefaultLangId(uint16_t id) { langId = id; }
+void SetTotalPhysicalMemory(uint64_t bytes) { physicalMemory = bytes; }
 }  // namespace posix
 
 }  // namespace setup::platform

@@ -53,4 +53,12 @@ DriveType DriveTypeOf(const std::string& root) {
   return type <= DRIVE_RAMDISK ? static_cast<DriveType>(type) : DriveType::Unknown;
 }
 
+std::optional<uint64_t> FreeDiskSpace(const std::string& root) {
+  ULARGE_INTEGER availableToUser{};
+  if (!GetDiskFreeSpaceExW(win32::AnsiToWideString(root).c_str(), &availableToUser, nullptr, nullptr)) {
+    return std::nullopt;
+  }
+  return availableToUser.QuadPart;
+}
+
 }  // namespace setup::platform

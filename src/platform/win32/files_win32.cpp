@@ -176,4 +176,11 @@ bool CreateDirectoryTree(const std::string& path) {
 
 bool RemoveFile(const std::string& path) { return DeleteFileW(WidePath(path).c_str()) != 0; }
 
+std::string TemporaryFolder() {
+  wchar_t path[MAX_PATH + 1] = {};
+  const DWORD length = GetTempPathW(MAX_PATH + 1, path);
+  if (length == 0 || length > MAX_PATH) return {};
+  return win32::WideStringToAnsi(std::wstring_view(path, length));
+}
+
 }  // namespace setup::platform

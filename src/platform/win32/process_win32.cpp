@@ -8,6 +8,23 @@ namespace setup::platform {
 
 void SystemExitProcess(uint32_t code) { ::ExitProcess(code); }
 
+void SystemTerminateProcess(uint32_t code) {
+  ::TerminateProcess(GetCurrentProcess(), code);
+  // Termination of the own process does not return; should the system refuse it,
+  // the ordinary exit still ends the process.
+  ::ExitProcess(code);
+}
+
+uint32_t ProcessPriorityClass() { return GetPriorityClass(GetCurrentProcess()); }
+
+bool SetProcessPriorityClass(uint32_t priorityClass) {
+  return SetPriorityClass(GetCurrentProcess(), priorityClass) != FALSE;
+}
+
+int ThreadPriority() { return GetThreadPriority(GetCurrentThread()); }
+
+bool SetThreadPriority(int priority) { return ::SetThreadPriority(GetCurrentThread(), priority) != FALSE; }
+
 std::vector<std::string> CommandLineArguments() {
   std::vector<std::string> arguments;
   int count = 0;

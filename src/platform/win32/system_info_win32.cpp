@@ -20,4 +20,12 @@ void UseDotDecimalSeparator() {
   std::setlocale(LC_NUMERIC, "C");
 }
 
+uint64_t TotalPhysicalMemory() {
+  // The classic figure on purpose: it is what error reports have always shown.
+  MEMORYSTATUS status{};
+  status.dwLength = sizeof status;
+  GlobalMemoryStatus(&status);
+  return status.dwTotalPhys;
+}
+
 }  // namespace setup::platform

@@ -1,0 +1,16 @@
+#pragma once
+// What start-up needs from the main form once everything is loaded. The Windows build's
+// form implements it; tests record the calls.
+
+namespace setup {
+
+class IMainForm {
+ public:
+  virtual ~IMainForm() = default;
+  // Builds the pages from the setup that start-up loaded; the form is still hidden.
+  virtual void SetPagesUp() = 0;
+  // Shows the form and processes window messages until it closes.
+  virtual void Run() = 0;
+};
+
+}  // namespace setup

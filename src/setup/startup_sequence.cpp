@@ -1,0 +1,143 @@
+#include "setup/startup_sequence.h"
+
+#include <cstdint>
+#include <optional>
+
+#include "platform/dialogs.h"
+#include "platform/drives.h"
+#include "platform/files.h"
+#include "script/group_kinds.h"
+#include "script/register_macros.h"
+#include "setup/file_name_check.h"
+#include "uninstall/install_log.h"
+
+namespace setup {
+
+namespace {
+
+constexpr const char* kSetupInfoEntry = "SetupInfo";
+constexpr const char* kCompiledLinesEntry = "CompiledLines";
+constexpr std::string_view kLanguagePrefix = "LANGUAGE-";
+
+StartupOutcome Fail(const char* text, const char* caption) {
+  platform::ShowMessage(std::string(text), std::string(caption));
+  return StartupOutcome::Ended;
+}
+
+// Reads a record of group 0 with its parser; false when the entry is missing, empty,
+// unreadable, or the record ends early.
+template <typename Record>
+bool LoadRecord(TPak& package, const char* name, Record& record) {
+  uint32_t size = 0;
+  const std::optional<Bytes> buffer = package.ExtractByName(name, 0, size);
+  return buffer && record.LoadFromBuffer(*buffer);
+}
+
+bool IsLanguageEntry(const std::string& name) {
+  if (name.size() < kLanguagePrefix.size()) return false;
+  for (size_t i = 0; i < kLanguagePrefix.size(); ++i) {
+    const char c = name[i];
+    if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) != kLanguagePrefix[i]) return false;
+  }
+  return true;
+}
+
+// Step 21: one language per language entry of group 0, in table order. Only those
+// entries are read: the others are not needed, and a large one would be read whole.
+void LoadLanguages(SetupContext& context) {
+  TPak& package = context.Package;
+  size_t index = 0;
+  for (bool found = package.FindFirstIndex(0, index); found; found = package.FindNextIndex(0, index)) {
+    const TPakEntry& entry = package.Entries()[index];
+    if (!IsLanguageEntry(entry.Name)) continue;
+    // An empty or unreadable entry gives no buffer, which the language refuses.
+    const std::optional<Bytes> buffer = package.ExtractEntry(index);
+    context.Languages.Add(buffer ? buffer->data() : nullptr, entry.Size);
+  }
+}
+
+// Step 23.3: the free space of the drive that InstallDir names by its first letter.
+void MeasureFreeSpace(TPathVariables& vars, const std::string& installDir) {
+  const char first = installDir.empty() ? '\0' : installDir.front();
+  const char letter = first >= 'a' && first <= 'z' ? static_cast<char>(first - 'a' + 'A') : first;
+  // A folder that still begins with a path variable has no drive yet.
+  if (letter < 'A' || letter > 'Z') return;
+  const std::optional<uint64_t> bytes = platform::FreeDiskSpace(std::string(1, letter) + ":\\");
+  vars.SetFreeSpace(bytes ? static_cast<int64_t>(*bytes) : -1);
+}
+
+}  // namespace
+
+RunMode ModeOf(const TSetupInfoFile& info) {
+  return info.IsUninstaller == 1 ? RunMode::Uninstall : RunMode::Install;
+}
+
+StartupOutcome ContinueStartup(SetupContext& context, const std::string& moduleFileName) {
+  TSetupInfoFile& info = context.SetupInfo;
+  TPathVariables& vars = context.Variables;
+  RegisterMacros(context.Macros, info, vars);
+
+  // 13: the CD-ROM drive. 14: the verification left the space of the grouped entries
+  // in RequiredSpace, with its text.
+  vars.CdDrive = FindCdDrive();
+
+  // 15: the setup information decides everything that follows.
+  if (!LoadRecord(context.Package, kSetupInfoEntry, info)) {
+    return Fail(kSetupInfoMissingMessage, "Verification Error");
+  }
+  const RunMode mode = ModeOf(info);
+  int64_t requiredSpace = 0;
+
+  if (mode == RunMode::Uninstall) {
+    // 16: the log of the installation this uninstaller belongs to.
+    if (!platform::FileExists(InstallLogPath(info.InstallDir, info.UninstallPrefix))) {
+      return Fail(kInstallLogMissingMessage, "Setup Error");
+    }
+    context.UninstallList.Load(info.InstallDir, info.UninstallPrefix);
+  } else {
+    // 17: the script, its commands, and the space its groups take on disk.
+    if (!LoadRecord(context.Package, kCompiledLinesEntry, context.CompiledLines)) {
+      return Fail(kCompiledLinesMissingMessage, "Verification Error");
+    }
+    RegisterCommands(context.Commands);
+    context.GroupKinds = BuildGroupKinds(context.CompiledLines, context.Commands);
+    requiredSpace = RequiredSpace(context.Package, context.GroupKinds);
+  }
+
+  // 18, 19: the space figure; the shell's folders and the environment.
+  vars.SetRequiredSpace(requiredSpace);
+  LoadShellFolders(vars);
+  LoadEnvironmentTable(vars);
+
+  // 20: an installer must still carry the name it was built with.
+  if (mode == RunMode::Install && !context.ExternalPackage) {
+    if (const std::optional<std::string> message = FileNameMismatch(info.SetupExeName, moduleFileName)) {
+      platform::ShowMessage(*message, std::string("Error"));
+      return StartupOutcome::Ended;
+    }
+  }
+
+  // 21, 22: the languages, and the one that serves the system's language.
+  LoadLanguages(context);
+  context.Languages.SelectDefault(context.SystemLangID);
+
+  // 23: the folder of an existing installation, and its drive's free space.
+  if (mode == RunMode::Install) {
+    if (std::string found = info.FindInstallDirInRegistry(); !found.empty())
+      info.InstallDir = std::move(found);
+    if (info.InstallDir.empty()) return Fail(kRegistryKeyNotFoundMessage, "Error");
+    MeasureFreeSpace(vars, info.InstallDir);
+  }
+  return StartupOutcome::Wizard;
+}
+
+StartupOutcome FinishStartup(SetupContext& context, const std::string& moduleFileName, IMainForm& form) {
+  const StartupOutcome outcome = ContinueStartup(context, moduleFileName);
+  if (outcome == StartupOutcome::Wizard) {
+    form.SetPagesUp();
+    form.Run();
+  }
+  return outcome;
+}
+
+}  // namespace setup
