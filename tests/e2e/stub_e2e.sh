@@ -244,6 +244,39 @@ expect "no install folder anywhere: the registry box, exit 0" \
   'MESSAGEBOX caption=Error text=Error: Registry Key Not Found. Please Install Software
 EXIT 0' "$(events "$data/noregistry.out")"
 
+# --- (f) an unexpected error: the report file in Wine's temporary folder ------------------
+# A language line whose number is no integer fails while start-up loads the languages:
+# no test hook, just a damaged setup. Each failure writes the next numbered report.
+setup_files "$data/broken" "$title" broken.exe 'C:\Games\StubE2E'
+{ printf '\xff\xfe'; printf 'English\r\n0409;\r\n12a Broken\r\n' | iconv -f ASCII -t UTF-16LE; } >"$data/broken/english.lng"
+pack "$data/broken.exe" "$stub" -- "${setup_entries[@]}"
+temp_dirs=$(find "$prefix/drive_c/users" -maxdepth 2 -iname temp -type d)
+find $temp_dirs -maxdepth 1 -name 'ErrorLog*.TXT' -delete 2>/dev/null
+for n in 0000 0001; do
+  run_driver "$data/report$n.out" -- "$(winpath "$data/broken.exe")"
+  report=$(find $temp_dirs -maxdepth 1 -name "ErrorLog$n.TXT" | head -n1)
+  check "forced failure $n: the error report box" "see $data/report$n.out" \
+    grep -q "^MESSAGEBOX caption=Error Report text=Unknown Error: '12a' is not a valid integer value\\\\r\\\\rError Log Created. Please Include \".*\\\\\\\\ErrorLog$n.TXT\" with your bug report$" "$data/report$n.out"
+  check "forced failure $n: exit 0" "see $data/report$n.out" grep -qx 'EXIT 0' "$data/report$n.out"
+  check "forced failure $n: ErrorLog$n.TXT written" "not found under $temp_dirs" test -n "$report"
+done
+if [ -n "$report" ]; then
+  expect "the report's first sections, CR LF lines" "General Info
+------------
+Setup Name             : $title 1.0
+Setup EXE Name         : broken.exe
+
+Pak Info
+--------
+ID                     : KZPF
+Version                : 1
+Count                  : 3
+
+ErrorType              : Unknown
+ErrorText              : '12a' is not a valid integer value" "$(head -n 13 "$report" | tr -d '\r')"
+  check "report lines end in CR LF" "$report" bash -c "[ \$(grep -c \$'\\r\$' '$report') -eq \$(wc -l <'$report') ]"
+fi
+
 # --- (c) one stored byte of entry 2 flipped ----------------------------------------------
 run_driver "$data/corrupt.out" -- "$(winpath "$data/corrupt.exe")"
 expect "corrupt entry 2: verification box, exit 0" \
