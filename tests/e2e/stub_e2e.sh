@@ -91,9 +91,9 @@ pack() {
   shift 3
   local args=(pack "$(pack_path "$out")")
   [ -n "$host" ] && args+=(--host "$(pack_path "$host")")
-  local spec
-  for spec in "$@"; do
-    args+=("${spec%%=*}=$(pack_path "${spec#*=}")")
+  local entry
+  for entry in "$@"; do
+    args+=("${entry%%=*}=$(pack_path "${entry#*=}")")
   done
   run_setupc "${args[@]}" >"$out.log" 2>&1 || { echo "stub_e2e: setupc failed for $out" >&2; cat "$out.log" >&2; exit 1; }
 }
