@@ -258,14 +258,16 @@ class Watcher {
  private:
   void AnswerMessageBox(HWND box) {
     const ULONGLONG now = GetTickCount64();
+    // A new box may get the handle of one just closed: the text tells them apart.
+    const std::wstring line = L"MESSAGEBOX caption=" + Escape(WindowText(box)) +
+                              L" text=" + Escape(WindowText(GetDlgItem(box, kMessageTextId)));
     auto pressed = pressedBoxes_.find(box);
-    if (pressed == pressedBoxes_.end()) {
-      Report(L"MESSAGEBOX caption=" + Escape(WindowText(box)) +
-             L" text=" + Escape(WindowText(GetDlgItem(box, kMessageTextId))));
-    } else if (now - pressed->second < kRepressMs) {
+    if (pressed == pressedBoxes_.end() || pressed->second.line != line) {
+      Report(line);
+    } else if (now - pressed->second.at < kRepressMs) {
       return;
     }
-    pressedBoxes_[box] = now;
+    pressedBoxes_[box] = PressedBox{line, now};
     if (HWND ok = GetDlgItem(box, IDOK)) {
       PostMessageW(ok, BM_CLICK, 0, 0);
     } else {
@@ -325,7 +327,11 @@ class Watcher {
 
   const RunOptions& options_;
   const PROCESS_INFORMATION& process_;
-  std::map<HWND, ULONGLONG> pressedBoxes_;
+  struct PressedBox {
+    std::wstring line;
+    ULONGLONG at;
+  };
+  std::map<HWND, PressedBox> pressedBoxes_;
   std::set<HWND> seenWindows_;
   std::wstring layout_;
   std::wstring status_;

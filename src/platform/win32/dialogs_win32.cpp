@@ -15,8 +15,15 @@ int SystemMessageBox(const MessageRequest& request) {
   }
   const std::wstring text = win32::ToWide(request.text);
   const std::wstring caption = win32::ToWide(request.caption);
+  // A quit request already in this thread's queue (a closed main window posts one)
+  // would end the box before anyone sees it: hold the request back while the box is
+  // up, and put it back afterwards.
+  MSG quit{};
+  const bool quitPending = PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
   // No owner window: the boxes appear before, after or beside the wizard alike.
-  return MessageBoxW(nullptr, text.c_str(), caption.c_str(), style);
+  const int answer = MessageBoxW(nullptr, text.c_str(), caption.c_str(), style);
+  if (quitPending) PostQuitMessage(static_cast<int>(quit.wParam));
+  return answer;
 }
 
 }  // namespace setup::platform
