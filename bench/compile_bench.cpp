@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_data.h"
 #include "setupc/setupc.h"
 
 namespace {
@@ -21,27 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
 
-Bytes MakeContent(size_t size, int kind, uint32_t seed) {
-  Bytes out(size);
-  uint64_t x = seed * 0x9E3779B97F4A7C15ull + 1;
-  for (size_t i = 0; i < size; ++i) {
-    x ^= x << 13;
-    x ^= x >> 7;
-    x ^= x << 17;
-    switch (kind) {
-      case 0:
-        out[i] = static_cast<unsigned char>("the setup copies files\r\n"[(x >> 20) % 24]);
-        break;  // text
-      case 1:
-        out[i] = static_cast<unsigned char>(x >> 32);
-        break;  // random
-      default:
-        out[i] = (i % 4096 < 64) ? static_cast<unsigned char>(x) : 0;
-        break;  // sparse
-    }
-  }
-  return out;
-}
+using bench::MakeContent;
 
 void WriteFile(const fs::path& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -15,33 +15,14 @@
 #include <vector>
 
 #include "base/crc32.h"
+#include "bench_data.h"
 #include "package/pak.h"
 
 using namespace setup;
 
 namespace {
 
-Bytes MakeContent(size_t size, int kind, uint32_t seed) {
-  Bytes out(size);
-  uint64_t x = seed * 0x9E3779B97F4A7C15ull + 1;
-  for (size_t i = 0; i < size; ++i) {
-    x ^= x << 13;
-    x ^= x >> 7;
-    x ^= x << 17;
-    switch (kind) {
-      case 0:
-        out[i] = static_cast<uint8_t>("the setup copies files\r\n"[(x >> 20) % 24]);
-        break;  // text
-      case 1:
-        out[i] = static_cast<uint8_t>(x >> 32);
-        break;  // random
-      default:
-        out[i] = (i % 4096 < 64) ? static_cast<uint8_t>(x) : 0;
-        break;  // sparse
-    }
-  }
-  return out;
-}
+using bench::MakeContent;
 
 double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
