@@ -14,8 +14,9 @@ MessageHandler& CurrentHandler() {
 }
 }  // namespace
 
-int ShowMessage(const std::u16string& text, const std::u16string& caption, MessageButtons buttons) {
-  MessageRequest request{text, caption, buttons};
+int ShowMessage(const std::u16string& text, const std::u16string& caption, MessageButtons buttons,
+                MessageIcon icon) {
+  MessageRequest request{text, caption, buttons, icon};
   MessageHandler handler;
   {
     std::lock_guard<std::mutex> lock(handlerMutex);
@@ -24,8 +25,8 @@ int ShowMessage(const std::u16string& text, const std::u16string& caption, Messa
   return handler ? handler(request) : SystemMessageBox(request);
 }
 
-int ShowMessage(const std::string& text, const std::string& caption, MessageButtons buttons) {
-  return ShowMessage(AnsiToWide(text), AnsiToWide(caption), buttons);
+int ShowMessage(const std::string& text, const std::string& caption, MessageButtons buttons, MessageIcon icon) {
+  return ShowMessage(AnsiToWide(text), AnsiToWide(caption), buttons, icon);
 }
 
 MessageHandler SetMessageHandler(MessageHandler handler) {

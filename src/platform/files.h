@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace setup::platform {
 
@@ -49,6 +50,22 @@ bool DirectoryExists(const std::string& path);
 // Creates the folder and every missing parent; true when the folder exists afterwards.
 bool CreateDirectoryTree(const std::string& path);
 bool RemoveFile(const std::string& path);
+// Copies source over dest (an existing dest is replaced); false when it fails.
+bool CopyFileReplacing(const std::string& source, const std::string& dest);
+// Renames or moves a file; false when it fails (also when newPath already exists).
+bool RenameFile(const std::string& oldPath, const std::string& newPath);
+// Removes a folder that is empty; false when it is absent, not empty or locked.
+bool RemoveFolder(const std::string& path);
+
+// One entry of a folder listing.
+struct FolderEntry {
+  std::string name;  // the entry's own name, without the folder
+  bool isFolder = false;
+};
+// The entries of a folder, "." and ".." left out, whatever their attributes (hidden,
+// system and read-only entries included), in the order the system lists them. Empty
+// when the folder is absent or cannot be listed.
+std::vector<FolderEntry> ListFolder(const std::string& folder);
 
 // The folder for temporary files as the system reports it, ending in "\"
 // ("C:\Users\User\AppData\Local\Temp\"); the folder need not exist. Empty when the

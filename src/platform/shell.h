@@ -5,6 +5,7 @@
 // The posix build answers from a table of Windows-style paths on drive C: (see
 // posix/shell_controls.h), which the file services map into the sandbox root.
 
+#include <optional>
 #include <string>
 
 namespace setup::platform {
@@ -32,5 +33,39 @@ std::string SpecialFolderPath(int csidl);
 // shell could not start it. The posix build starts nothing and records the request
 // (posix/posix_controls.h).
 bool OpenDocumentMaximized(const std::string& path, void* owner = nullptr);
+
+// ---- shell links (shortcuts) ----
+
+// What a shortcut holds. The link always opens its target in a normal window.
+struct ShellLink {
+  std::string target;
+  std::string arguments;
+  std::string workingFolder;
+  std::string iconPath;  // empty: no icon location is set (the target's own icon shows)
+  int iconIndex = 0;
+};
+
+// Creates a shell-link object, sets its properties from link and saves it at linkPath
+// (the folder must exist). Raises SetupError when the shell-link object cannot be
+// created at all; returns false when the link could not be saved. The Windows build
+// needs the component-object system on the calling thread (ComponentObjectScope). The
+// posix build writes a small text file of "key=value" lines.
+bool SaveShellLink(const std::string& linkPath, const ShellLink& link);
+// Reads a link that SaveShellLink (or the system) wrote; nullopt when it cannot.
+std::optional<ShellLink> LoadShellLink(const std::string& linkPath);
+
+// Initialises the component-object system for the calling thread for its lifetime
+// (single-threaded apartment), and releases it again when the initialisation took.
+// The posix build does nothing.
+class ComponentObjectScope {
+ public:
+  ComponentObjectScope();
+  ~ComponentObjectScope();
+  ComponentObjectScope(const ComponentObjectScope&) = delete;
+  ComponentObjectScope& operator=(const ComponentObjectScope&) = delete;
+
+ private:
+  bool initialised_ = false;
+};
 
 }  // namespace setup::platform

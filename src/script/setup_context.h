@@ -10,6 +10,7 @@
 #include "script/command_list.h"
 #include "script/comp_lines.h"
 #include "script/path_variables.h"
+#include "script/run_state.h"
 #include "script/setup_info.h"
 #include "ui/model/language_strings.h"
 #include "ui/model/languages.h"
@@ -34,6 +35,9 @@ struct SetupContext {
   TLanguages Languages;
   TLanguageStrings Macros;
   TUninstallList UninstallList;  // files are recorded in their path-variable form
+
+  TRunState Run;     // the line being run and the failure flag
+  THandOff HandOff;  // status, progress and finish text for the wizard
 };
 
 }  // namespace setup

@@ -13,6 +13,7 @@ int SystemMessageBox(const MessageRequest& request) {
     case MessageButtons::YesNo: style = MB_YESNO; break;
     case MessageButtons::YesNoCancel: style = MB_YESNOCANCEL; break;
   }
+  if (request.icon == MessageIcon::Question) style |= MB_ICONQUESTION;
   const std::wstring text = win32::ToWide(request.text);
   const std::wstring caption = win32::ToWide(request.caption);
   // A quit request already in this thread's queue (a closed main window posts one)
