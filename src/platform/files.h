@@ -1,7 +1,7 @@
 #pragma once
 // File services. Paths are Windows-style text in the system code page ("C:\a\b.txt").
 // The Windows build uses them as they are; the posix build maps a drive path into a
-// sandbox root (see posix/sandbox_posix.h) and uses any other path as a local one.
+// sandbox root (see posix/posix_controls.h) and uses any other path as a local one.
 
 #include <cstddef>
 #include <cstdint>
@@ -49,6 +49,8 @@ bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 // Creates the folder and every missing parent; true when the folder exists afterwards.
 bool CreateDirectoryTree(const std::string& path);
+// Deletes a file; a symbolic link or junction that leads to a folder is removed itself
+// (never what it leads to).
 bool RemoveFile(const std::string& path);
 // Copies source over dest (an existing dest is replaced); false when it fails.
 bool CopyFileReplacing(const std::string& source, const std::string& dest);
@@ -60,6 +62,9 @@ bool RemoveFolder(const std::string& path);
 // One entry of a folder listing.
 struct FolderEntry {
   std::string name;  // the entry's own name, without the folder
+  // True for a real folder. A symbolic link or junction that leads to a folder counts as
+  // a file, so that a walk over the tree never descends into a folder outside it;
+  // RemoveFile removes such a link.
   bool isFolder = false;
 };
 // The entries of a folder, "." and ".." left out, whatever their attributes (hidden,

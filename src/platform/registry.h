@@ -1,5 +1,6 @@
 #pragma once
-// Registry services: keys under the five predefined roots, string values.
+// Registry services: keys under the five predefined roots, string and number
+// (REG_DWORD) values.
 // Key paths are "\"-separated text in the system code page, relative to the root
 // ("Software\Vendor\Product"); an empty path names the root itself, a trailing "\"
 // is ignored. Key and value names are matched without regard to case. An empty value
@@ -51,6 +52,12 @@ class RegistryKey {
   std::optional<std::string> ReadString(const std::string& name) const;
   // Writes (or replaces) a string value; false when it could not be written.
   bool WriteString(const std::string& name, const std::string& value);
+  // The 32-bit number value (REG_DWORD) of that name: nullopt when the key is not open,
+  // the value is absent or it holds anything else (text included).
+  std::optional<uint32_t> ReadDword(const std::string& name) const;
+  // Writes (or replaces, whatever its type) a REG_DWORD value; false when it could not
+  // be written.
+  bool WriteDword(const std::string& name, uint32_t value);
   // False when the value was absent or could not be deleted.
   bool DeleteValue(const std::string& name);
 

@@ -49,7 +49,9 @@ struct ShellLink {
 // (the folder must exist). Raises SetupError when the shell-link object cannot be
 // created at all; returns false when the link could not be saved. The Windows build
 // needs the component-object system on the calling thread (ComponentObjectScope). The
-// posix build writes a small text file of "key=value" lines.
+// posix build writes a small text file of "key=value" lines (target, arguments,
+// workingFolder, iconPath, iconIndex), with "%", CR and LF in values as "%25", "%0D",
+// "%0A".
 bool SaveShellLink(const std::string& linkPath, const ShellLink& link);
 // Reads a link that SaveShellLink (or the system) wrote; nullopt when it cannot.
 std::optional<ShellLink> LoadShellLink(const std::string& linkPath);

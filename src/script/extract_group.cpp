@@ -1,1 +1,111 @@
-// (to be written)
+#include "script/extract_group.h"
+
+#include <optional>
+
+#include "base/text_replace.h"
+#include "package/entry_path.h"
+#include "platform/codepage.h"
+#include "platform/dialogs.h"
+#include "platform/files.h"
+#include "script/number_text.h"
+#include "script/setup_context.h"
+#include "script/shell_link.h"
+
+namespace setup {
+
+namespace {
+
+constexpr uint16_t kExtractingText = 18;  // "Extracting <%FILENAME%>"
+constexpr uint16_t kSetupFailedText = 23;  // "Setup failed to install patch."
+constexpr std::u16string_view kFileNameMacro = u"<%FILENAME%>";
+
+void ReportExtracting(SetupContext& context, const std::u16string& statusText, const std::string& what) {
+  context.HandOff.ReportStatus(ReplaceAll(statusText, kFileNameMacro, platform::AnsiToWide(what)));
+}
+
+// A small entry: extracted whole, then written. A failed extraction (or an empty
+// entry) still leaves the file, empty.
+void WriteWholeEntry(TPak& package, size_t index, const std::string& target) {
+  const std::optional<Bytes> content = package.ExtractEntry(index);
+  platform::File out;
+  if (!out.Open(target, platform::OpenMode::CreateExclusive)) return;
+  if (content && !content->empty()) out.Write(content->data(), content->size());
+}
+
+// A large entry: its stored bytes (the content itself, large entries are stored
+// uncompressed) copied chunk by chunk. The CRC is not checked on this path.
+void CopyLargeEntry(SetupContext& context, size_t index, const std::string& target,
+                    const std::u16string& statusText) {
+  const TPakEntry& entry = context.Package.Entries()[index];
+  platform::File out;
+  if (!out.Open(target, platform::OpenMode::CreateExclusive)) return;
+  const std::string totalText = FormatSize(entry.Size);
+  uint64_t done = 0;
+  context.Package.StreamStored(index, [&](ByteView chunk) {
+    ReportExtracting(context, statusText,
+                     entry.Name + " - " + FormatSize(static_cast<int64_t>(done)) + " / " + totalText);
+    if (!out.Write(chunk.data(), chunk.size())) return false;
+    done += chunk.size();
+    return true;
+  });
+}
+
+void ExtractEntryTo(SetupContext& context, size_t index, const std::string& target,
+                    const std::u16string& statusText) {
+  context.UninstallList.AddFile(target);
+  ForceDirectoriesLogged(FolderPart(target), context.UninstallList);
+  const TPakEntry& entry = context.Package.Entries()[index];
+  // A large entry that a foreign writer compressed after all is inflated like a small
+  // one: copying its stored bytes would write the compressed stream as the file.
+  if (entry.IsLarge() && entry.StoredSize == 0) {
+    CopyLargeEntry(context, index, target, statusText);
+  } else {
+    WriteWholeEntry(context.Package, index, target);
+  }
+}
+
+}  // namespace
+
+std::string UnsafeEntryMessage(const std::string& name, const std::string& reason, size_t refusedCount) {
+  std::string text = "Error: Unsafe Entry Name. Setup is corrupt.\rFilename: " + name + "\rReason: " + reason;
+  if (refusedCount > 1) {
+    text += "\r" + std::to_string(refusedCount) + " entries were not extracted.";
+  }
+  return text;
+}
+
+void ExtractGroupTo(SetupContext& context, const std::string& folder, uint16_t group) {
+  TPak& package = context.Package;
+  const std::u16string statusText = context.Languages.GetString(kExtractingText);
+
+  std::string firstRefused;
+  std::string firstReason;
+  size_t refusedCount = 0;
+
+  size_t index = 0;
+  bool found = package.FindFirstIndex(group, index);
+  for (;;) {
+    const std::string name = found ? package.Entries()[index].Name : std::string();
+    // The status comes before the test for the end: the last line shows the empty name.
+    ReportExtracting(context, statusText, name);
+    if (!found) break;
+
+    const EntryPath path = SplitEntryPath(name);
+    if (path.Safe()) {
+      ExtractEntryTo(context, index, folder + "\\" + JoinEntryPath(path.components, '\\'), statusText);
+    } else if (refusedCount++ == 0) {
+      firstRefused = name;
+      firstReason = path.refusal;
+    }
+    context.HandOff.StepProgress(true);
+    found = package.FindNextIndex(group, index);
+  }
+
+  if (refusedCount > 0) {
+    platform::ShowMessage(UnsafeEntryMessage(firstRefused, firstReason, refusedCount), kUnsafeEntryCaption);
+    context.HandOff.SetFinishText(context.Languages.GetString(kSetupFailedText), /*repaint=*/true);
+    context.Run.SetupFailed = true;
+  }
+}
+
+}  // namespace setup

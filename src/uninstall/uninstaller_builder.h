@@ -4,6 +4,7 @@
 // uninstaller), written into the installation folder and registered with the system's
 // list of installed programs.
 
+#include <array>
 #include <string>
 
 namespace setup {
@@ -14,13 +15,32 @@ struct SetupContext;
 // product's own key is this path followed by its short name.
 inline constexpr const char* kUninstallKeyPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
+// The values of the product's registration.
+inline constexpr const char* kDisplayNameValue = "DisplayName";          // ShortName
+inline constexpr const char* kUninstallStringValue = "UninstallString";  // the uninstaller's path
+inline constexpr const char* kDisplayIconValue = "DisplayIcon";          // the uninstaller's path
+inline constexpr const char* kInstallLocationValue = "InstallLocation";  // InstallDir
+inline constexpr const char* kEstimatedSizeValue = "EstimatedSize";      // DWORD, KB written
+inline constexpr const char* kNoModifyValue = "NoModify";                // DWORD 1
+inline constexpr const char* kNoRepairValue = "NoRepair";                // DWORD 1
+// Every value BuildUninstaller writes, so that the uninstall run removes exactly these.
+inline constexpr std::array<const char*, 7> kUninstallValueNames = {
+    kDisplayNameValue, kUninstallStringValue, kDisplayIconValue, kInstallLocationValue,
+    kEstimatedSizeValue, kNoModifyValue, kNoRepairValue};
+
+// Entries of the setup's group 0 whose names begin with this (any letter case) are the
+// uninstaller's files; the icon entry among them becomes its icon instead.
+inline constexpr const char* kUninstallEntryPrefix = "UNINSTALL_";
+inline constexpr const char* kUninstallIconEntry = "UNINSTALL_ICON.ICO";
+
 // Registers the product and writes the uninstaller. Runs once, on the worker thread,
 // after the uninstall log has been saved. Sets IsUninstaller in the live setup
 // information. Raises SetupError when a registration value cannot be written.
 void BuildUninstaller(SetupContext& context);
 
 // Replaces the first icon image of the executable by the first image of the icon file.
-// True when the resource update was committed (never in the posix build).
+// True when the resource update was committed (never in the posix build). An icon file
+// that is short, or whose first directory entry points outside the file, gives false.
 bool ChangeIcon(const std::string& iconFile, const std::string& exeFile);
 
 }  // namespace setup

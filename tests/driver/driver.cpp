@@ -16,7 +16,8 @@
 //                       wait for one line (or end of input) on stdin before resuming
 //                       it; a test takes its screenshot in between
 //   --close-window TITLE  close the program's top-level window with this title (as a
-//                       user would with its close button) when it appears
+//                       user would with its close button) when it appears, and again
+//                       every half second while it stays (it may refuse while working)
 //
 // Output, one line per event on stdout, UTF-8, "\n"-terminated, unbuffered.
 // Carriage return and line feed inside a text are written as the two characters
@@ -30,6 +31,7 @@
 //                            per window); followed by one line per child window:
 //   WINDOW_TEXT <text>       the text of a child window that has one, in the order
 //                            the system enumerates them
+//   TEXT <text>              a child window's text changed (or a new child appeared)
 //   MESSAGEBOX caption=<caption> text=<text>
 //                            a message box of the program appeared; the driver then
 //                            presses its OK button (or closes it when it has none)
@@ -67,6 +69,7 @@ constexpr int kExitTimeout = 3;
 constexpr DWORD kPollMs = 5;
 // A pressed box still on the screen after this long is pressed again.
 constexpr DWORD kRepressMs = 1000;
+constexpr ULONGLONG kRecloseMs = 500;
 // The stub sets the status text, then the bar, then repaints: a status that has not
 // changed for this long has been painted.
 constexpr ULONGLONG kSteadyStatusMs = 40;
@@ -276,16 +279,28 @@ class Watcher {
   }
 
   void WatchOtherWindow(HWND window) {
-    if (!seenWindows_.insert(window).second) return;
-    const std::wstring title = WindowText(window);
-    Report(L"WINDOW " + Escape(title));
     std::vector<HWND> children;
     EnumChildWindows(window, CollectChildWindow, reinterpret_cast<LPARAM>(&children));
+    const bool firstSeen = seenWindows_.insert(window).second;
+    const std::wstring title = WindowText(window);
+    if (firstSeen) Report(L"WINDOW " + Escape(title));
     for (HWND child : children) {
       const std::wstring text = WindowText(child);
-      if (!text.empty()) Report(L"WINDOW_TEXT " + Escape(text));
+      auto known = childTexts_.find(child);
+      if (known == childTexts_.end()) {
+        childTexts_.emplace(child, text);
+        if (!text.empty()) Report((firstSeen ? L"WINDOW_TEXT " : L"TEXT ") + Escape(text));
+      } else if (known->second != text) {
+        known->second = text;
+        Report(L"TEXT " + Escape(text));
+      }
     }
-    if (options_.closeTitle && title == *options_.closeTitle) PostMessageW(window, WM_CLOSE, 0, 0);
+    // A window may refuse to close while it works: ask again now and then until it goes.
+    const ULONGLONG now = GetTickCount64();
+    if (options_.closeTitle && title == *options_.closeTitle && now - lastCloseAt_[window] >= kRecloseMs) {
+      lastCloseAt_[window] = now;
+      PostMessageW(window, WM_CLOSE, 0, 0);
+    }
   }
 
   bool WatchVerifyWindow(HWND verify, const Deadline& deadline) {
@@ -333,6 +348,8 @@ class Watcher {
   };
   std::map<HWND, PressedBox> pressedBoxes_;
   std::set<HWND> seenWindows_;
+  std::map<HWND, std::wstring> childTexts_;
+  std::map<HWND, ULONGLONG> lastCloseAt_;
   std::wstring layout_;
   std::wstring status_;
   ULONGLONG statusSince_ = 0;

@@ -15,6 +15,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 wine_run=$here/../../scripts/wine-run
 source "$here/../../scripts/lib/wine-session.sh"
 source "$here/../../scripts/lib/setup-records.sh"
+source "$here/e2e_common.sh"
 
 stub="" driver="" setupc="" work="" platform_test=""
 while [ $# -gt 0 ]; do
@@ -49,18 +50,7 @@ cleanup() {
   stop_display "$prefix"
 }
 trap cleanup EXIT
-trap 'echo "stub_e2e: out of time" >&2; exit 1' TERM INT
-
-# The whole run must end well within CTest's limit, with the cleanup done. The
-# watchdog takes its sleep with it when it is ended early.
-(
-  trap 'kill "$nap" 2>/dev/null; exit 0' TERM
-  sleep 300 &
-  nap=$!
-  wait "$nap"
-  kill -TERM $$ 2>/dev/null
-) >/dev/null 2>&1 &
-watchdog_pid=$!
+start_watchdog 300 stub_e2e
 
 # --- display -------------------------------------------------------------------------
 start_display "$data" || exit 1
@@ -136,27 +126,6 @@ run_driver() {
 }
 
 events() { grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$1"; }
-
-# expect NAME EXPECTED ACTUAL
-expect() {
-  if [ "$2" == "$3" ]; then
-    echo "ok   $1"
-  else
-    echo "FAIL $1"
-    echo "  expected:"
-    printf '%s\n' "$2" | sed 's/^/    /'
-    echo "  actual:"
-    printf '%s\n' "$3" | sed 's/^/    /'
-    failures=$((failures + 1))
-  fi
-}
-
-# check NAME CONDITION-TEXT COMMAND...: passes when COMMAND succeeds.
-check() {
-  local name=$1 what=$2
-  shift 2
-  if "$@"; then echo "ok   $name"; else echo "FAIL $name: $what"; failures=$((failures + 1)); fi
-}
 
 # --- packages ----------------------------------------------------------------------
 printf 'Setup readme\r\n%.0s' $(seq 20) >"$data/readme.txt"
@@ -234,7 +203,7 @@ expect "folder from the registry: the main window shows mode, language and folde
   "$shown
 WINDOW_TEXT Folder: C:\Games\FromRegistry
 WINDOW_TEXT Language: English
-WINDOW_TEXT Mode: install" "$(grep -E '^WINDOW' "$data/registry.out" | LC_ALL=C sort)"
+WINDOW_TEXT Mode: install" "$(grep -E '^(WINDOW |WINDOW_TEXT (Folder|Language|Mode): )' "$data/registry.out" | LC_ALL=C sort)"
 
 # No folder in the setup and none in the registry.
 setup_files "$data/noregistry" "$title" noregistry.exe '' 1 'Software\StubE2E\Absent' InstallPath

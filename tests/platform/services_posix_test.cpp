@@ -1,1 +1,208 @@
+// The posix stand-ins for files, shell links, started programs, registry number values
+// and resource updates, on which the native install-run tests build.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "platform/files.h"
+#include "platform/posix/posix_controls.h"
+#include "platform/posix/registry_posix.h"
+#include "platform/programs.h"
+#include "platform/registry.h"
+#include "platform/resources.h"
+#include "platform/shell.h"
+#include "test_support.h"
+
+namespace setup::platform {
+namespace {
+
+class PosixServices : public ::testing::Test {
+ protected:
+  void SetUp() override { posix::SetSandboxRoot(dir_.Path()); }
+  void TearDown() override {
+    posix::SetSandboxRoot("");
+    posix::ResetRegistry();
+  }
+  // Writes text at a Windows-style path below the sandbox, creating its folder.
+  void Write(const std::string& path, const std::string& text) {
+    const std::string local = posix::MapPath(path);
+    std::filesystem::create_directories(std::filesystem::path(local).parent_path());
+    test::WriteFileBytes(local, test::ToBytes(text));
+  }
+  std::string Read(const std::string& path) {
+    const test::Bytes bytes = test::ReadFileBytes(posix::MapPath(path));
+    return std::string(bytes.begin(), bytes.end());
+  }
+
+  test::TempDir dir_;
+};
+
+// Catches: a copy that refuses to replace, a rename that silently replaces (the Windows
+// move refuses), a folder removal that takes its contents along.
+TEST_F(PosixServices, CopyRenameAndRemoveFolderFollowTheWindowsRules) {
+  Write("C:\\a\\one.txt", "one");
+  Write("C:\\a\\two.txt", "two");
+  EXPECT_TRUE(CopyFileReplacing("C:\\a\\one.txt", "C:\\a\\two.txt"));
+  EXPECT_EQ(Read("C:\\a\\two.txt"), "one");
+  EXPECT_FALSE(CopyFileReplacing("C:\\a\\missing.txt", "C:\\a\\three.txt"));
+  EXPECT_FALSE(CopyFileReplacing("C:\\a", "C:\\copy"));
+  EXPECT_FALSE(CopyFileReplacing("C:\\a\\one.txt", "C:\\nofolder\\one.txt"));
+
+  Write("C:\\a\\two.txt", "two");
+  EXPECT_FALSE(RenameFile("C:\\a\\one.txt", "C:\\a\\two.txt"));
+  EXPECT_EQ(Read("C:\\a\\two.txt"), "two");
+  ASSERT_TRUE(CreateDirectoryTree("C:\\b"));
+  EXPECT_FALSE(RenameFile("C:\\a\\one.txt", "C:\\b"));
+  EXPECT_TRUE(RenameFile("C:\\a\\one.txt", "C:\\b\\moved.txt"));
+  EXPECT_FALSE(FileExists("C:\\a\\one.txt"));
+  EXPECT_EQ(Read("C:\\b\\moved.txt"), "one");
+  EXPECT_FALSE(RenameFile("C:\\a\\one.txt", "C:\\a\\again.txt"));
+
+  EXPECT_FALSE(RemoveFolder("C:\\b"));  // not empty
+  EXPECT_TRUE(FileExists("C:\\b\\moved.txt"));
+  EXPECT_FALSE(RemoveFolder("C:\\b\\moved.txt"));  // a file
+  EXPECT_TRUE(RemoveFile("C:\\b\\moved.txt"));
+  EXPECT_TRUE(RemoveFolder("C:\\b\\"));
+  EXPECT_FALSE(DirectoryExists("C:\\b"));
+  EXPECT_FALSE(RemoveFolder("C:\\b"));
+}
+
+// Catches: hidden entries or "."/".." mishandled, the folder flag wrong, and a link to
+// a folder outside the tree listed as a folder (a tree removal would then empty it).
+TEST_F(PosixServices, ListFolderShowsEveryEntryAndLinksAsFiles) {
+  Write("C:\\t\\.hidden", "h");
+  Write("C:\\t\\plain.txt", "p");
+  Write("C:\\t\\sub\\inner.txt", "i");
+  Write("C:\\outside\\keep.txt", "k");
+  ASSERT_EQ(::symlink(posix::MapPath("C:\\outside").c_str(), posix::MapPath("C:\\t\\link").c_str()), 0);
+
+  std::vector<FolderEntry> entries = ListFolder("C:\\t");
+  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+  ASSERT_EQ(entries.size(), 4u);
+  const std::pair<std::string, bool> expected[] = {
+      {".hidden", false}, {"link", false}, {"plain.txt", false}, {"sub", true}};
+  for (size_t i = 0; i < entries.size(); ++i) {
+    EXPECT_EQ(entries[i].name, expected[i].first);
+    EXPECT_EQ(entries[i].isFolder, expected[i].second) << entries[i].name;
+  }
+  EXPECT_TRUE(RemoveFile("C:\\t\\link"));
+  EXPECT_TRUE(FileExists("C:\\outside\\keep.txt"));
+  EXPECT_TRUE(ListFolder("C:\\missing").empty());
+  EXPECT_TRUE(ListFolder("C:\\t\\plain.txt").empty());
+}
+
+// Catches: a property lost or swapped in the round trip, a value with a line break or
+// "%" that splits or changes, a save into a missing folder reported as done.
+TEST_F(PosixServices, ShellLinkRoundTrip) {
+  ASSERT_TRUE(CreateDirectoryTree("C:\\Links"));
+  const ShellLink link{"C:\\Program Files\\App\\app.exe", "-x \"%1\" 100%0A\nnext",
+                       "C:\\Program Files\\App\\", "C:\\icons\\a=b.ico", 3};
+  ComponentObjectScope scope;
+  ASSERT_TRUE(SaveShellLink("C:\\Links\\App.lnk", link));
+  const std::optional<ShellLink> loaded = LoadShellLink("C:\\Links\\App.lnk");
+  ASSERT_TRUE(loaded.has_value());
+  EXPECT_EQ(loaded->target, link.target);
+  EXPECT_EQ(loaded->arguments, link.arguments);
+  EXPECT_EQ(loaded->workingFolder, link.workingFolder);
+  EXPECT_EQ(loaded->iconPath, link.iconPath);
+  EXPECT_EQ(loaded->iconIndex, 3);
+
+  EXPECT_FALSE(SaveShellLink("C:\\NoFolder\\App.lnk", link));
+  EXPECT_FALSE(LoadShellLink("C:\\Links\\Missing.lnk").has_value());
+  Write("C:\\Links\\Bad.lnk", "not a link\n");
+  EXPECT_FALSE(LoadShellLink("C:\\Links\\Bad.lnk").has_value());
+}
+
+std::optional<uint32_t> WaitForExit(const RunningProgram& program) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  std::optional<uint32_t> code = program.ExitCode();
+  while (code == kStillActive && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    code = program.ExitCode();
+  }
+  return code;
+}
+
+// Catches: parameters split inside quotes, quotes kept, an empty quoted argument
+// dropped, the exit status not reported or not kept once the process is reaped, a drive
+// path not mapped into the sandbox, a failed start reported as a running program.
+TEST_F(PosixServices, StartedProgramsReportTheirExitCode) {
+  RunningProgram shell = StartProgram("/bin/sh", "-c \"exit 3\"");
+  ASSERT_TRUE(shell.IsValid());
+  EXPECT_EQ(WaitForExit(shell), 3u);
+  EXPECT_EQ(shell.ExitCode(), 3u);  // kept after the process was reaped
+  shell.Release();
+  EXPECT_FALSE(shell.IsValid());
+  EXPECT_EQ(shell.ExitCode(), std::nullopt);
+
+  // sh counts the arguments after $0 ("zero"): "a b", "" and "c".
+  RunningProgram counted = StartProgram("sh", "-c \"exit $#\" zero \"a b\"  \"\" c");
+  ASSERT_TRUE(counted.IsValid());
+  EXPECT_EQ(WaitForExit(counted), 3u);
+
+  Write("C:\\Tools\\run.sh", "#!/bin/sh\nexit 7\n");
+  ASSERT_EQ(::chmod(posix::MapPath("C:\\Tools\\run.sh").c_str(), 0755), 0);
+  RunningProgram script = StartProgram("C:\\Tools\\run.sh", "");
+  ASSERT_TRUE(script.IsValid());
+  EXPECT_EQ(WaitForExit(script), 7u);
+
+  EXPECT_FALSE(StartProgram("C:\\Tools\\missing.exe", "").IsValid());
+  EXPECT_FALSE(StartProgram("no-such-program-anywhere", "").IsValid());
+
+  RunningProgram running = StartProgram("/bin/sh", "-c \"sleep 5\"");
+  ASSERT_TRUE(running.IsValid());
+  EXPECT_EQ(running.ExitCode(), kStillActive);
+  RunningProgram moved = std::move(running);
+  EXPECT_FALSE(running.IsValid());
+  EXPECT_EQ(moved.ExitCode(), kStillActive);
+}
+
+// Catches: a number value read back as text or text as a number, a rewrite that keeps
+// the old type, number values missing from the contents tests inspect.
+TEST_F(PosixServices, RegistryKeepsNumbersAndTextApart) {
+  RegistryKey key;
+  ASSERT_TRUE(key.Create(kHkeyCurrentUser, "Software\\Test"));
+  EXPECT_TRUE(key.WriteDword("Count", 0xFFFFFFFEu));
+  EXPECT_TRUE(key.WriteString("Name", "12"));
+  EXPECT_EQ(key.ReadDword("count"), 0xFFFFFFFEu);
+  EXPECT_EQ(key.ReadString("Count"), std::nullopt);
+  EXPECT_EQ(key.ReadDword("Name"), std::nullopt);
+  EXPECT_EQ(key.ReadString("Name"), "12");
+  EXPECT_EQ(key.ReadDword("Missing"), std::nullopt);
+
+  EXPECT_TRUE(key.WriteString("COUNT", "text now"));
+  EXPECT_EQ(key.ReadDword("Count"), std::nullopt);
+  EXPECT_EQ(key.ReadString("Count"), "text now");
+  EXPECT_TRUE(key.WriteDword("Name", 0));
+  EXPECT_EQ(key.ReadDword("Name"), 0u);
+  EXPECT_EQ(key.ReadString("Name"), std::nullopt);
+
+  const auto items = posix::RegistryContents();
+  const auto name = std::find_if(items.begin(), items.end(),
+                                 [](const auto& item) { return item.isValue && item.valueName == "Name"; });
+  ASSERT_NE(name, items.end());
+  EXPECT_TRUE(name->isDword);
+  EXPECT_EQ(name->data, "0");
+
+  ASSERT_TRUE(DeleteRegistryKey(kHkeyCurrentUser, "Software\\Test"));
+  EXPECT_FALSE(key.WriteDword("Count", 1));
+  EXPECT_EQ(key.ReadDword("Name"), std::nullopt);
+  RegistryKey closed;
+  EXPECT_FALSE(closed.WriteDword("x", 1));
+}
+
+TEST_F(PosixServices, ResourceUpdateIsRefused) {
+  Write("C:\\app.exe", "MZ");
+  const uint8_t image[] = {1, 2, 3};
+  EXPECT_FALSE(ReplaceIconImage("C:\\app.exe", 1, image));
+  EXPECT_EQ(Read("C:\\app.exe"), "MZ");
+}
+
+}  // namespace
+}  // namespace setup::platform

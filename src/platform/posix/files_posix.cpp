@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -114,6 +115,59 @@ bool CreateDirectoryTree(const std::string& path) {
 }
 
 bool RemoveFile(const std::string& path) { return ::unlink(posix::MapPath(path).c_str()) == 0; }
+
+bool CopyFileReplacing(const std::string& source, const std::string& dest) {
+  std::error_code ec;
+  const std::string from = posix::MapPath(source);
+  // Only a file is copied, as the system's copy does; a folder source fails.
+  if (!std::filesystem::is_regular_file(from, ec)) return false;
+  return std::filesystem::copy_file(from, posix::MapPath(dest),
+                                    std::filesystem::copy_options::overwrite_existing, ec) &&
+         !ec;
+}
+
+bool RenameFile(const std::string& oldPath, const std::string& newPath) {
+  const std::string from = posix::MapPath(oldPath);
+  const std::string to = posix::MapPath(newPath);
+  struct stat st {};
+  // rename() would replace an existing file silently; the Windows move refuses instead.
+  if (::lstat(to.c_str(), &st) == 0 || errno != ENOENT) return false;
+  if (::rename(from.c_str(), to.c_str()) == 0) return true;
+  // Across file systems a file is moved as copy and delete, as the system's move does.
+  if (errno != EXDEV || ::lstat(from.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  std::error_code ec;
+  if (!std::filesystem::copy_file(from, to, std::filesystem::copy_options::none, ec) || ec) {
+    return false;
+  }
+  if (::unlink(from.c_str()) != 0) {
+    ::unlink(to.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool RemoveFolder(const std::string& path) { return ::rmdir(posix::MapPath(path).c_str()) == 0; }
+
+std::vector<FolderEntry> ListFolder(const std::string& folder) {
+  std::vector<FolderEntry> entries;
+  const std::string local = posix::MapPath(folder);
+  DIR* dir = ::opendir(local.c_str());
+  if (dir == nullptr) return entries;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    // A symbolic link is listed as a file even when it leads to a folder: whoever walks
+    // the tree removes the link and never descends into a folder outside it.
+    bool isFolder = entry->d_type == DT_DIR;
+    if (entry->d_type == DT_UNKNOWN) {
+      struct stat st {};
+      isFolder = ::lstat((local + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
+    entries.push_back({name, isFolder});
+  }
+  ::closedir(dir);
+  return entries;
+}
 
 namespace {
 std::mutex temporaryMutex;

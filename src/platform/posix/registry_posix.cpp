@@ -21,7 +21,9 @@ namespace {
 struct Node {
   struct Value {
     std::string name;
+    bool isDword = false;  // false: text in data
     std::string data;
+    uint32_t dword = 0;
   };
   std::string name;
   bool deleted = false;
@@ -106,7 +108,8 @@ void MarkDeleted(Node& node) {
 void List(uint32_t root, const Node& node, const std::string& path,
           std::vector<posix::RegistryItem>& out) {
   for (const auto& [folded, value] : node.values) {
-    out.push_back({root, path, true, value.name, value.data});
+    out.push_back({root, path, true, value.name,
+                   value.isDword ? std::to_string(value.dword) : value.data, value.isDword});
   }
   for (const auto& [folded, child] : node.children) {
     const std::string childPath = path.empty() ? child->name : path + "\\" + child->name;
@@ -159,7 +162,7 @@ std::optional<std::string> RegistryKey::ReadString(const std::string& name) cons
   ++registry.accessCount;
   if (!handle_ || handle_->node->deleted) return std::nullopt;
   const auto it = handle_->node->values.find(Fold(name));
-  if (it == handle_->node->values.end()) return std::nullopt;
+  if (it == handle_->node->values.end() || it->second.isDword) return std::nullopt;
   return it->second.data;
 }
 
@@ -168,9 +171,33 @@ bool RegistryKey::WriteString(const std::string& name, const std::string& value)
   std::lock_guard lock(registry.mutex);
   ++registry.accessCount;
   if (!handle_ || handle_->node->deleted) return false;
-  auto& values = handle_->node->values;
-  const auto [it, added] = values.try_emplace(Fold(name), Node::Value{name, value});
-  if (!added) it->second.data = value;  // the name keeps the case it was first written with
+  // The name keeps the case it was first written with; the type is the last write's.
+  Node::Value& stored = handle_->node->values.try_emplace(Fold(name), Node::Value{name, false, {}, 0}).first->second;
+  stored.isDword = false;
+  stored.data = value;
+  stored.dword = 0;
+  return true;
+}
+
+std::optional<uint32_t> RegistryKey::ReadDword(const std::string& name) const {
+  Registry& registry = State();
+  std::lock_guard lock(registry.mutex);
+  ++registry.accessCount;
+  if (!handle_ || handle_->node->deleted) return std::nullopt;
+  const auto it = handle_->node->values.find(Fold(name));
+  if (it == handle_->node->values.end() || !it->second.isDword) return std::nullopt;
+  return it->second.dword;
+}
+
+bool RegistryKey::WriteDword(const std::string& name, uint32_t value) {
+  Registry& registry = State();
+  std::lock_guard lock(registry.mutex);
+  ++registry.accessCount;
+  if (!handle_ || handle_->node->deleted) return false;
+  Node::Value& stored = handle_->node->values.try_emplace(Fold(name), Node::Value{name, false, {}, 0}).first->second;
+  stored.isDword = true;
+  stored.data.clear();
+  stored.dword = value;
   return true;
 }
 

@@ -21,7 +21,8 @@ struct RegistryItem {
   std::string path;       // "Software\Vendor\Product"
   bool isValue = false;   // false: the key itself
   std::string valueName;  // values only; empty for the default value
-  std::string data;       // values only
+  std::string data;       // values only: the text, or a number value in decimal
+  bool isDword = false;   // values only: a number value (REG_DWORD), not text
 };
 
 // Every key below the roots and every value (roots' own values included), root by

@@ -1,0 +1,39 @@
+# Shared by the end-to-end scripts: check reporting and a watchdog. Source it; the
+# caller sets failures=0 first.
+
+# expect NAME EXPECTED ACTUAL
+expect() {
+  if [ "$2" == "$3" ]; then
+    echo "ok   $1"
+  else
+    echo "FAIL $1"
+    echo "  expected:"
+    printf '%s\n' "$2" | sed 's/^/    /'
+    echo "  actual:"
+    printf '%s\n' "$3" | sed 's/^/    /'
+    failures=$((failures + 1))
+  fi
+}
+
+# check NAME CONDITION-TEXT COMMAND...: passes when COMMAND succeeds.
+check() {
+  local name=$1 what=$2
+  shift 2
+  if "$@"; then echo "ok   $name"; else echo "FAIL $name: $what"; failures=$((failures + 1)); fi
+}
+
+# start_watchdog SECONDS NAME: the whole run must end well within CTest's limit, with
+# the cleanup done: after SECONDS the script gets TERM. Sets watchdog_pid; the
+# watchdog takes its sleep with it when it is ended early.
+start_watchdog() {
+  local seconds=$1 name=$2
+  trap "echo \"$name: out of time\" >&2; exit 1" TERM INT
+  (
+    trap 'kill "$nap" 2>/dev/null; exit 0' TERM
+    sleep "$seconds" &
+    nap=$!
+    wait "$nap"
+    kill -TERM $$ 2>/dev/null
+  ) >/dev/null 2>&1 &
+  watchdog_pid=$!
+}
