@@ -69,7 +69,9 @@ void ExtractEntryTo(SetupContext& context, size_t index, const std::string& targ
 std::string UnsafeEntryMessage(const std::string& name, const std::string& reason, size_t refusedCount) {
   std::string text = "Error: Unsafe Entry Name. Setup is corrupt.\rFilename: " + name + "\rReason: " + reason;
   if (refusedCount > 1) {
-    text += "\r" + std::to_string(refusedCount) + " entries were not extracted.";
+    text += '\r';
+    text += std::to_string(refusedCount);
+    text += " entries were not extracted.";
   }
   return text;
 }

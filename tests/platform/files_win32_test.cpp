@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -151,6 +153,61 @@ TEST(Win32File, FoldersFilesAndTrees) {
   EXPECT_TRUE(RemoveFile(file));
   EXPECT_FALSE(FileExists(file));
   EXPECT_FALSE(RemoveFile(file));
+}
+
+// Catches: a copy that does not replace, a rename that replaces an existing file, a
+// folder removal that takes contents along, hidden, system or read-only entries missing
+// from a listing, "." and ".." listed, the folder flag wrong.
+TEST(Win32File, CopyRenameRemoveFolderAndListing) {
+  TempDir dir;
+  const std::string one = dir.Path("one.txt");
+  const std::string two = dir.Path("two.txt");
+  test::WriteFileBytes(one, test::ToBytes("one"));
+  test::WriteFileBytes(two, test::ToBytes("two"));
+  EXPECT_TRUE(CopyFileReplacing(one, two));
+  EXPECT_EQ(test::ReadFileBytes(two), test::ToBytes("one"));
+  EXPECT_FALSE(CopyFileReplacing(dir.Path("missing.txt"), dir.Path("three.txt")));
+  EXPECT_FALSE(RenameFile(one, two));
+  EXPECT_TRUE(RenameFile(one, dir.Path("renamed.txt")));
+  EXPECT_FALSE(FileExists(one));
+
+  const std::string sub = dir.Path("sub");
+  ASSERT_TRUE(CreateDirectoryTree(sub + "\\inner"));
+  EXPECT_FALSE(RemoveFolder(sub));  // not empty
+  EXPECT_TRUE(RemoveFolder(sub + "\\inner"));
+  EXPECT_TRUE(RemoveFolder(sub));
+  EXPECT_FALSE(RemoveFolder(sub));
+
+  const std::string listed = dir.Path("listed");
+  ASSERT_TRUE(CreateDirectoryTree(listed + "\\folder"));
+  const struct {
+    const char* name;
+    DWORD attributes;
+  } files[] = {{"hidden", FILE_ATTRIBUTE_HIDDEN},
+               {"system", FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN},
+               {"readonly", FILE_ATTRIBUTE_READONLY},
+               {"plain", FILE_ATTRIBUTE_NORMAL}};
+  for (const auto& f : files) {
+    const std::string path = listed + "\\" + f.name;
+    test::WriteFileBytes(path, test::ToBytes(f.name));
+    ASSERT_TRUE(SetFileAttributesW(win32::AnsiToWideString(path).c_str(), f.attributes)) << path;
+  }
+  ASSERT_TRUE(SetFileAttributesW(win32::AnsiToWideString(listed + "\\folder").c_str(),
+                                 FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY));
+  std::vector<FolderEntry> entries = ListFolder(listed + "\\");
+  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+  const std::pair<std::string, bool> expected[] = {
+      {"folder", true}, {"hidden", false}, {"plain", false}, {"readonly", false}, {"system", false}};
+  ASSERT_EQ(entries.size(), std::size(expected));
+  for (size_t i = 0; i < entries.size(); ++i) {
+    EXPECT_EQ(entries[i].name, expected[i].first);
+    EXPECT_EQ(entries[i].isFolder, expected[i].second) << entries[i].name;
+  }
+  EXPECT_EQ(ListFolder(listed).size(), entries.size());
+  EXPECT_TRUE(ListFolder(dir.Path("missing")).empty());
+  for (const auto& f : files) {
+    SetFileAttributesW(win32::AnsiToWideString(listed + "\\" + f.name).c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
 }
 
 }  // namespace

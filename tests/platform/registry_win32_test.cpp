@@ -106,5 +106,38 @@ TEST_F(RealRegistry, DeletesValuesAndLeafKeysOnly) {
   EXPECT_TRUE(DeleteRegistryKey(kHkeyCurrentUser, Path("P")));
 }
 
+// Catches: a number written as text or in the wrong width, text read as a number or a
+// number as text, a rewrite that keeps the old type.
+TEST_F(RealRegistry, NumberValuesAreDwordsAndStayApartFromText) {
+  RegistryKey key;
+  ASSERT_TRUE(key.Create(kHkeyCurrentUser, Path("N")));
+  ASSERT_TRUE(key.WriteDword("Count", 0xFFFFFFFEu));
+  ASSERT_TRUE(key.WriteString("Text", "12"));
+  HKEY raw = RawOpen("N");
+  DWORD type = 0;
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  ASSERT_EQ(RegQueryValueExW(raw, L"count", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size),
+            ERROR_SUCCESS);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+  EXPECT_EQ(size, 4u);
+  EXPECT_EQ(value, 0xFFFFFFFEu);
+  const uint8_t eight[8] = {1, 0, 0, 0, 0, 0, 0, 0};
+  ASSERT_EQ(RegSetValueExW(raw, L"Wide", 0, REG_QWORD, eight, sizeof eight), ERROR_SUCCESS);
+  RegCloseKey(raw);
+
+  EXPECT_EQ(key.ReadDword("COUNT"), 0xFFFFFFFEu);
+  EXPECT_EQ(key.ReadString("Count"), std::nullopt);
+  EXPECT_EQ(key.ReadDword("Text"), std::nullopt);
+  EXPECT_EQ(key.ReadDword("Wide"), std::nullopt);
+  EXPECT_EQ(key.ReadDword("Missing"), std::nullopt);
+  ASSERT_TRUE(key.WriteDword("Text", 0));
+  EXPECT_EQ(key.ReadDword("Text"), 0u);
+  EXPECT_EQ(key.ReadString("Text"), std::nullopt);
+  key.Close();
+  EXPECT_EQ(key.ReadDword("Count"), std::nullopt);
+  EXPECT_FALSE(key.WriteDword("Count", 1));
+}
+
 }  // namespace
 }  // namespace setup::platform

@@ -155,7 +155,7 @@ TEST_F(PosixServices, StartedProgramsReportTheirExitCode) {
   EXPECT_FALSE(StartProgram("C:\\Tools\\missing.exe", "").IsValid());
   EXPECT_FALSE(StartProgram("no-such-program-anywhere", "").IsValid());
 
-  RunningProgram running = StartProgram("/bin/sh", "-c \"sleep 5\"");
+  RunningProgram running = StartProgram("/bin/sh", "-c \"sleep 2\"");
   ASSERT_TRUE(running.IsValid());
   EXPECT_EQ(running.ExitCode(), kStillActive);
   RunningProgram moved = std::move(running);

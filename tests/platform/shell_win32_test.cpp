@@ -15,6 +15,7 @@
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "script/path_variables.h"
+#include "test_support.h"
 
 namespace setup::platform {
 namespace {
@@ -81,6 +82,45 @@ TEST(ShellWin32, DrivesListCIsFixed) {
   } catch (const SetupError& e) {
     EXPECT_STRNE(e.what(), "");
   }
+}
+
+// Catches: a property not handed to the link or read back from the wrong getter, an
+// icon location set when none was given, a save into a missing folder reported as done,
+// the component-object system left uninitialised.
+TEST(ShellWin32, ShellLinksRoundTripThroughTheShellLinkObject) {
+  ComponentObjectScope scope;
+  test::TempDir dir;
+  wchar_t module[MAX_PATH] = {};
+  ASSERT_GT(GetModuleFileNameW(nullptr, module, MAX_PATH), 0u);
+  const std::string target = WideToAnsi(std::u16string(reinterpret_cast<const char16_t*>(module)));
+  const std::string folder = target.substr(0, target.rfind('\\') + 1);
+
+  const ShellLink withIcon{target, "-a \"b c\"", folder, folder + "icon.ico", 2};
+  ASSERT_TRUE(SaveShellLink(dir.Path("with.lnk"), withIcon));
+  const std::optional<ShellLink> loaded = LoadShellLink(dir.Path("with.lnk"));
+  ASSERT_TRUE(loaded.has_value());
+  EXPECT_EQ(AnsiLowerCase(loaded->target), AnsiLowerCase(target));
+  EXPECT_EQ(loaded->arguments, withIcon.arguments);
+  EXPECT_EQ(loaded->workingFolder, folder);
+  EXPECT_EQ(loaded->iconPath, withIcon.iconPath);
+  EXPECT_EQ(loaded->iconIndex, 2);
+
+  const ShellLink plain{target, "", folder, "", 0};
+  ASSERT_TRUE(SaveShellLink(dir.Path("plain.lnk"), plain));
+  const std::optional<ShellLink> loadedPlain = LoadShellLink(dir.Path("plain.lnk"));
+  ASSERT_TRUE(loadedPlain.has_value());
+  EXPECT_EQ(loadedPlain->iconPath, "");
+  EXPECT_EQ(loadedPlain->arguments, "");
+  // The link header's flags (u32 at offset 20) mark an icon location with bit 0x40.
+  const auto iconFlag = [&](const std::string& name) {
+    const test::Bytes bytes = test::ReadFileBytes(dir.Path(name));
+    return bytes.size() > 24 && (bytes[20] & 0x40) != 0;
+  };
+  EXPECT_TRUE(iconFlag("with.lnk"));
+  EXPECT_FALSE(iconFlag("plain.lnk"));
+
+  EXPECT_FALSE(SaveShellLink(dir.Path("missing\\x.lnk"), plain));
+  EXPECT_FALSE(LoadShellLink(dir.Path("absent.lnk")).has_value());
 }
 
 }  // namespace

@@ -75,14 +75,14 @@ TEST_F(ControlFlowTest, GotoJumpsToTheLineAfterItsTargetAndIgnoresBadTargets) {
     std::vector<int32_t> visits;
   };
   const Case cases[] = {
-      {{"1"}, 1, {0, 2, 3}},           // own line: simply the next one
-      {{"2"}, 1, {0, 3}},              // continues after the target
-      {{"-1"}, 1, {0, 2, 3}},          // falls through
-      {{"label"}, 1, {0, 2, 3}},       // not a number
-      {{}, 1, {0, 2, 3}},              // parameter missing
-      {{"1000"}, 1, {0}},              // beyond the end: the script ends
-      {{"2147483647"}, 1, {0}},        // the next pass must not overflow
-      {{"2"}, 99, {0, 2, 3}},          // index of no line: nothing to read, no jump
+      {{"1"}, 1, {0, 2, 3}},      // own line: simply the next one
+      {{"2"}, 1, {0, 3}},         // continues after the target
+      {{"-1"}, 1, {0, 2, 3}},     // falls through
+      {{"label"}, 1, {0, 2, 3}},  // not a number
+      {{}, 1, {0, 2, 3}},         // parameter missing
+      {{"1000"}, 1, {0}},         // beyond the end: the script ends
+      {{"2147483647"}, 1, {0}},   // the next pass must not overflow
+      {{"2"}, 99, {0, 2, 3}},     // index of no line: nothing to read, no jump
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.params) + " at " + std::to_string(c.lineIndex));
@@ -102,7 +102,8 @@ TEST_F(ControlFlowTest, GotoJumpsToTheLineAfterItsTargetAndIgnoresBadTargets) {
 }
 
 TEST_F(ControlFlowTest, GotoToTheLineBeforeRunsItselfAgain) {
-  auto* bounded = new TBoundedGotoCommand(context.Commands.CommandById(context.Commands.IdByKeyword("goto")), 5);
+  auto* bounded =
+      new TBoundedGotoCommand(context.Commands.CommandById(context.Commands.IdByKeyword("goto")), 5);
   context.Commands.Add(std::unique_ptr<TCommandClass>(bounded));
   Line("visit", {});
   Line("boundedgoto", {"0"});
@@ -137,13 +138,13 @@ TEST_F(ControlFlowTest, IfFileExistsTakesTheBranchOfTheExpandedPath) {
     std::vector<int32_t> visits;
   };
   const Case cases[] = {
-      {{"$INSTDIR\\present.txt", "2", "1"}, {3}},     // present: after line 2
-      {{"$INSTDIR\\absent.txt", "2", "1"}, {2, 3}},   // absent: after line 1
+      {{"$INSTDIR\\present.txt", "2", "1"}, {3}},    // present: after line 2
+      {{"$INSTDIR\\absent.txt", "2", "1"}, {2, 3}},  // absent: after line 1
       {{"$INSTDIR\\present.txt", "-1", "-1"}, {1, 2, 3}},
       {{"$INSTDIR\\absent.txt", "-1", "-1"}, {1, 2, 3}},
-      {{"$INSTDIR\\present.txt", "0", "x"}, {1, 2, 3}},  // 0 is a jump to line 0's successor
-      {{"$INSTDIR\\absent.txt"}, {1, 2, 3}},          // branches missing
-      {{}, {1, 2, 3}},                                // everything missing
+      {{"$INSTDIR\\present.txt", "0", "x"}, {1, 2, 3}},  // 0 jumps: on after line 0
+      {{"$INSTDIR\\absent.txt"}, {1, 2, 3}},             // branches missing
+      {{}, {1, 2, 3}},                                   // everything missing
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.params));
@@ -165,9 +166,9 @@ TEST_F(ControlFlowTest, MessageBoxJumpsToTheAnswersOwnLine) {
     std::vector<int32_t> visits;
   };
   const Case cases[] = {
-      {platform::kAnswerOk, "3", "2", {3}},         // continues with line 3 itself
+      {platform::kAnswerOk, "3", "2", {3}},  // continues with line 3 itself
       {platform::kAnswerCancel, "3", "2", {2, 3}},
-      {platform::kAnswerOk, "0", "2", {1, 2, 3}},   // OK target 0: no jump, not Cancel's
+      {platform::kAnswerOk, "0", "2", {1, 2, 3}},  // OK target 0: no jump, not Cancel's
       {platform::kAnswerCancel, "3", "0", {1, 2, 3}},
       {platform::kAnswerCancel, "3", "-1", {1, 2, 3}},
       {platform::kAnswerOk, "three", "2", {1, 2, 3}},
@@ -194,11 +195,11 @@ TEST_F(ControlFlowTest, MessageBoxJumpsToTheAnswersOwnLine) {
   visits.clear();
   Line("messagebox", {});
   Line("visit", {});
-  MessageRecorder recorder(platform::kAnswerOk);
+  MessageRequests boxes(platform::kAnswerOk);
   Run();
   EXPECT_EQ(visits, (std::vector<int32_t>{1}));
-  ASSERT_EQ(recorder.boxes.size(), 1u);
-  EXPECT_EQ(recorder.boxes[0].text, "");
+  ASSERT_EQ(boxes.requests.size(), 1u);
+  EXPECT_EQ(boxes.requests[0].text, u"");
 }
 
 TEST_F(ControlFlowTest, CdDrivePathsTakeTheFirstCdRomThatHoldsTheFile) {

@@ -1,1 +1,175 @@
+// Group extraction by "file": files, empty and failed entries, status and progress,
+// large entries copied in chunks, and entry names that would land outside the folder.
+#include <filesystem>
+#include <fstream>
+
+#include "base/errors.h"
+#include "script/extract_group.h"
 #include "script/script_run_fixture.h"
+
+namespace setup::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ExtractGroupTest : public ScriptRunTest {
+ protected:
+  static Bytes ReadLocal(const std::string& windowsPath) { return ReadFileBytes(Local(windowsPath)); }
+};
+
+TEST_F(ExtractGroupTest, WritesEveryEntryOfTheGroupWithStatusProgressAndLogRecords) {
+  // A package whose "broken.dat" fails its CRC check: its file is left empty.
+  RawPackage pkg = BuildRawPackage({{"SetupInfo", 0, ToBytes("info")},
+                                    {"a.txt", 1, CompressibleBytes(5000)},
+                                    {"other.txt", 2, ToBytes("not this group")},
+                                    {"sub\\deeper\\b.dat", 1, RandomBytes(300), false},
+                                    {"empty.txt", 1, {}},
+                                    {"broken.dat", 1, ToBytes("broken content"), false}});
+  pkg.bytes[pkg.records[5].offset] ^= 0xFF;
+  WriteFileBytes(dir_.Path("setup.pak"), pkg.bytes);
+  ASSERT_TRUE(context.Package.Create(dir_.Path("setup.pak")));
+  Line("file", {"payload", "1"});
+  Run();
+
+  const std::string base = "C:\\Program Files\\Demo\\";
+  EXPECT_EQ(ReadLocal(base + "a.txt"), CompressibleBytes(5000));
+  EXPECT_EQ(ReadLocal(base + "sub\\deeper\\b.dat"), RandomBytes(300));
+  for (const char* empty : {"empty.txt", "broken.dat"}) {
+    ASSERT_TRUE(fs::is_regular_file(Local(base + empty))) << empty;
+    EXPECT_EQ(fs::file_size(Local(base + empty)), 0u) << empty;
+  }
+  EXPECT_FALSE(fs::exists(Local(base + "other.txt")));
+  EXPECT_FALSE(fs::exists(Local(base + "SetupInfo")));
+
+  // One status per entry, then one with the empty name; one progress step per entry.
+  EXPECT_EQ(statuses, (std::vector<std::string>{"Extracting a.txt", "Extracting sub\\deeper\\b.dat",
+                                                "Extracting empty.txt", "Extracting broken.dat",
+                                                "Extracting "}));
+  EXPECT_EQ(context.HandOff.FilesDone(), 4);
+  EXPECT_EQ(context.UninstallList.Files(),
+            (std::vector<std::string>{"$INSTDIR\\a.txt", "$INSTDIR\\sub\\deeper\\b.dat", "$INSTDIR\\empty.txt",
+                                      "$INSTDIR\\broken.dat"}));
+  // The folders made for the first file, then those of b.dat (the doubled backslash
+  // after InstallDir is how the target path is built).
+  EXPECT_EQ(context.UninstallList.Folders(),
+            (std::vector<std::string>{"C:\\Program Files\\", "C:\\Program Files\\Demo\\",
+                                      "C:\\Program Files\\Demo\\\\sub\\", "C:\\Program Files\\Demo\\\\sub\\deeper\\"}));
+  EXPECT_FALSE(context.Run.SetupFailed);
+}
+
+TEST_F(ExtractGroupTest, ProgressCountsEveryEntryOfALargeGroup) {
+  std::vector<RawEntry> entries;
+  for (int i = 0; i < 250; ++i) entries.push_back({"f" + std::to_string(i) + ".txt", 3, ToBytes(std::to_string(i))});
+  OpenPackage(entries);
+  Line("file", {"payload", "3"});
+  Run();
+
+  EXPECT_EQ(context.HandOff.FilesDone(), 250);
+  EXPECT_EQ(context.HandOff.TakePending().ProgressValue, 250);
+  EXPECT_EQ(statuses.size(), 251u);
+  EXPECT_EQ(statuses.back(), "Extracting ");
+  EXPECT_EQ(ReadLocal("C:\\Program Files\\Demo\\f249.txt"), ToBytes("249"));
+}
+
+// A package with one large raw entry, written sparsely: the content is zeros except for
+// a marker byte at each given offset. The CRC is left 0 (large entries are not checked).
+void WriteSparseLargePackage(const std::string& path, const std::string& name, uint32_t size,
+                             const std::vector<uint32_t>& markers) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  for (uint32_t offset : markers) {
+    out.seekp(offset);
+    out.put(static_cast<char>(0x5A));
+  }
+  Bytes table;
+  AppendU16(table, static_cast<uint16_t>(name.size()));
+  table.insert(table.end(), name.begin(), name.end());
+  AppendU32(table, 0);     // CRC
+  AppendU32(table, 0);     // offset
+  AppendU32(table, 0);     // stored size: uncompressed
+  AppendU32(table, size);  // size
+  AppendU16(table, 1);     // group
+  table.insert(table.end(), {'K', 'Z', 'P', 'F'});
+  AppendU16(table, 1);
+  AppendU16(table, 1);
+  AppendU32(table, 0);     // data start
+  AppendU32(table, size);  // table offset
+  out.seekp(size);
+  out.write(reinterpret_cast<const char*>(table.data()), static_cast<std::streamsize>(table.size()));
+}
+
+TEST_F(ExtractGroupTest, LargeEntryIsCopiedInChunksIntoNewFoldersWithByteStatus) {
+  constexpr uint32_t kSize = kLargeEntrySize;  // 70 MiB: three chunks of 25, 25 and 20 MiB
+  const std::vector<uint32_t> markers = {0, kStreamChunkSize - 1, kStreamChunkSize, 2 * kStreamChunkSize,
+                                         kSize - 1};
+  WriteSparseLargePackage(dir_.Path("setup.pak"), "big\\huge.bin", kSize, markers);
+  ASSERT_TRUE(context.Package.Create(dir_.Path("setup.pak")));
+  Line("file", {"payload", "1"});
+  Run();
+
+  EXPECT_EQ(statuses, (std::vector<std::string>{"Extracting big\\huge.bin",
+                                                "Extracting big\\huge.bin - 0.00 Bytes / 70.00 MB",
+                                                "Extracting big\\huge.bin - 25.00 MB / 70.00 MB",
+                                                "Extracting big\\huge.bin - 50.00 MB / 70.00 MB", "Extracting "}));
+  const std::string target = Local("C:\\Program Files\\Demo\\big\\huge.bin");
+  ASSERT_EQ(fs::file_size(target), kSize);
+  std::ifstream in(target, std::ios::binary);
+  for (uint32_t offset : {0u, 1u, kStreamChunkSize - 1, kStreamChunkSize, kStreamChunkSize + 1,
+                          2 * kStreamChunkSize, kSize - 2, kSize - 1}) {
+    in.seekg(offset);
+    const bool marked = std::find(markers.begin(), markers.end(), offset) != markers.end();
+    EXPECT_EQ(in.get(), marked ? 0x5A : 0) << offset;
+  }
+  EXPECT_EQ(context.UninstallList.Files(), std::vector<std::string>{"$INSTDIR\\big\\huge.bin"});
+  EXPECT_EQ(context.UninstallList.Folders().back(), "C:\\Program Files\\Demo\\\\big\\");
+  EXPECT_EQ(context.HandOff.FilesDone(), 1);
+}
+
+TEST_F(ExtractGroupTest, EntriesNamedOutsideTheFolderAreRefusedAndTheRunFails) {
+  test::MessageRecorder boxes;
+  OpenPackage({{"..\\x", 1, ToBytes("up")},
+               {"good.txt", 1, ToBytes("good")},
+               {"C:\\x", 1, ToBytes("drive")},
+               {"a:b", 1, ToBytes("stream")},
+               {"dir\\ok.txt", 1, ToBytes("ok")},
+               {"\\abs", 1, ToBytes("absolute")}});
+  Line("file", {"payload", "1"});
+  Line("createdirectory", {"C:\\AfterTheFailure"});
+  Run();
+
+  // Only the two safe entries were written, anywhere in the test's folder.
+  std::vector<std::string> written;
+  for (const auto& item : fs::recursive_directory_iterator(dir_.Path())) {
+    if (item.is_regular_file() && item.path() != dir_.Path("setup.pak")) {
+      written.push_back(fs::relative(item.path(), dir_.Path("root")).generic_string());
+    }
+  }
+  std::sort(written.begin(), written.end());
+  EXPECT_EQ(written, (std::vector<std::string>{"C/Program Files/Demo/dir/ok.txt", "C/Program Files/Demo/good.txt"}));
+  EXPECT_EQ(context.UninstallList.Files(),
+            (std::vector<std::string>{"$INSTDIR\\good.txt", "$INSTDIR\\dir\\ok.txt"}));
+  EXPECT_EQ(context.HandOff.FilesDone(), 6);
+
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].caption, "Setup Error");
+  EXPECT_EQ(boxes.boxes[0].text,
+            "Error: Unsafe Entry Name. Setup is corrupt.\rFilename: ..\\x\r"
+            "Reason: it climbs out of the target folder with \"..\"\r4 entries were not extracted.");
+  EXPECT_TRUE(context.Run.SetupFailed);
+  EXPECT_EQ(context.HandOff.TakePending().FinishText, u"Setup failed to install patch.");
+  EXPECT_FALSE(fs::exists(Local("C:\\AfterTheFailure")));  // the script stopped
+}
+
+TEST_F(ExtractGroupTest, GroupThatIsNoNumberRaises) {
+  OpenPackage({{"a.txt", 1, ToBytes("a")}});
+  Line("file", {"payload", "one"});
+  try {
+    Run();
+    FAIL() << "no error raised";
+  } catch (const SetupError& e) {
+    EXPECT_STREQ(e.what(), "'one' is not a valid integer value");
+  }
+  EXPECT_FALSE(fs::exists(Local("C:\\Program Files\\Demo\\a.txt")));
+}
+
+}  // namespace
+}  // namespace setup::test

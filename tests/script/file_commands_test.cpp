@@ -1,1 +1,253 @@
+// The file commands in whole runs: "file" in its parameter forms, "copyfile", "rename",
+// "delete", "rmdir", "createdirectory", "uninstalllogload" and "uninstalllogsave", with
+// what each records in the uninstall log; and the folder-tree removal on its own.
+#include <filesystem>
+#include <map>
+
+#include "platform/registry.h"
+#include "script/commands/file_command.h"
+#include "script/file_operations.h"
 #include "script/script_run_fixture.h"
+
+namespace setup::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
+
+class FileCommandsTest : public ScriptRunTest {
+ protected:
+  void SetUp() override {
+    ScriptRunTest::SetUp();
+    // The installation folder exists, so the run's end records no folder of its own.
+    fs::create_directories(Local(kInstallDir));
+  }
+  static bool Exists(const std::string& windowsPath) { return fs::exists(Local(windowsPath)); }
+  static void Write(const std::string& windowsPath, const std::string& text) {
+    fs::create_directories(fs::path(Local(windowsPath)).parent_path());
+    WriteFileBytes(Local(windowsPath), ToBytes(text));
+  }
+  static constexpr const char* kInstallDir = "C:\\Program Files\\Demo\\";
+};
+
+// One entry "g<n>.txt" in each group n.
+std::vector<RawEntry> OneFilePerGroup(int groups) {
+  std::vector<RawEntry> entries;
+  for (int g = 1; g <= groups; ++g) entries.push_back({"g" + std::to_string(g) + ".txt", static_cast<uint16_t>(g), ToBytes("x")});
+  return entries;
+}
+
+TEST_F(FileCommandsTest, FileExtractsIntoInstallDirOrTheGivenDestination) {
+  OpenPackage(OneFilePerGroup(6));
+  Line("file", {"1"});                                      // the group alone
+  Line("file", {"src", "2"});                               // source and group
+  Line("file", {"src", "Docs", "3"});                       // relative: below InstallDir
+  Line("file", {"src", "", "4"});                           // empty: InstallDir itself
+  Line("file", {"src", "D:\\Extra", "5"});                  // a drive path: used as it is
+  Line("file", {"src", "$DESKTOP\\More", "6"});             // expanded first
+  Run();
+
+  for (const char* path : {"C:\\Program Files\\Demo\\g1.txt", "C:\\Program Files\\Demo\\g2.txt",
+                           "C:\\Program Files\\Demo\\Docs\\g3.txt", "C:\\Program Files\\Demo\\g4.txt",
+                           "D:\\Extra\\g5.txt", "C:\\Desktop\\More\\g6.txt"}) {
+    EXPECT_TRUE(fs::is_regular_file(Local(path))) << path;
+  }
+  EXPECT_EQ(context.UninstallList.Files(),
+            (Strings{"$INSTDIR\\g1.txt", "$INSTDIR\\g2.txt", "$INSTDIRDocs\\\\g3.txt", "$INSTDIR\\g4.txt",
+                     "D:\\Extra\\\\g5.txt", "$DESKTOPMore\\\\g6.txt"}));
+  EXPECT_EQ(context.UninstallList.Folders(),
+            (Strings{"C:\\Program Files\\Demo\\Docs\\", "D:\\Extra\\", "C:\\Desktop\\", "C:\\Desktop\\More\\"}));
+}
+
+TEST_F(FileCommandsTest, FileWithARegistryTestExtractsWhenTheConditionHolds) {
+  struct Case {
+    const char* mode;
+    const char* stored;  // nullptr: the key is absent
+    bool extracted;
+  };
+  const Case cases[] = {
+      {"F", nullptr, true},   {"F", "1", false},  {"f", "2", true},    {"0", "1", false},
+      {"FALSE", "2", true},   {"1", "1", true},   {"T", nullptr, false}, {"1", "ONE", false},
+  };
+  const int count = static_cast<int>(std::size(cases));
+  OpenPackage(OneFilePerGroup(count));
+  for (int i = 0; i < count; ++i) {
+    const std::string key = "Software\\Demo\\Case" + std::to_string(i);
+    if (cases[i].stored != nullptr) {
+      platform::RegistryKey k;
+      ASSERT_TRUE(k.Create(platform::kHkeyCurrentUser, key));
+      ASSERT_TRUE(k.WriteString("Extras", cases[i].stored));
+    }
+    const std::string expected = i == 7 ? "one" : "1";  // compared with case
+    Line("file", {"src", "Sub" + std::to_string(i), "HKCU", key, "Extras", cases[i].mode, expected,
+                  std::to_string(i + 1)});
+  }
+  Line("file", {"src", "$DESKTOP", "HKCU", "Software\\Demo\\Case5", "Extras", "1", "1", "6"});  // not expanded
+  Run();
+
+  for (int i = 0; i < count; ++i) {
+    const std::string path = std::string(kInstallDir) + "Sub" + std::to_string(i) + "\\g" + std::to_string(i + 1) + ".txt";
+    EXPECT_EQ(Exists(path), cases[i].extracted) << "case " << i;
+    // A test of an absent key leaves the key behind, without the value.
+    platform::RegistryKey k;
+    EXPECT_TRUE(k.Open(platform::kHkeyCurrentUser, "Software\\Demo\\Case" + std::to_string(i))) << i;
+    if (cases[i].stored == nullptr) {
+      EXPECT_FALSE(k.ReadString("Extras").has_value()) << i;
+    }
+  }
+  EXPECT_TRUE(Exists(std::string(kInstallDir) + "$DESKTOP\\g6.txt"));
+}
+
+TEST_F(FileCommandsTest, FileWithAnotherParameterCountShowsTheErrorAndTheScriptGoesOn) {
+  MessageRecorder boxes;
+  OpenPackage(OneFilePerGroup(1));
+  Line("file", {});
+  Line("file", {"src", "a", "b", "1"});
+  Line("file", {"src", "a", "b", "c", "d", "e", "f", "g", "1"});
+  Line("createdirectory", {"C:\\After"});
+  Run();
+
+  ASSERT_EQ(boxes.boxes.size(), 3u);
+  for (const auto& box : boxes.boxes) {
+    EXPECT_EQ(box.text, "TFileCommand.SFXProcess - Param Count Invalid!!!");
+    EXPECT_EQ(box.caption, "Error");
+  }
+  EXPECT_TRUE(context.UninstallList.Files().empty());
+  EXPECT_TRUE(Exists("C:\\After"));
+}
+
+TEST_F(FileCommandsTest, CopyFileCopiesOverTheDestinationAndRecordsIt) {
+  platform::posix::SetLogicalDrives({{"C:\\", platform::DriveType::Fixed}, {"E:\\", platform::DriveType::CdRom}});
+  Write("E:\\disc\\extra.dat", "from the disc");
+  Write("C:\\Src\\data.bin", "new");
+  Write("C:\\Program Files\\Demo\\data.bin", "old");
+  Line("copyfile", {"C:\\Src\\data.bin", "$INSTDIR\\data.bin"});
+  Line("copyfile", {"$CDDRIVE\\disc\\extra.dat", "$INSTDIR\\more\\extra.dat"});
+  Line("copyfile", {"C:\\Src\\missing.bin", "$INSTDIR\\missing.bin"});
+  Line("copyfile", {});  // a damaged line
+  Run();
+
+  EXPECT_EQ(ReadFileBytes(Local("C:\\Program Files\\Demo\\data.bin")), ToBytes("new"));
+  EXPECT_EQ(ReadFileBytes(Local("C:\\Program Files\\Demo\\more\\extra.dat")), ToBytes("from the disc"));
+  EXPECT_FALSE(Exists("C:\\Program Files\\Demo\\missing.bin"));
+  EXPECT_EQ(statuses, (Strings{"Copying File data.bin", "Copying File extra.dat", "Copying File missing.bin",
+                               "Copying File "}));
+  // Recorded whether or not the copy succeeded.
+  EXPECT_EQ(context.UninstallList.Files(),
+            (Strings{"$INSTDIRdata.bin", "$INSTDIRmore\\extra.dat", "$INSTDIRmissing.bin", ""}));
+  EXPECT_EQ(context.UninstallList.Folders(), Strings{"C:\\Program Files\\Demo\\more\\"});
+}
+
+TEST_F(FileCommandsTest, RenameAndDeleteActOnFilesAndKeepTheExpandedParameters) {
+  Write("C:\\Program Files\\Demo\\a.cfg", "a");
+  Write("C:\\Program Files\\Demo\\old.dll", "dll");
+  fs::create_directories(Local("C:\\Program Files\\Demo\\folder.dll"));
+  const int32_t rename = Line("rename", {"$INSTDIR\\a.cfg", "$INSTDIR\\b.cfg"});
+  Line("rename", {"$INSTDIR\\none.cfg", "$INSTDIR\\c.cfg"});
+  const int32_t remove = Line("delete", {"$INSTDIR\\old.dll"});
+  Line("delete", {"$INSTDIR\\folder.dll"});  // a folder is no file: left alone
+  Line("rename", {"$INSTDIR\\x"});           // damaged lines
+  Line("delete", {});
+  Run();
+
+  EXPECT_FALSE(Exists("C:\\Program Files\\Demo\\a.cfg"));
+  EXPECT_EQ(ReadFileBytes(Local("C:\\Program Files\\Demo\\b.cfg")), ToBytes("a"));
+  EXPECT_FALSE(Exists("C:\\Program Files\\Demo\\c.cfg"));
+  EXPECT_FALSE(Exists("C:\\Program Files\\Demo\\old.dll"));
+  EXPECT_TRUE(Exists("C:\\Program Files\\Demo\\folder.dll"));
+  EXPECT_EQ(context.CompiledLines.Find(rename)->Params,
+            (Strings{"C:\\Program Files\\Demo\\a.cfg", "C:\\Program Files\\Demo\\b.cfg"}));
+  EXPECT_EQ(context.CompiledLines.Find(remove)->Params, Strings{"C:\\Program Files\\Demo\\old.dll"});
+  EXPECT_TRUE(context.UninstallList.Files().empty());
+  EXPECT_TRUE(context.UninstallList.Folders().empty());
+}
+
+TEST_F(FileCommandsTest, RmDirRemovesTheWholeTreeWhateverTheFlag) {
+  for (const char* root : {"C:\\Cache0", "C:\\Cache1"}) {
+    Write(std::string(root) + "\\a.txt", "a");
+    Write(std::string(root) + "\\sub\\b.txt", "b");
+    Write(std::string(root) + "\\sub\\deep\\.hidden", "c");
+    fs::create_directories(Local(std::string(root) + "\\empty\\inner"));
+  }
+  Line("rmdir", {"C:\\Cache0", "0"});
+  Line("rmdir", {"C:\\Cache1\\", "1"});
+  Line("rmdir", {"C:\\Absent", "1"});
+  Line("rmdir", {});
+  Run();
+  EXPECT_FALSE(Exists("C:\\Cache0"));
+  EXPECT_FALSE(Exists("C:\\Cache1"));
+  EXPECT_TRUE(context.UninstallList.Folders().empty());
+}
+
+TEST_F(FileCommandsTest, DeleteFolderTreeGivesUpOnWhatCannotBeRemovedAndEnds) {
+  Write("C:\\T\\a.txt", "a");
+  Write("C:\\T\\locked\\b.txt", "b");
+  Write("C:\\T\\locked\\inner\\c.txt", "c");
+  Write("C:\\T\\keep\\in_use.txt", "d");
+  Write("C:\\T\\other\\e.txt", "e");
+  // The folder "locked" refuses removal, the file "in_use.txt" too; everything else goes.
+  FolderTreeOperations operations = PlatformFolderTreeOperations();
+  std::map<std::string, int> listings;
+  std::map<std::string, int> folderRemovals;
+  auto list = operations.listFolder;
+  operations.listFolder = [&](const std::string& path) {
+    ++listings[path];
+    return list(path);
+  };
+  auto removeFile = operations.removeFile;
+  operations.removeFile = [&](const std::string& path) {
+    return path.ends_with("in_use.txt") ? false : removeFile(path);
+  };
+  auto removeFolder = operations.removeFolder;
+  operations.removeFolder = [&](const std::string& path) {
+    ++folderRemovals[path];
+    return path.ends_with("\\locked") ? false : removeFolder(path);
+  };
+  DeleteFolderTree("C:\\T", true, operations);
+
+  EXPECT_TRUE(Exists("C:\\T\\locked"));
+  EXPECT_TRUE(Exists("C:\\T\\keep\\in_use.txt"));
+  EXPECT_FALSE(Exists("C:\\T\\a.txt"));
+  EXPECT_FALSE(Exists("C:\\T\\locked\\b.txt"));
+  EXPECT_FALSE(Exists("C:\\T\\locked\\inner"));
+  EXPECT_FALSE(Exists("C:\\T\\other"));
+  // Each folder is listed once and its removal tried once.
+  const std::map<std::string, int> once = {{"C:\\T", 1},           {"C:\\T\\locked", 1}, {"C:\\T\\locked\\inner", 1},
+                                           {"C:\\T\\keep", 1},     {"C:\\T\\other", 1}};
+  EXPECT_EQ(listings, once);
+  EXPECT_EQ(folderRemovals, once);
+}
+
+TEST_F(FileCommandsTest, CreateDirectoryRecordsTheCreatedFoldersThenTheFolder) {
+  fs::create_directories(Local("C:\\Existing"));
+  Line("createdirectory", {"C:\\Existing"});
+  Line("createdirectory", {"C:\\New\\Deep"});
+  Line("createdirectory", {"$INSTDIR\\logs"});
+  Run();
+  EXPECT_TRUE(fs::is_directory(Local("C:\\New\\Deep")));
+  EXPECT_EQ(context.UninstallList.Folders(),
+            (Strings{"C:\\Existing", "C:\\New\\", "C:\\New\\Deep", "C:\\New\\Deep", "C:\\Program Files\\Demo\\logs",
+                     "C:\\Program Files\\Demo\\logs"}));
+}
+
+TEST_F(FileCommandsTest, UninstallLogSaveAndLoadRoundTrip) {
+  Write("C:\\Src\\a.bin", "a");
+  Line("copyfile", {"C:\\Src\\a.bin", "$INSTDIR\\a.bin"});
+  Line("createdirectory", {"C:\\Saved"});
+  Line("uninstalllogsave", {"$INSTDIR", "demo_"});
+  Line("createdirectory", {"C:\\Later"});
+  Line("uninstalllogload", {"$INSTDIR", "missing_"});  // no such log: nothing changes
+  Run();
+  EXPECT_TRUE(fs::is_regular_file(Local("C:\\Program Files\\Demo\\demo_install.log")));
+  const Strings folders = {"C:\\Saved", "C:\\Saved", "C:\\Later", "C:\\Later"};
+  EXPECT_EQ(context.UninstallList.Folders(), folders);
+
+  context.CompiledLines.Clear();
+  Line("uninstalllogload", {"$INSTDIR", "demo_"});
+  Run();
+  EXPECT_EQ(context.UninstallList.Files(), Strings{"$INSTDIRa.bin"});
+  EXPECT_EQ(context.UninstallList.Folders(), (Strings{"C:\\Saved", "C:\\Saved"}));
+}
+
+}  // namespace
+}  // namespace setup::test

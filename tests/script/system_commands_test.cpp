@@ -1,1 +1,153 @@
+// The system commands in whole runs: registry values and their log lines, URL
+// protocols, shortcuts, started programs and status messages.
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <optional>
+
+#include "base/errors.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
 #include "script/script_run_fixture.h"
+
+namespace setup::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using SystemCommandsTest = ScriptRunTest;
+
+std::optional<std::string> ReadValue(uint32_t root, const std::string& key, const std::string& name) {
+  platform::RegistryKey k;
+  if (!k.Open(root, key)) return std::nullopt;
+  return k.ReadString(name);
+}
+
+TEST_F(SystemCommandsTest, WriteRegStrRootsExpansionAndLogLines) {
+  Line("writeregstr", {"hkcu", "Software\\Demo", "Path", "$INSTDIR"});
+  Line("writeregstr", {"HKEY_CURRENT_USER", "Software\\Demo", "Version", "1.0"});
+  Line("writeregstr", {"hkcu", "Software\\Demo", "Path", "$INSTDIR"});
+  Line("writeregstr", {"HKCU", "\\Refused", "x", "y"});  // a key that cannot be opened
+  Run();
+
+  // A short root name in any case selects its root; a long name is unknown: HKLM.
+  EXPECT_EQ(ReadValue(platform::kHkeyCurrentUser, "Software\\Demo", "Path"), "C:\\Program Files\\Demo\\");
+  EXPECT_EQ(ReadValue(platform::kHkeyLocalMachine, "Software\\Demo", "Version"), "1.0");
+  EXPECT_EQ(ReadValue(platform::kHkeyCurrentUser, "Software\\Demo", "Version"), std::nullopt);
+
+  // The script's text (unexpanded), once per distinct line; the refused key is logged too.
+  const std::vector<std::string> expected = {
+      "\"hkcu\" \"Software\\Demo\" \"Path\" \"$INSTDIR\"",
+      "\"HKEY_CURRENT_USER\" \"Software\\Demo\" \"Version\" \"1.0\"",
+      "\"HKCU\" \"\\Refused\" \"x\" \"y\"",
+  };
+  EXPECT_EQ(context.UninstallList.RegistryEntries(), expected);
+}
+
+TEST_F(SystemCommandsTest, WriteRegStrUrlKeysCommandTextAndLogLines) {
+  struct Case {
+    std::vector<std::string> params;
+    std::string command;
+  };
+  const std::vector<Case> cases = {
+      {{"demo", "$INSTDIR\\icon.ico", "$INSTDIR\\Game.exe"}, "\"C:\\Program Files\\Demo\\Game.exe\""},
+      {{"demo", "$INSTDIR\\icon.ico", "$INSTDIR\\Game.exe", "link", "%1"},
+       "\"C:\\Program Files\\Demo\\Game.exe\" \"link\" \"%1\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.params.size());
+    platform::posix::ResetRegistry();
+    context.CompiledLines.Clear();
+    context.UninstallList.Clear();
+    Line("writeregstr_url", c.params);
+    Run();
+
+    const uint32_t hkcr = platform::kHkeyClassesRoot;
+    EXPECT_EQ(ReadValue(hkcr, "demo", ""), "URL:demo Protocol");
+    EXPECT_EQ(ReadValue(hkcr, "demo", "URL Protocol"), "");
+    EXPECT_EQ(ReadValue(hkcr, "demo\\DefaultIcon", ""), "C:\\Program Files\\Demo\\icon.ico");
+    EXPECT_EQ(ReadValue(hkcr, "demo\\shell\\open\\command", ""), c.command);
+    const std::vector<std::string> log = {
+        "\"HKCR\" \"demo\" \"\" \"\"",
+        "\"HKCR\" \"demo\" \"URL Protocol\" \"\"",
+        "\"HKCR\" \"demo\\DefaultIcon\\\" \"\" \"\"",
+        "\"HKCR\" \"demo\\shell\\open\\command\\\" \"\" \"\"",
+    };
+    EXPECT_EQ(context.UninstallList.RegistryEntries(), log);
+  }
+}
+
+TEST_F(SystemCommandsTest, WriteRegStrUrlOnAKeyThatCannotOpenRaises) {
+  Line("writeregstr_url", {"\\demo", "icon", "program"});
+  try {
+    Run();
+    FAIL() << "no error raised";
+  } catch (const SetupError& e) {
+    EXPECT_STREQ(e.what(), "Failed to set data for ''");
+  }
+  EXPECT_TRUE(context.UninstallList.RegistryEntries().empty());
+}
+
+TEST_F(SystemCommandsTest, CreateShortCutSetsIconOnlyWhenItDiffersFromTheTarget) {
+  struct Case {
+    std::vector<std::string> params;
+    std::string icon;
+  };
+  const std::vector<Case> cases = {
+      {{"$SMPROGRAMS\\Demo\\A.lnk", "$INSTDIR\\Game.exe", "-x"}, ""},
+      {{"$SMPROGRAMS\\Demo\\B.lnk", "$INSTDIR\\Game.exe", "-x", "$INSTDIR\\Game.exe"}, ""},
+      {{"$SMPROGRAMS\\Demo\\C.lnk", "$INSTDIR\\Game.exe", "-x", "$INSTDIR\\game.exe"},
+       "C:\\Program Files\\Demo\\game.exe"},
+      {{"$SMPROGRAMS\\Demo\\D.lnk", "$INSTDIR\\Game.exe", "-x", "$INSTDIR\\Demo.ico"},
+       "C:\\Program Files\\Demo\\Demo.ico"},
+  };
+  for (const Case& c : cases) Line("createshortcut", c.params);
+  Run();
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.params[0]);
+    const std::string name = c.params[0].substr(c.params[0].size() - 5);
+    const std::optional<platform::ShellLink> link = platform::LoadShellLink("C:\\Menu\\Demo\\" + name);
+    ASSERT_TRUE(link.has_value());
+    EXPECT_EQ(link->target, "C:\\Program Files\\Demo\\Game.exe");
+    EXPECT_EQ(link->arguments, "-x");
+    EXPECT_EQ(link->workingFolder, "C:\\Program Files\\Demo\\");
+    EXPECT_EQ(link->iconPath, c.icon);
+    EXPECT_EQ(link->iconIndex, 0);
+    EXPECT_TRUE(context.UninstallList.HasFile("$SMPROGRAMSDemo\\" + name));
+  }
+  EXPECT_EQ(context.UninstallList.Files().size(), cases.size());
+  // The link's folders were created and recorded first (the installation folder after
+  // the script, by the run).
+  const std::vector<std::string> folders = {"C:\\Menu\\", "C:\\Menu\\Demo\\", "C:\\Program Files\\",
+                                            "C:\\Program Files\\Demo\\"};
+  EXPECT_EQ(context.UninstallList.Folders(), folders);
+}
+
+TEST_F(SystemCommandsTest, ExecuteWaitsForTheProgramToEnd) {
+  const std::string marker = dir_.Path("marker");
+  const int32_t missing = Line("execute", {"$INSTDIR\\missing.exe"});
+  Line("execute", {"/bin/sh", "-c \"sleep 0.1; echo done > " + marker + "\""});
+  const auto start = Clock::now();
+  Run();
+  EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(100));
+  EXPECT_EQ(ReadFileBytes(marker), ToBytes("done\n"));  // written before the run went on
+  // A program that cannot start is passed over; the expanded text replaced the parameter.
+  EXPECT_EQ(context.CompiledLines.Find(missing)->Params[0], "C:\\Program Files\\Demo\\missing.exe");
+}
+
+TEST_F(SystemCommandsTest, ExecuteStopsWaitingOnceSetupFailed) {
+  Line("execute", {"/bin/sh", "-c \"sleep 3\""});
+  context.Run.SetupFailed = true;
+  const auto start = Clock::now();
+  Run();
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
+}
+
+TEST_F(SystemCommandsTest, MessageReplacesLanguageTagsButNotPathVariables) {
+  Line("message", {"<LANG31>: $INSTDIR"});
+  Run();
+  EXPECT_NE(std::find(statuses.begin(), statuses.end(), "Installing extras: $INSTDIR"), statuses.end());
+}
+
+}  // namespace
+}  // namespace setup::test

@@ -1,1 +1,195 @@
-#include <gtest/gtest.h>
+// The uninstaller builder against the posix platform: which entries the uninstaller's
+// package takes and under which names, the copied executable image, the registration,
+// and what is left behind.
+#include "uninstall/uninstaller_builder.h"
+
+#include <filesystem>
+#include <optional>
+
+#include "platform/registry.h"
+#include "script/script_run_fixture.h"
+
+namespace setup::test {
+namespace {
+
+class UninstallerBuilderTest : public ScriptRunTest {
+ protected:
+  void SetUp() override {
+    ScriptRunTest::SetUp();
+    stub_ = RandomBytes(3000, 11);
+    stub_[0] = 'M';
+    stub_[1] = 'Z';
+    context.SetupInfo.InstallDir = "C:\\Games\\Demo\\";  // the folder the user chose
+  }
+
+  // Writes stub + package as the running executable and opens its package.
+  RawPackage OpenSetup(const std::vector<RawEntry>& entries, size_t damagedEntry = SIZE_MAX) {
+    RawPackage pkg = BuildRawPackage(entries, stub_);
+    if (damagedEntry != SIZE_MAX) pkg.bytes[pkg.records[damagedEntry].offset] ^= 0xFF;
+    const std::string exe = dir_.Path("setup.exe");
+    WriteFileBytes(exe, pkg.bytes);
+    platform::posix::SetCommandLine({}, exe);
+    EXPECT_TRUE(context.Package.Create(exe));
+    return pkg;
+  }
+
+  std::string Target() const { return Local("C:\\Games\\Demo\\Uninstall.exe"); }
+
+  struct Built {
+    Bytes file;
+    std::vector<std::string> names;
+    std::vector<Bytes> contents;  // empty for an empty entry
+    std::vector<uint16_t> groups;
+    uint32_t dataStart = 0;
+  };
+  Built ReadUninstaller() {
+    Built built;
+    built.file = ReadFileBytes(Target());
+    TPak pak;
+    EXPECT_TRUE(pak.Create(Target()));
+    built.dataStart = pak.Trailer().DataStart;
+    for (size_t i = 0; i < pak.Count(); ++i) {
+      built.names.push_back(pak.Entries()[i].Name);
+      built.groups.push_back(pak.Entries()[i].Group);
+      built.contents.push_back(pak.ExtractEntry(i).value_or(Bytes{}));
+    }
+    return built;
+  }
+
+  Bytes stub_;
+};
+
+TEST_F(UninstallerBuilderTest, TakesTheUninstallEntriesInTableOrderThenSetupInfo) {
+  struct Case {
+    const char* what;
+    std::vector<RawEntry> entries;
+    std::vector<std::string> names;
+  };
+  const std::vector<Case> cases = {
+      {"documented example",
+       {{"SetupInfo", 0, ToBytes("record")},
+        {"UNINSTALL_Pages.txt", 0, ToBytes("pages")},
+        {"CompiledLines", 0, ToBytes("lines")},
+        {"UNINSTALL_Layout.txt", 0, ToBytes("layout")},
+        {"UNINSTALL_FINALISE.EXE", 0, RandomBytes(500)}},
+       {"Pages.txt", "Layout.txt", "FINALISE.EXE", "SetupInfo"}},
+      {"name rules",
+       {{"uninstall_icon.ico", 0, ToBytes("icon")},  // becomes the icon, never an entry
+        {"Uninstall_Side.jpg", 0, ToBytes("side")},  // prefix in any case
+        {"UNINSTALL_Side.jpg", 2, ToBytes("payload")},  // not group 0
+        {"UNINSTALL_", 0, ToBytes("bare")},  // the empty name
+        {"UNINSTALL", 0, ToBytes("short")},
+        {"Data\\UNINSTALL_x", 0, ToBytes("inner")},
+        {"UNINSTALL_LANGUAGE-uninstall\\english", 0, ToBytes("lang")}},
+       {"Side.jpg", "", "LANGUAGE-uninstall\\english", "SetupInfo"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    context.Package.Close();
+    context.SetupInfo.IsUninstaller = 0;
+    OpenSetup(c.entries);
+    BuildUninstaller(context);
+
+    const Built built = ReadUninstaller();
+    ASSERT_EQ(built.names, c.names);
+    for (size_t i = 0; i + 1 < built.names.size(); ++i) {
+      EXPECT_EQ(built.groups[i], 0);
+      for (const RawEntry& e : c.entries) {
+        if (e.group == 0 && e.name.size() >= 10 && e.name.substr(10) == built.names[i]) {
+          EXPECT_EQ(built.contents[i], e.content) << built.names[i];
+        }
+      }
+    }
+    // The stub image comes first, unchanged, and the new package starts after it.
+    ASSERT_GE(built.file.size(), stub_.size());
+    EXPECT_TRUE(std::equal(stub_.begin(), stub_.end(), built.file.begin()));
+    EXPECT_EQ(built.dataStart, stub_.size());
+    // The live record, marked as uninstaller, with the folder actually used.
+    TSetupInfoFile info;
+    ASSERT_TRUE(info.LoadFromBuffer(built.contents.back()));
+    EXPECT_EQ(info.IsUninstaller, 1);
+    EXPECT_EQ(info.InstallDir, "C:\\Games\\Demo\\");
+    EXPECT_EQ(info.ShortName, "Demo Product");
+    EXPECT_EQ(context.SetupInfo.IsUninstaller, 1);
+  }
+  // The folders created for the uninstaller are recorded; the temporary files are gone.
+  const std::vector<std::string> folders = {"C:\\Games\\", "C:\\Games\\Demo\\"};
+  EXPECT_EQ(context.UninstallList.Folders(), folders);
+  EXPECT_TRUE(std::filesystem::is_empty(Local("C:\\Temp")));
+}
+
+TEST_F(UninstallerBuilderTest, RegistersTheUninstaller) {
+  context.Variables.SetRequiredSpace(5 * 1024 + 1);
+  OpenSetup({{"UNINSTALL_Pages.txt", 0, ToBytes("pages")}});
+  BuildUninstaller(context);
+
+  platform::RegistryKey key;
+  ASSERT_TRUE(key.Open(platform::kHkeyLocalMachine, std::string(kUninstallKeyPath) + "Demo Product"));
+  const std::string exe = "C:\\Games\\Demo\\\\Uninstall.exe";  // InstallDir + "\" + name
+  EXPECT_EQ(key.ReadString("DisplayName"), "Demo Product");
+  EXPECT_EQ(key.ReadString("UninstallString"), exe);
+  EXPECT_EQ(key.ReadString("DisplayIcon"), exe);
+  EXPECT_EQ(key.ReadString("InstallLocation"), "C:\\Games\\Demo\\");
+  EXPECT_EQ(key.ReadDword("EstimatedSize"), 6u);  // KB, rounded up
+  EXPECT_EQ(key.ReadDword("NoModify"), 1u);
+  EXPECT_EQ(key.ReadDword("NoRepair"), 1u);
+  size_t values = 0;
+  for (const auto& item : platform::posix::RegistryContents()) values += item.isValue ? 1 : 0;
+  EXPECT_EQ(values, kUninstallValueNames.size());
+}
+
+TEST_F(UninstallerBuilderTest, WithoutEntriesOnlyRegisters) {
+  OpenSetup({});
+  BuildUninstaller(context);
+  EXPECT_TRUE(platform::RegistryKeyExists(platform::kHkeyLocalMachine,
+                                          std::string(kUninstallKeyPath) + "Demo Product"));
+  EXPECT_FALSE(std::filesystem::exists(Target()));
+}
+
+TEST_F(UninstallerBuilderTest, BuildingTwiceReplacesTheEarlierFile) {
+  std::filesystem::create_directories(Local("C:\\Games\\Demo"));
+  WriteFileBytes(Target(), RandomBytes(20000, 3));
+  OpenSetup({{"UNINSTALL_Pages.txt", 0, ToBytes("pages")}, {"UNINSTALL_ICON.ICO", 0, ToBytes("icon")}});
+  BuildUninstaller(context);
+  const Bytes first = ReadFileBytes(Target());
+  BuildUninstaller(context);
+  EXPECT_EQ(ReadFileBytes(Target()), first);
+  const Built built = ReadUninstaller();
+  EXPECT_EQ(built.names, (std::vector<std::string>{"Pages.txt", "SetupInfo"}));
+  EXPECT_TRUE(std::filesystem::is_empty(Local("C:\\Temp")));
+}
+
+TEST_F(UninstallerBuilderTest, CopiesTheWholeStubImage) {
+  for (const bool external : {false, true}) {
+    SCOPED_TRACE(external);
+    context.Package.Close();
+    context.ExternalPackage = external;
+    if (external) {
+      // The package came from a file of its own: the executable is all image.
+      const std::string exe = dir_.Path("stub.exe");
+      WriteFileBytes(exe, stub_);
+      platform::posix::SetCommandLine({dir_.Path("setup.pak")}, exe);
+      OpenPackage({{"UNINSTALL_empty.txt", 0, {}}, {"UNINSTALL_Pages.txt", 0, ToBytes("pages")}});
+    } else {
+      // An empty first entry has offset 0: the length comes from the data start.
+      OpenSetup({{"UNINSTALL_empty.txt", 0, {}}, {"UNINSTALL_Pages.txt", 0, ToBytes("pages")}});
+    }
+    BuildUninstaller(context);
+    const Built built = ReadUninstaller();
+    EXPECT_EQ(built.names, (std::vector<std::string>{"empty.txt", "Pages.txt", "SetupInfo"}));
+    EXPECT_TRUE(built.contents[0].empty());
+    EXPECT_EQ(built.dataStart, stub_.size());
+    EXPECT_TRUE(std::equal(stub_.begin(), stub_.end(), built.file.begin()));
+  }
+}
+
+TEST_F(UninstallerBuilderTest, EntryThatCannotBeExtractedIsLeftOut) {
+  OpenSetup({{"UNINSTALL_Pages.txt", 0, ToBytes("pages")}, {"UNINSTALL_Broken.txt", 0, ToBytes("broken")}},
+            /*damagedEntry=*/1);
+  BuildUninstaller(context);
+  const Built built = ReadUninstaller();
+  EXPECT_EQ(built.names, (std::vector<std::string>{"Pages.txt", "SetupInfo"}));
+}
+
+}  // namespace
+}  // namespace setup::test

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string_view>
 #include <utility>
 
 #include "platform/files.h"
@@ -174,7 +175,68 @@ bool CreateDirectoryTree(const std::string& path) {
   return IsFolder(wide);
 }
 
-bool RemoveFile(const std::string& path) { return DeleteFileW(WidePath(path).c_str()) != 0; }
+namespace {
+
+// A symbolic link or junction: a reparse point that stands for another name. Other
+// reparse points (a cloud placeholder, a deduplicated file) are the entry itself.
+bool IsNameSurrogate(DWORD attributes, DWORD reparseTag) {
+  return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && IsReparseTagNameSurrogate(reparseTag);
+}
+
+}  // namespace
+
+bool RemoveFile(const std::string& path) {
+  const std::wstring wide = WidePath(path);
+  if (DeleteFileW(wide.c_str())) return true;
+  // A link that leads to a folder is a folder entry of its own: removing it as a folder
+  // removes the link and leaves what it leads to alone.
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  const DWORD folderLink = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & folderLink) != folderLink) return false;
+  WIN32_FIND_DATAW data{};
+  HANDLE find = FindFirstFileW(wide.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  FindClose(find);
+  return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+         IsNameSurrogate(data.dwFileAttributes, data.dwReserved0) && RemoveDirectoryW(wide.c_str());
+}
+
+bool CopyFileReplacing(const std::string& source, const std::string& dest) {
+  return CopyFileW(WidePath(source).c_str(), WidePath(dest).c_str(), FALSE) != 0;
+}
+
+bool RenameFile(const std::string& oldPath, const std::string& newPath) {
+  return MoveFileW(WidePath(oldPath).c_str(), WidePath(newPath).c_str()) != 0;
+}
+
+bool RemoveFolder(const std::string& path) { return RemoveDirectoryW(WidePath(path).c_str()) != 0; }
+
+std::vector<FolderEntry> ListFolder(const std::string& folder) {
+  std::vector<FolderEntry> entries;
+  std::wstring pattern = WidePath(folder);
+  if (pattern.empty()) return entries;
+  if (!IsSeparator(pattern.back())) pattern += L'\\';
+  pattern += L'*';
+  WIN32_FIND_DATAW data{};
+  // FindFirstFileW lists every entry whatever its attributes (hidden and system ones too).
+  HANDLE find = FindFirstFileW(pattern.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return entries;
+  do {
+    const std::wstring_view name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    const bool isFolder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+                          !IsNameSurrogate(data.dwFileAttributes, data.dwReserved0);
+    // A name the code page cannot hold would come back with "?" in it, naming nothing;
+    // its short name, when it has one, still reaches the entry.
+    std::string text = win32::WideStringToAnsi(name);
+    if (data.cAlternateFileName[0] != L'\0' && win32::AnsiToWideString(text) != name) {
+      text = win32::WideStringToAnsi(data.cAlternateFileName);
+    }
+    entries.push_back({std::move(text), isFolder});
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return entries;
+}
 
 std::string TemporaryFolder() {
   wchar_t path[MAX_PATH + 1] = {};

@@ -122,6 +122,29 @@ bool RegistryKey::WriteString(const std::string& name, const std::string& value)
                         static_cast<DWORD>(bytes)) == ERROR_SUCCESS;
 }
 
+std::optional<uint32_t> RegistryKey::ReadDword(const std::string& name) const {
+  if (!handle_) return std::nullopt;
+  const std::wstring wideName = win32::AnsiToWideString(name);
+  DWORD type = 0;
+  DWORD value = 0;
+  DWORD bytes = sizeof value;
+  // A value of another type or size fails here or is refused by its type.
+  if (RegQueryValueExW(handle_->key.get(), wideName.c_str(), nullptr, &type,
+                       reinterpret_cast<BYTE*>(&value), &bytes) != ERROR_SUCCESS ||
+      type != REG_DWORD || bytes != sizeof value) {
+    return std::nullopt;
+  }
+  return static_cast<uint32_t>(value);
+}
+
+bool RegistryKey::WriteDword(const std::string& name, uint32_t value) {
+  if (!handle_) return false;
+  const std::wstring wideName = win32::AnsiToWideString(name);
+  const DWORD data = value;
+  return RegSetValueExW(handle_->key.get(), wideName.c_str(), 0, REG_DWORD,
+                        reinterpret_cast<const BYTE*>(&data), sizeof data) == ERROR_SUCCESS;
+}
+
 bool RegistryKey::DeleteValue(const std::string& name) {
   if (!handle_) return false;
   const std::wstring wideName = win32::AnsiToWideString(name);

@@ -35,13 +35,16 @@ void TWriteRegStr_URLCommand::SFXProcess(SetupContext& context, int32_t lineInde
   {
     platform::RegistryKey key;
     key.Create(platform::kHkeyClassesRoot, protocol);
-    WriteStringOrFail(key, "", "URL:" + protocol + " Protocol");
+    std::string description = "URL:";
+    description.append(protocol).append(" Protocol");
+    WriteStringOrFail(key, "", description);
     WriteStringOrFail(key, kUrlProtocolValue, "");
   }
   WriteClassesValue(iconKey, "", ExpandVariables(line->Params[1], context.SetupInfo, context.Variables));
 
-  std::string command = "\"" + ExpandVariables(line->Params[2], context.SetupInfo, context.Variables) + "\"";
-  for (size_t i = 3; i < line->Params.size(); ++i) command += " \"" + line->Params[i] + "\"";
+  std::string command = "\"";
+  command.append(ExpandVariables(line->Params[2], context.SetupInfo, context.Variables)).append("\"");
+  for (size_t i = 3; i < line->Params.size(); ++i) command.append(" \"").append(line->Params[i]).append("\"");
   WriteClassesValue(commandKey, "", command);
 
   TUninstallList& log = context.UninstallList;
