@@ -4,7 +4,7 @@
 //
 // Usage:
 //   setup_driver run [--timeout-ms N] [--screenshot-pause] [--close-window TITLE]
-//                    -- PROGRAM [ARGS...]
+//                    [--steps FILE] -- PROGRAM [ARGS...]
 //
 //   Starts PROGRAM with ARGS and polls its top-level windows until it ends.
 //   --timeout-ms N      give up after N milliseconds (default 60000), the time spent
@@ -15,6 +15,8 @@
 //                       suspend the program's main thread, print VERIFY_WINDOW and
 //                       wait for one line (or end of input) on stdin before resuming
 //                       it; a test takes its screenshot in between
+//   --steps FILE        drive the wizard with the steps in FILE (see wizard_steps.h);
+//                       message boxes are answered as the steps say
 //   --close-window TITLE  close the program's top-level window with this title (as a
 //                       user would with its close button) when it appears, and again
 //                       every half second while it stays (it may refuse while working)
@@ -57,10 +59,17 @@
 #include <vector>
 
 #include "platform/win32/unique_handle.h"
+#include "driver_io.h"
 #include "ui/win32/frm_verify.h"
+#include "wizard_steps.h"
 
 namespace {
 
+using driver::ClassName;
+using driver::Complain;
+using driver::Escape;
+using driver::Report;
+using driver::WindowText;
 using setup::platform::win32::UniqueKernelHandle;
 
 constexpr int kExitEnded = 0;
@@ -74,50 +83,6 @@ constexpr ULONGLONG kRecloseMs = 500;
 // changed for this long has been painted.
 constexpr ULONGLONG kSteadyStatusMs = 40;
 constexpr int kMessageTextId = 0xFFFF;
-
-void WriteLine(HANDLE stream, const std::wstring& line) {
-  const std::wstring full = line + L"\n";
-  const int size = WideCharToMultiByte(CP_UTF8, 0, full.data(), static_cast<int>(full.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  if (size <= 0) return;
-  std::string utf8(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, full.data(), static_cast<int>(full.size()), utf8.data(), size,
-                      nullptr, nullptr);
-  DWORD written = 0;
-  // Unbuffered: a script waiting for a line sees it at once.
-  WriteFile(stream, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-}
-
-void Report(const std::wstring& line) { WriteLine(GetStdHandle(STD_OUTPUT_HANDLE), line); }
-void Complain(const std::wstring& line) {
-  WriteLine(GetStdHandle(STD_ERROR_HANDLE), L"setup_driver: " + line);
-}
-
-std::wstring Escape(const std::wstring& text) {
-  std::wstring out;
-  for (wchar_t c : text) {
-    if (c == L'\r') {
-      out += L"\\r";
-    } else if (c == L'\n') {
-      out += L"\\n";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
-std::wstring WindowText(HWND window) {
-  wchar_t buffer[4096] = {};
-  GetWindowTextW(window, buffer, static_cast<int>(std::size(buffer)));
-  return buffer;
-}
-
-std::wstring ClassName(HWND window) {
-  wchar_t buffer[256] = {};
-  GetClassNameW(window, buffer, static_cast<int>(std::size(buffer)));
-  return buffer;
-}
 
 // Quotes one argument so that the program's command-line parser gives it back as is.
 std::wstring QuoteArgument(const std::wstring& argument) {
@@ -235,12 +200,12 @@ struct RunOptions {
   bool screenshotPause = false;
   std::optional<std::wstring> closeTitle;
   std::vector<std::wstring> command;
+  driver::WizardSteps steps;
 };
 
 class Watcher {
  public:
-  Watcher(const RunOptions& options, const PROCESS_INFORMATION& process)
-      : options_(options), process_(process) {}
+  Watcher(RunOptions& options, const PROCESS_INFORMATION& process) : options_(options), process_(process) {}
 
   // Looks at the program's windows once; false when a pause ran out of time.
   bool Poll(const Deadline& deadline) {
@@ -271,8 +236,10 @@ class Watcher {
       return;
     }
     pressedBoxes_[box] = PressedBox{line, now};
-    if (HWND ok = GetDlgItem(box, IDOK)) {
-      PostMessageW(ok, BM_CLICK, 0, 0);
+    // A step may have chosen the answer; a box without that button is closed.
+    const int answer = options_.steps.TakeBoxAnswer().value_or(IDOK);
+    if (HWND button = GetDlgItem(box, answer)) {
+      PostMessageW(button, BM_CLICK, 0, 0);
     } else {
       PostMessageW(box, WM_CLOSE, 0, 0);
     }
@@ -340,7 +307,7 @@ class Watcher {
     }
   }
 
-  const RunOptions& options_;
+  RunOptions& options_;
   const PROCESS_INFORMATION& process_;
   struct PressedBox {
     std::wstring line;
@@ -356,7 +323,7 @@ class Watcher {
   bool paused_ = false;
 };
 
-int Run(const RunOptions& options) {
+int Run(RunOptions& options) {
   std::wstring commandLine;
   for (const std::wstring& argument : options.command) {
     if (!commandLine.empty()) commandLine += L' ';
@@ -388,7 +355,9 @@ int Run(const RunOptions& options) {
       Report(std::wstring(L"EXIT ") + text);
       return kExitEnded;
     }
-    if (!watcher.Poll(deadline) || deadline.Passed()) {
+    const bool watching = watcher.Poll(deadline);
+    options.steps.Advance(process.dwProcessId);
+    if (!watching || deadline.Passed()) {
       Report(L"TIMEOUT");
       TerminateProcess(process.hProcess, 1);
       WaitForSingleObject(process.hProcess, 5000);
@@ -399,8 +368,8 @@ int Run(const RunOptions& options) {
 
 int Usage() {
   Complain(
-      L"usage: setup_driver run [--timeout-ms N] [--screenshot-pause] [--close-window TITLE] -- PROGRAM "
-      L"[ARGS...]");
+      L"usage: setup_driver run [--timeout-ms N] [--screenshot-pause] [--close-window TITLE] [--steps FILE] "
+      L"-- PROGRAM [ARGS...]");
   return kExitUsage;
 }
 
@@ -418,6 +387,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (option == L"--screenshot-pause") {
       options.screenshotPause = true;
+    } else if (option == L"--steps" && i + 1 < argc) {
+      if (!options.steps.Load(argv[++i])) return kExitUsage;
     } else if (option == L"--close-window" && i + 1 < argc) {
       options.closeTitle = argv[++i];
     } else if (option == L"--timeout-ms" && i + 1 < argc) {

@@ -1,0 +1,66 @@
+#pragma once
+// Steps that drive the wizard like a user, read from a text file, one per line (blank
+// lines and lines starting with "#" are skipped). Each step waits until it can act;
+// the driver keeps watching the program (message boxes, windows, exit) meanwhile.
+//
+//   wait-window            the wizard (class "TFrmMain") is visible
+//   wait-text TEXT         a visible control of the wizard reads TEXT exactly
+//   press CAPTION          a visible, enabled button reading CAPTION is clicked
+//   type TEXT              the wizard's visible single-line edit gets TEXT (as typed:
+//                          the control reports the change)
+//   command ID             the wizard receives the menu command ID (a language of the
+//                          language menu)
+//   answer BUTTON          the next message box is answered with OK, Cancel, Yes or No
+//                          (boxes are answered OK otherwise)
+//   list                   reports TITLE and one CONTROL line per visible control
+//   state CAPTION          reports STATE for the visible button reading CAPTION
+//   screenshot FILE        saves the wizard's window as it is on the screen (BMP)
+//   sleep MS               waits MS milliseconds
+//   close                  asks the wizard to close (as its close box does)
+//
+// Output lines (besides those of setup_driver run):
+//   STEP <n> <step>                         a step starts
+//   TITLE <title>
+//   CONTROL class=<class> enabled=<0|1> rect=<x,y,wxh> text=<text>
+//   STATE <caption> visible=<0|1> enabled=<0|1>
+//   SCREENSHOT <file>
+//   STEPS_DONE                              the last step has been done
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace driver {
+
+class WizardSteps {
+ public:
+  // Reads the steps (UTF-8); false with a message on stderr when the file cannot be read
+  // or holds an unknown step.
+  bool Load(const std::wstring& path);
+  bool Empty() const { return steps_.empty(); }
+
+  // Tries the current step (and those after it that can go at once) against the
+  // program's windows.
+  void Advance(DWORD processId);
+  // The button id (IDOK, IDCANCEL, IDYES, IDNO) for the next message box, if a step
+  // asked for one; taking it resets to OK.
+  std::optional<int> TakeBoxAnswer();
+
+ private:
+  struct Step {
+    std::wstring verb;
+    std::wstring argument;
+    std::wstring line;
+  };
+  bool TryStep(const Step& step, HWND wizard);
+
+  std::vector<Step> steps_;
+  size_t next_ = 0;
+  bool started_ = false;
+  ULONGLONG sleepUntil_ = 0;
+  std::optional<int> boxAnswer_;
+};
+
+}  // namespace driver
