@@ -235,6 +235,11 @@ class Watcher {
     } else if (now - pressed->second.at < kRepressMs) {
       return;
     }
+    if (options_.steps.HoldingBoxes()) {
+      // Reported once; pressed once the steps let go of it.
+      pressedBoxes_[box] = PressedBox{line, 0};
+      return;
+    }
     pressedBoxes_[box] = PressedBox{line, now};
     // A step may have chosen the answer; a box without that button is closed.
     const int answer = options_.steps.TakeBoxAnswer().value_or(IDOK);

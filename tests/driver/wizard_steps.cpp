@@ -136,7 +136,7 @@ bool WizardSteps::Load(const std::wstring& path) {
     return false;
   }
   static const wchar_t* const kVerbs[] = {L"wait-window", L"wait-text", L"press", L"type",  L"command", L"answer",
-                                          L"list",        L"state",     L"screenshot", L"sleep", L"close"};
+                                          L"list",        L"state",     L"screenshot", L"sleep", L"close", L"hold-boxes", L"wait-box"};
   std::string raw;
   while (std::getline(in, raw)) {
     if (!raw.empty() && raw.back() == '\r') raw.pop_back();
@@ -162,6 +162,7 @@ std::optional<int> WizardSteps::TakeBoxAnswer() {
 }
 
 void WizardSteps::Advance(DWORD processId) {
+  processId_ = processId;
   while (next_ < steps_.size()) {
     if (GetTickCount64() < sleepUntil_) return;
     Search search{processId, nullptr};
@@ -189,7 +190,26 @@ bool WizardSteps::TryStep(const Step& step, HWND wizard) {
     for (const auto& [name, id] : kAnswers) {
       if (step.argument == name) boxAnswer_ = id;
     }
+    holdBoxes_ = false;
     return true;
+  }
+  if (step.verb == L"hold-boxes") {
+    holdBoxes_ = true;
+    return true;
+  }
+  if (step.verb == L"wait-box") {
+    Search box{processId_, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+          auto* search = reinterpret_cast<Search*>(data);
+          DWORD owner = 0;
+          GetWindowThreadProcessId(window, &owner);
+          if (owner != search->processId || !IsWindowVisible(window) || ClassName(window) != L"#32770") return TRUE;
+          search->found = window;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&box));
+    return box.found != nullptr && WindowText(box.found) == step.argument;
   }
   if (wizard == nullptr) return false;  // every other step needs the wizard
   if (step.verb == L"wait-window") return true;

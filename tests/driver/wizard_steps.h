@@ -11,7 +11,9 @@
 //   command ID             the wizard receives the menu command ID (a language of the
 //                          language menu)
 //   answer BUTTON          the next message box is answered with OK, Cancel, Yes or No
-//                          (boxes are answered OK otherwise)
+//                          (boxes are answered OK otherwise); ends a hold
+//   hold-boxes             message boxes stay unanswered until the next "answer"
+//   wait-box CAPTION       a message box with that caption is on the screen
 //   list                   reports TITLE and one CONTROL line per visible control
 //   state CAPTION          reports STATE for the visible button reading CAPTION
 //   screenshot FILE        saves the wizard's window as it is on the screen (BMP)
@@ -47,6 +49,8 @@ class WizardSteps {
   // The button id (IDOK, IDCANCEL, IDYES, IDNO) for the next message box, if a step
   // asked for one; taking it resets to OK.
   std::optional<int> TakeBoxAnswer();
+  // True while a "hold-boxes" step holds message boxes back.
+  bool HoldingBoxes() const { return holdBoxes_; }
 
  private:
   struct Step {
@@ -61,6 +65,8 @@ class WizardSteps {
   bool started_ = false;
   ULONGLONG sleepUntil_ = 0;
   std::optional<int> boxAnswer_;
+  bool holdBoxes_ = false;
+  DWORD processId_ = 0;
 };
 
 }  // namespace driver
