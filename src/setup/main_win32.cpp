@@ -14,13 +14,13 @@
 #include "setup/error_report.h"
 #include "setup/self_verification.h"
 #include "setup/startup_sequence.h"
-#include "ui/win32/frm_main_placeholder.h"
+#include "ui/win32/frm_main.h"
 #include "ui/win32/frm_verify.h"
 
 namespace {
 
 // Frees the main form (unshown, or closed by the user) and ends with exit code 0.
-[[noreturn]] void EndRun(std::unique_ptr<setup::ui::TFrmMainPlaceholder>& mainForm) {
+[[noreturn]] void EndRun(std::unique_ptr<setup::ui::TFrmMain>& mainForm) {
   mainForm.reset();
   setup::platform::ExitProcess(0);
 }
@@ -39,7 +39,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     // The main form exists, hidden, from here on; every failure after the package is
     // open frees it before the process ends.
-    auto mainForm = std::make_unique<ui::TFrmMainPlaceholder>(context);
+    auto mainForm = std::make_unique<ui::TFrmMain>(context);
 
     // The application title ("Verifying Contents") names the task-bar button; the
     // verification window is a tool window without one, and the main form is hidden,

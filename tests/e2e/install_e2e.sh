@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # End-to-end check of an installation under Wine and Xvfb: setupc compiles the example
-# product (examples/demo) onto the stub, the setup runs its whole script, and the test
-# checks what it left on Wine's drive and in Wine's registry: the files, the registry
+# product (examples/demo) onto the stub; the driver takes the setup through its wizard
+# page by page as a user would, taking a screenshot of every page
+# (DIR/screenshots/wizard-*.png); the test checks what the pages showed and what the
+# installation left on Wine's drive and in Wine's registry: the files, the registry
 # values and URL-protocol keys, the shortcut, the install log and the registered
-# uninstaller, which must start up in uninstall mode.
+# uninstaller, which must start up in uninstall mode. Further runs switch the language,
+# choose a folder on a drive that is too small, and end a script with "failure".
 #
 # usage: install_e2e.sh --stub STUB.exe --driver setup_driver.exe --setupc SETUPC.exe --work DIR
 set -uo pipefail
@@ -31,8 +34,9 @@ done
 
 prefix=$work/install-prefix
 data=$work/install
+screenshots=$work/screenshots
 rm -rf "$data"
-mkdir -p "$data"
+mkdir -p "$data" "$screenshots"
 failures=0
 watchdog_pid=""
 cleanup() {
@@ -65,16 +69,81 @@ wine "$setupc" compile "$(winpath "$repo/examples/demo/demo.setup")" --stub "$(w
   -o "$(winpath "$setup")" >"$data/compile.log" 2>&1 ||
   { echo "install_e2e: setupc compile failed" >&2; cat "$data/compile.log" >&2; exit 1; }
 
-wine "$driver" run --timeout-ms 60000 --close-window 'Demo Product' -- "$(winpath "$setup")" \
-  >"$data/install.out" 2>"$data/install.err"
-expect "install: the script's question, then the end" \
-  "MESSAGEBOX caption=Demo Product text=Create a shortcut to the manual in the Start menu?
-EXIT 0" "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$data/install.out")"
-check "install: the status line counted the files" "see $data/install.out" \
-  grep -qx 'TEXT Status: 0 of 6 files extracted' "$data/install.out"
-# The driver samples the window: it sees some of the status lines, not all.
-check "install: extraction status lines shown" "see $data/install.out" grep -q '^TEXT Extracting ' "$data/install.out"
-check "install: the run finished" "see $data/install.out" grep -qx 'TEXT Finished.' "$data/install.out"
+# drive NAME [PROGRAM]: runs PROGRAM (default: the setup) through the steps on stdin;
+# the driver's report in $data/NAME.out, the screenshots named in the steps as PNG.
+drive() {
+  local name=$1 program=${2:-$setup}
+  cat >"$data/$name.steps"
+  wine "$driver" run --timeout-ms 90000 --steps "$(winpath "$data/$name.steps")" -- "$(winpath "$program")" \
+    >"$data/$name.out" 2>"$data/$name.err"
+  local shot
+  for shot in $(sed -n 's/^SCREENSHOT .*\\\(wizard-[a-z0-9-]*\)\.bmp$/\1/p' "$data/$name.out"); do
+    convert "$data/$shot.bmp" "$screenshots/$shot.png" && rm -f "$data/$shot.bmp"
+  done
+}
+shot() { printf 'screenshot %s\n' "$(winpath "$data/wizard-$1.bmp")"; }
+# The CONTROL lines that the "list" step with the given comment reported.
+page_controls() { awk -v step="$2" '/^STEP / { on = index($0, step) > 0 } on && /^CONTROL / { print }' "$1"; }
+has_control() { page_controls "$1" "$2" | grep -qF -- "$3"; }
+lacks_control() { ! has_control "$@"; }
+
+drive install <<EOF
+wait-window
+wait-text Next >
+$(shot welcome)
+list # welcome
+answer No
+press Cancel
+sleep 700
+press Next >
+wait-text What is new in this version
+sleep 300
+$(shot changelog)
+list # changelog
+press Next >
+wait-text Choose the installation folder
+sleep 300
+$(shot folder)
+list # folder
+type C:\\Program Files\\Demo Product
+sleep 300
+state Next >
+press Next >
+wait-text Ready to install
+$(shot confirm)
+list # confirm
+state Install
+hold-boxes
+press Install
+wait-box Demo Product
+close
+sleep 700
+$(shot run)
+list # run
+answer OK
+wait-text Setup is complete
+sleep 300
+$(shot finish)
+list # finish
+press Finish
+EOF
+out=$data/install.out
+expect "install: Cancel on the welcome page asks, No keeps the wizard; the script's question; the end" \
+  "MESSAGEBOX caption=Exit Setup text=Are you sure you want to quit?
+MESSAGEBOX caption=Demo Product text=Create a shortcut to the manual in the Start menu?
+EXIT 0" "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$out")"
+check "install: every step done" "see $out" grep -qx STEPS_DONE "$out"
+check "welcome page: the title names the setup" "see $out" has_control "$out" "# welcome" "text=Welcome to Demo Product 1.0"
+check "welcome page: Back hidden" "see $out" lacks_control "$out" "# welcome" "text=< Back"
+check "changelog page: the RTF's text in the rich edit" "see $out" has_control "$out" "# changelog" "A German translation of the setup"
+check "folder page: the field holds the expanded folder" "see $out" \
+  has_control "$out" "# folder" 'text=C:\Program Files\Demo Product\'
+check "folder page: a folder typed on a usable drive keeps Next enabled" "see $out" grep -qx 'STATE Next > visible=1 enabled=1' "$out"
+check "confirmation page: Next reads text 15 and is enabled" "see $out" grep -qx 'STATE Install visible=1 enabled=1' "$out"
+check "confirmation page: space required shown" "see $out" has_control "$out" "# confirm" "text=Space required: "
+check "confirmation page: space available shown" "see $out" has_control "$out" "# confirm" "text=Space available: "
+check "run page: the window stayed while the run worked" "see $out" has_control "$out" "# run" "text=Installing Demo Product"
+check "finish page: Cancel reads text 16" "see $out" has_control "$out" "# finish" "text=Finish"
 
 # --- files -------------------------------------------------------------------------------
 instdir="$prefix/drive_c/Program Files/Demo Product"
@@ -130,11 +199,19 @@ check "uninstaller: IsUninstaller 1" "see $data/uninstaller-info.txt" grep -qE '
 check "uninstaller: the folder used" "see $data/uninstaller-info.txt" \
   grep -qE '^  InstallDir +C:\\Program Files\\Demo Product\\' "$data/uninstaller-info.txt"
 
-wine "$driver" run --timeout-ms 30000 --close-window 'Demo Product' -- "$(winpath "$uninstaller")" \
-  >"$data/uninstaller.out" 2>&1
-check "the uninstaller starts in uninstall mode" "see $data/uninstaller.out" \
-  grep -qx 'WINDOW_TEXT Mode: uninstall' "$data/uninstaller.out"
-expect "the uninstaller ends without a box" "EXIT 0" "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$data/uninstaller.out")"
+drive uninstaller "$uninstaller" <<EOF
+wait-window
+wait-text Uninstall Demo Product
+$(shot uninstall-welcome)
+list # uninstall welcome
+answer Yes
+close
+EOF
+out=$data/uninstaller.out
+check "the uninstaller starts in uninstall mode: title and welcome text" "see $out" \
+  bash -c "grep -qx 'TITLE  Demo Product Uninstall' '$out' && grep -q 'text=Uninstall Demo Product' '$out'"
+expect "the uninstaller asks before it quits, then ends" "MESSAGEBOX caption=Exit Uninstall text=Are you sure you want to quit?
+EXIT 0" "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$out")"
 
 if ((failures > 0)); then
   echo "$failures check(s) failed; reports in $data"

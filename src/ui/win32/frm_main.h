@@ -1,0 +1,147 @@
+#pragma once
+// The wizard window of the installer and the uninstaller: the page area filled from
+// the layout files, a separator, and the language, Back, Next and Cancel buttons. It
+// builds the pages, walks through them, keeps the installation folder, the folder tree
+// and the free space in step on the folder page, runs the install script on the worker
+// thread and shows its status and progress, switches languages, and asks before the
+// user quits early.
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/win32/unique_handle.h"
+#include "script/setup_context.h"
+#include "script/setup_thread.h"
+#include "setup/main_form.h"
+#include "ui/win32/page_set.h"
+
+namespace setup::ui {
+
+inline constexpr const wchar_t* kMainFormClass = L"TFrmMain";
+
+// Control identifiers of the form's own buttons (a driver program finds them by these).
+inline constexpr int kLanguageButtonId = 301;
+inline constexpr int kDebugButtonId = 302;
+inline constexpr int kBackButtonId = 303;
+inline constexpr int kNextButtonId = 304;
+inline constexpr int kCancelButtonId = 305;
+// Items of the language menu: this id plus the language's index.
+inline constexpr int kLanguageMenuFirstId = 1000;
+
+class TPageArea;
+class TPageControl;
+
+class TFrmMain final : public IMainForm {
+ public:
+  // FormCreate: the window, hidden, with its fixed controls and the empty page set,
+  // and the idle worker thread. Throws std::runtime_error when the window cannot be
+  // created.
+  explicit TFrmMain(SetupContext& context);
+  // Stops the worker thread if closing has not, then destroys the pages and windows.
+  ~TFrmMain() override;
+  TFrmMain(const TFrmMain&) = delete;
+  TFrmMain& operator=(const TFrmMain&) = delete;
+
+  void SetPagesUp() override;
+  // Shows the window and processes messages until the form has closed.
+  void Run() override;
+
+  HWND Handle() const { return window_.get(); }
+  TVXPageControl& PageSet() { return *pageSet_; }
+
+  // True while a run or the removal works; the form refuses to close meanwhile.
+  void SetWorkingState(bool working) { working_ = working; }
+  bool Working() const { return working_; }
+
+  // The removal of an uninstaller, started on arrival at a page of type "uninstall";
+  // it ends by showing the next page. Until the uninstall run exists, it only shows
+  // the next page.
+  std::function<void(TFrmMain&)> RunRemoval;
+  // Started once when an uninstaller's wizard leaves its finish page (Next, or closing
+  // on it). Nothing yet.
+  std::function<void(TFrmMain&)> StartFinaliser;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // Runs a handler; an error inside it goes to the error report, which ends the process.
+  void Guarded(const std::function<void()>& handler);
+  void KeyboardCommand(int id);
+
+  void CreateControls();
+  HWND CreateButton(int id, const wchar_t* caption, int left, int top, int width, int height, DWORD style = 0);
+  void FindSpecialControls();
+  void RegisterHandOffControls();
+
+  // --- language (frm_main.cpp) ---
+  void SetupLanguages();
+  void SetupCheckedLanguage();
+  void LanguageButtonClick();
+  void English1Click(int32_t languageIndex);
+  void SetLanguageButtonCaption();
+
+  // --- page flow (frm_main_pages.cpp) ---
+  void NextButtonClick();
+  void BackButtonClick();
+  void CancelButtonClick();
+  bool FormCloseQuery();
+  void FormClose();
+  void FinishPageLeft();
+  void ShowFreeSpace();
+  void RecheckNext();
+  void AttachTreeChange();
+  void InstallDir_Edit_Change();
+  void ShellTreeViewChange();
+  void SynchroniseTree(const std::string& path, bool expand);
+  std::string FolderFieldText() const;
+  void SetFolderFieldText(const std::string& text);
+
+  // --- install run (frm_main_run.cpp) ---
+  void InstallRun();
+  void TakeLanguageSelection();
+  void ShowPendingHandOff();
+  void ProcessPendingMessages();
+
+  // --- diagnostics (frm_debug.cpp) ---
+  void Button2Click();
+
+  SetupContext& context_;
+  platform::win32::UniqueFont font_;
+  platform::win32::UniqueWindow window_;
+  std::unique_ptr<TPageArea> panel1_;
+  HWND bevel2_ = nullptr;
+  HWND languageButton_ = nullptr;
+  HWND button2_ = nullptr;
+  HWND backButton_ = nullptr;
+  HWND nextButton_ = nullptr;
+  HWND cancelButton_ = nullptr;
+  HMENU languagePopupMenu_ = nullptr;
+  HIMAGELIST languageGlyph_ = nullptr;
+  std::unique_ptr<TVXPageControl> pageSet_;
+  std::unique_ptr<TSetupThread> thread_;
+
+  // The special controls found by name (each may be absent).
+  TPageControl* statusLabel_ = nullptr;    // "patching_statuslabel"
+  TPageControl* progressBar_ = nullptr;    // "patching_progressbar"
+  TPageControl* finishText_ = nullptr;     // "finishtext"
+  TPageControl* installDirEdit_ = nullptr; // "installdir_edit"
+  TPageControl* shellTree_ = nullptr;      // "installdir_shelltreeview"
+  TPageControl* spaceAvailable_ = nullptr; // "spaceavalible"
+
+  bool dirPageVisited_ = false;
+  bool suppressEditChange_ = false;
+  bool working_ = false;
+  bool treeSynchronising_ = false;
+  bool closed_ = false;
+  bool quitRequested_ = false;  // a quit request that arrived during a run
+  int quitCode_ = 0;
+  bool finaliserStarted_ = false;
+};
+
+}  // namespace setup::ui

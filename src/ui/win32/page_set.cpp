@@ -1,0 +1,118 @@
+#include "ui/win32/page_set.h"
+
+#include "platform/win32/wide_text.h"
+#include "script/setup_context.h"
+#include "ui/win32/page_area.h"
+
+namespace setup::ui {
+
+namespace {
+
+// Sets a window's text only when it changes: no flicker, no needless repaint.
+void SetTextIfChanged(HWND window, const std::wstring& text) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring current(static_cast<size_t>(length) + 1, L'\0');
+  current.resize(static_cast<size_t>(GetWindowTextW(window, current.data(), length + 1)));
+  if (current != text) SetWindowTextW(window, text.c_str());
+}
+
+void ApplyButton(HWND window, const TButtonState& state, const TLanguages& languages) {
+  if (window == nullptr) return;
+  if (state.CaptionId != 0) {
+    SetTextIfChanged(window, platform::win32::ToWide(languages.GetString(state.CaptionId)));
+  }
+  EnableWindow(window, state.Enabled ? TRUE : FALSE);
+  ShowWindow(window, state.Visible ? SW_SHOWNA : SW_HIDE);
+}
+
+bool Usable(HWND window) { return window != nullptr && IsWindowVisible(window) && IsWindowEnabled(window); }
+
+}  // namespace
+
+TVXPageControl::TVXPageControl(TWizardButtonWindows buttons, TPageArea& pageParent, SetupContext& context)
+    : windows_(buttons), pageParent_(pageParent), context_(context) {}
+
+void TVXPageControl::LoadFromPackage(const std::string& entryName) {
+  const TPageSetDesc set = LoadPageSet(context_.Package, entryName);
+  colour_ = set.Colour;
+  pages_.reserve(set.Pages.size());
+  for (const TPageDesc& desc : set.Pages) {
+    TPage& page = pages_.emplace_back();
+    page.EntryName = desc.EntryName;
+    page.Type = desc.Type;
+    page.Controls.reserve(desc.Controls.size());
+    pageParent_.BeginPage();  // each page's radio buttons form a group of their own
+    for (const TControlDesc& control : desc.Controls) {
+      page.Controls.push_back(CreatePageControl(control, pageParent_, context_));
+    }
+  }
+  SendMainLayoutToBack();
+  ShowPage(0);
+}
+
+void TVXPageControl::SendMainLayoutToBack() {
+  // Last control first, so that the first ends up at the very back and the others keep
+  // their order above it.
+  for (TPage& page : pages_) {
+    if (page.Type != TPageType::mainlayout) continue;
+    for (auto control = page.Controls.rbegin(); control != page.Controls.rend(); ++control) {
+      (*control)->SendToBack();
+    }
+  }
+}
+
+std::optional<TPageType> TVXPageControl::CurrentType() const {
+  if (currentPage_ < 0 || static_cast<size_t>(currentPage_) >= pages_.size()) return std::nullopt;
+  return pages_[static_cast<size_t>(currentPage_)].Type;
+}
+
+void TVXPageControl::ShowPage(int32_t index) {
+  if (index < 0 || static_cast<size_t>(index) >= pages_.size()) return;
+  currentPage_ = index;
+  ApplyPageButtons(buttons_, index, pages_[static_cast<size_t>(index)].Type);
+  ApplyButtons();
+  // Hide first, then show, so that no two pages' controls are up at the same moment.
+  for (size_t i = 0; i < pages_.size(); ++i) {
+    const bool shown = i == static_cast<size_t>(index) || pages_[i].Type == TPageType::mainlayout;
+    if (!shown) {
+      for (auto& control : pages_[i].Controls) control->SetVisible(false);
+    }
+  }
+  for (size_t i = 0; i < pages_.size(); ++i) {
+    const bool shown = i == static_cast<size_t>(index) || pages_[i].Type == TPageType::mainlayout;
+    if (shown) {
+      for (auto& control : pages_[i].Controls) control->SetVisible(true);
+    }
+  }
+}
+
+void TVXPageControl::RefreshCaptions() {
+  for (TPage& page : pages_) {
+    for (auto& control : page.Controls) control->RefreshCaption(context_);
+  }
+}
+
+void TVXPageControl::ApplyButtons() {
+  const HWND focus = GetFocus();
+  ApplyButton(windows_.Back, buttons_.Back, context_.Languages);
+  ApplyButton(windows_.Next, buttons_.Next, context_.Languages);
+  ApplyButton(windows_.Cancel, buttons_.Cancel, context_.Languages);
+  ApplyButton(windows_.Language, buttons_.Language, context_.Languages);
+  // A button that was hidden or disabled under the keyboard focus leaves the keyboard
+  // nowhere (as does a run page, where no button can take it): hand the focus on to
+  // the first button that can take it, once there is one.
+  const HWND form = windows_.Next != nullptr ? GetParent(windows_.Next) : nullptr;
+  const bool lost = focus == nullptr ? (form != nullptr && GetActiveWindow() == form)
+                                     : (focus == windows_.Back || focus == windows_.Next ||
+                                        focus == windows_.Cancel || focus == windows_.Language) &&
+                                           !Usable(focus);
+  if (!lost) return;
+  for (HWND button : {windows_.Next, windows_.Cancel, windows_.Back}) {
+    if (Usable(button)) {
+      SetFocus(button);
+      return;
+    }
+  }
+}
+
+}  // namespace setup::ui
