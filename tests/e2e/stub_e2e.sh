@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end checks of the setup stub's start-up under Wine and Xvfb: packages made
 # with setupc, the stub watched by setup_driver as a user would see it. A setup that
-# starts cleanly shows the main window (titled "StubE2E"), which the driver closes.
+# starts cleanly shows its wizard (titled " StubE2E 1.0"), which the driver closes.
 #
 # usage: stub_e2e.sh --stub STUB.exe --driver setup_driver.exe --setupc SETUPC
 #                    --work DIR [--platform-test platform_win32_test.exe]
@@ -118,11 +118,14 @@ flip_byte() {
 }
 
 # run_driver OUT [--screenshot-pause] -- PROGRAM ARGS...: the driver's report in OUT.
+# When the wizard shows, the driver lists its controls and closes it, answering Yes to
+# the question whether to quit.
 title=StubE2E
+printf 'wait-window\nlist\nanswer Yes\nclose\n' >"$data/close.steps"
 run_driver() {
   local out=$1
   shift
-  wine "$driver" run --timeout-ms 30000 --close-window "$title" "$@" >"$out" 2>"$out.err"
+  wine "$driver" run --timeout-ms 30000 --steps "$(winpath "$data/close.steps")" "$@" >"$out" 2>"$out.err"
 }
 
 events() { grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$1"; }
@@ -161,26 +164,29 @@ expect "bare stub: one invalid-header box, exit 0" \
   "MESSAGEBOX caption=Error text=Invalid Setup Header. No Contents or Corrupted Contents.
 EXIT 0" "$(events "$data/bare.out")"
 
-# --- (b) valid packages: verified, loaded, the main window shown and closed -------------
-verified='STATUS Status: 7 out of 7 files verifyed'
-shown="WINDOW $title"
+# --- (b) valid packages: verified, loaded, the wizard shown and closed -------------------
+# Closing the wizard before its end asks text 27 (caption text 28), answered Yes.
+verified='STATUS Status: 9 out of 9 files verifyed'
+shown="TITLE  $title 1.0"
+closed='MESSAGEBOX caption=Exit text=Quit?
+EXIT 0'
 run_driver "$data/good.out" -- "$(winpath "$data/good.exe")"
-expect "appended package: no box, exit 0" "EXIT 0" "$(events "$data/good.out")"
+expect "appended package: only the quit question, exit 0" "$closed" "$(events "$data/good.out")"
 check "appended package: every entry verified" "no line '$verified'" grep -qx "$verified" "$data/good.out"
 check "appended package: main window shown" "no line '$shown'" grep -qx "$shown" "$data/good.out"
 
 # The stub is called stub.exe: an external package's name is not checked.
 run_driver "$data/external.out" -- "$(winpath "$stub")" "$(winpath "$data/good.pak")"
-expect "package file as first argument: no box, exit 0" "EXIT 0" "$(events "$data/external.out")"
+expect "package file as first argument: only the quit question, exit 0" "$closed" "$(events "$data/external.out")"
 check "package file as first argument: every entry verified" "no line '$verified'" grep -qx "$verified" "$data/external.out"
 check "package file as first argument: main window shown" "no line '$shown'" grep -qx "$shown" "$data/external.out"
 
 # A folder or a missing file as first argument is ignored: the stub reads itself.
 run_driver "$data/folder-arg.out" -- "$(winpath "$data/good.exe")" "$(winpath "$data/a folder")"
-expect "folder as first argument is ignored" "EXIT 0" "$(events "$data/folder-arg.out")"
+expect "folder as first argument is ignored" "$closed" "$(events "$data/folder-arg.out")"
 check "folder as first argument: own package verified" "no line '$verified'" grep -qx "$verified" "$data/folder-arg.out"
 run_driver "$data/missing-arg.out" -- "$(winpath "$data/good.exe")" "$(winpath "$data/absent.pak")"
-expect "missing file as first argument is ignored" "EXIT 0" "$(events "$data/missing-arg.out")"
+expect "missing file as first argument is ignored" "$closed" "$(events "$data/missing-arg.out")"
 check "missing file as first argument: own package verified" "no line '$verified'" grep -qx "$verified" "$data/missing-arg.out"
 
 # --- (b2) start-up after the verification --------------------------------------------
@@ -198,12 +204,9 @@ pack "$data/registry.exe" "$stub" -- "${setup_entries[@]}"
 wine reg add 'HKCU\Software\StubE2E' /v Empty /d '' /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\StubE2E' /v InstallPath /d 'C:\Games\FromRegistry' /f >/dev/null 2>&1
 run_driver "$data/registry.out" -- "$(winpath "$data/registry.exe")"
-expect "folder from the registry: no box, exit 0" "EXIT 0" "$(events "$data/registry.out")"
-expect "folder from the registry: the main window shows mode, language and folder" \
-  "$shown
-WINDOW_TEXT Folder: C:\Games\FromRegistry
-WINDOW_TEXT Language: English
-WINDOW_TEXT Mode: install" "$(grep -E '^(WINDOW |WINDOW_TEXT (Folder|Language|Mode): )' "$data/registry.out" | LC_ALL=C sort)"
+expect "folder from the registry: only the quit question, exit 0" "$closed" "$(events "$data/registry.out")"
+check "folder from the registry: the folder field shows it" "see $data/registry.out" \
+  grep -qE '^CONTROL class=Edit .* text=C:\\Games\\FromRegistry$' "$data/registry.out"
 
 # No folder in the setup and none in the registry.
 setup_files "$data/noregistry" "$title" noregistry.exe '' 1 'Software\StubE2E\Absent' InstallPath
@@ -239,7 +242,7 @@ Pak Info
 --------
 ID                     : KZPF
 Version                : 1
-Count                  : 3
+Count                  : 5
 
 ErrorType              : Unknown
 ErrorText              : '12a' is not a valid integer value" "$(head -n 13 "$report" | tr -d '\r')"
@@ -271,10 +274,10 @@ echo >&7
 exec 7>&-
 wait "$driver_pid"
 
-expect "large package: no box, exit 0" "EXIT 0" "$(events "$data/window.out")"
+expect "large package: only the quit question, exit 0" "$closed" "$(events "$data/window.out")"
 paused=$(sed -n 's/^VERIFY_WINDOW //p' "$data/window.out")
 check "paused while the status counts verified entries" "status was '$paused'" \
-  grep -qE '^VERIFY_WINDOW Status: ([1-9][0-9]*) out of 8 files verifyed$' "$data/window.out"
+  grep -qE '^VERIFY_WINDOW Status: ([1-9][0-9]*) out of 10 files verifyed$' "$data/window.out"
 
 # The window's layout at the pause: the last LAYOUT line before VERIFY_WINDOW.
 layout=$(grep -E '^(LAYOUT|VERIFY_WINDOW)' "$data/window.out" | grep -B1 '^VERIFY_WINDOW' | head -n1)
