@@ -136,7 +136,7 @@ bool WizardSteps::Load(const std::wstring& path) {
     return false;
   }
   static const wchar_t* const kVerbs[] = {L"wait-window", L"wait-text", L"press", L"type",  L"command", L"answer",
-                                          L"list",        L"state",     L"screenshot", L"sleep", L"close", L"hold-boxes", L"wait-box"};
+                                          L"list",        L"state",     L"screenshot", L"sleep", L"close", L"hold-boxes", L"wait-box", L"move-box"};
   std::string raw;
   while (std::getline(in, raw)) {
     if (!raw.empty() && raw.back() == '\r') raw.pop_back();
@@ -210,6 +210,21 @@ bool WizardSteps::TryStep(const Step& step, HWND wizard) {
         },
         reinterpret_cast<LPARAM>(&box));
     return box.found != nullptr && WindowText(box.found) == step.argument;
+  }
+  if (step.verb == L"move-box") {
+    Search boxes{processId_, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+          auto* search = reinterpret_cast<Search*>(data);
+          DWORD owner = 0;
+          GetWindowThreadProcessId(window, &owner);
+          if (owner == search->processId && IsWindowVisible(window) && ClassName(window) == L"#32770") {
+            SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&boxes));
+    return true;
   }
   if (wizard == nullptr) return false;  // every other step needs the wizard
   if (step.verb == L"wait-window") return true;

@@ -14,6 +14,8 @@
 //                          (boxes are answered OK otherwise); ends a hold
 //   hold-boxes             message boxes stay unanswered until the next "answer"
 //   wait-box CAPTION       a message box with that caption is on the screen
+//   move-box               moves the message boxes to the screen's top-left corner, out
+//                          of the wizard's way (for a screenshot of what lies behind)
 //   list                   reports TITLE and one CONTROL line per visible control
 //   state CAPTION          reports STATE for the visible button reading CAPTION
 //   screenshot FILE        saves the wizard's window as it is on the screen (BMP)

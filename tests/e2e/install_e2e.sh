@@ -41,6 +41,7 @@ failures=0
 watchdog_pid=""
 cleanup() {
   [ -n "$watchdog_pid" ] && kill "$watchdog_pid" 2>/dev/null
+  mountpoint -q "$data/tiny" 2>/dev/null && umount "$data/tiny"
   stop_display "$prefix"
 }
 trap cleanup EXIT
@@ -117,6 +118,7 @@ hold-boxes
 press Install
 wait-box Demo Product
 close
+move-box
 sleep 700
 $(shot run)
 list # run
@@ -198,6 +200,82 @@ wine "$setupc" info "$(winpath "$uninstaller")" 2>&1 | tr -d '\r' >"$data/uninst
 check "uninstaller: IsUninstaller 1" "see $data/uninstaller-info.txt" grep -qE '^  IsUninstaller +1' "$data/uninstaller-info.txt"
 check "uninstaller: the folder used" "see $data/uninstaller-info.txt" \
   grep -qE '^  InstallDir +C:\\Program Files\\Demo Product\\' "$data/uninstaller-info.txt"
+
+# --- a language switch, and a drive too small for the product ------------------------------
+# A 64 KB drive T: (when this machine lets us mount one): the folder is usable, the
+# space is not.
+tiny=$data/tiny
+mkdir -p "$tiny"
+if mount -t tmpfs -o size=64k tmpfs "$tiny" 2>/dev/null; then
+  tiny_mounted=1
+  ln -sfn "$tiny" "$prefix/dosdevices/t:"
+else
+  tiny_mounted=0
+  echo "note: no small drive could be mounted here; the too-little-space check is skipped"
+fi
+drive language <<EOF
+wait-window
+wait-text Next >
+command 1001
+wait-text Weiter >
+sleep 300
+$(shot german)
+list # german
+press Weiter >
+wait-text Neu in dieser Version
+press Weiter >
+wait-text Installationsordner wählen
+type T:\\Demo
+sleep 300
+state Weiter >
+press Weiter >
+wait-text Bereit zur Installation
+sleep 300
+$(shot too-little-space)
+state Installieren
+list # tiny
+answer Yes
+close
+EOF
+out=$data/language.out
+check "language switch: the buttons in German" "see $out" \
+  bash -c "grep -q 'text=Abbrechen' <(sed -n '/# german/,/^STEP/p' '$out') && grep -q 'text=Deutsch' <(sed -n '/# german/,/^STEP/p' '$out')"
+check "language switch: the page's labels in German" "see $out" has_control "$out" "# german" "text=Willkommen bei Demo Product 1.0"
+check "language switch: the window title unchanged" "see $out" grep -qx 'TITLE  Demo Product 1.0' "$out"
+if ((tiny_mounted)); then
+  check "a folder on the small drive is usable" "see $out" grep -qx 'STATE Weiter > visible=1 enabled=1' "$out"
+  check "too little free space disables the Install button" "see $out" grep -qx 'STATE Installieren visible=1 enabled=0' "$out"
+  rm -f "$prefix/dosdevices/t:"
+  umount "$tiny"
+fi
+expect "language run: the quit question in German, then the end" \
+  "MESSAGEBOX caption=Setup beenden text=Möchten Sie Setup wirklich beenden?
+EXIT 0" "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$out")"
+
+# --- a script that ends with "failure" ------------------------------------------------------
+cp -r "$repo/examples/demo" "$data/faildemo"
+printf 'failure\r\n' >>"$data/faildemo/demo.setup"
+mkdir -p "$data/fail"
+wine "$setupc" compile "$(winpath "$data/faildemo/demo.setup")" --stub "$(winpath "$stub")" \
+  -o "$(winpath "$data/fail/setup.exe")" >"$data/fail/compile.log" 2>&1 ||
+  { echo "install_e2e: setupc compile of the failing script failed" >&2; cat "$data/fail/compile.log" >&2; }
+drive failure "$data/fail/setup.exe" <<EOF
+wait-window
+press Next >
+wait-text What is new in this version
+press Next >
+wait-text Choose the installation folder
+press Next >
+wait-text Ready to install
+press Install
+wait-text Setup failed to install patch.
+sleep 300
+$(shot finish-failure)
+press Finish
+EOF
+out=$data/failure.out
+check "failure: the finish page shows text 23" "see $out" grep -qx STEPS_DONE "$out"
+expect "failure: no box, the end" "EXIT 0" "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$out")"
 
 drive uninstaller "$uninstaller" <<EOF
 wait-window
