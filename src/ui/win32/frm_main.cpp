@@ -106,8 +106,8 @@ TFrmMain::TFrmMain(SetupContext& context) : context_(context) {
 
   pageSet_ = std::make_unique<TVXPageControl>(
       TWizardButtonWindows{backButton_, nextButton_, cancelButton_, languageButton_}, *panel1_, context_);
-  RunRemoval = [](TFrmMain& form) { form.PageSet().ShowPage(form.PageSet().CurrentPage() + 1); };
-  StartFinaliser = [](TFrmMain&) {};
+  RunRemoval = [](TFrmMain& form) { form.UninstallRun(); };
+  StartFinaliser = [](TFrmMain& form) { form.UninstallFinish(); };
   // An error inside the run ends the process through the error report.
   thread_ = std::make_unique<TSetupThread>(
       context_, [](const std::string& message, const std::string& type) { WriteErrorReport(message, type); });

@@ -3,8 +3,8 @@
 // the layout files, a separator, and the language, Back, Next and Cancel buttons. It
 // builds the pages, walks through them, keeps the installation folder, the folder tree
 // and the free space in step on the folder page, runs the install script on the worker
-// thread and shows its status and progress, switches languages, and asks before the
-// user quits early.
+// thread and shows its status and progress (as uninstaller: runs the removal and starts
+// the finaliser), switches languages, and asks before the user quits early.
 
 #include <windows.h>
 
@@ -60,11 +60,10 @@ class TFrmMain final : public IMainForm {
   bool Working() const { return working_; }
 
   // The removal of an uninstaller, started on arrival at a page of type "uninstall";
-  // it ends by showing the next page. Until the uninstall run exists, it only shows
-  // the next page.
+  // it ends by showing the next page. By default the uninstall run (UninstallRun).
   std::function<void(TFrmMain&)> RunRemoval;
   // Started once when an uninstaller's wizard leaves its finish page (Next, or closing
-  // on it). Nothing yet.
+  // on it). By default writes out and starts the finaliser (UninstallFinish).
   std::function<void(TFrmMain&)> StartFinaliser;
 
  private:
@@ -107,6 +106,10 @@ class TFrmMain final : public IMainForm {
   void TakeLanguageSelection();
   void ShowPendingHandOff();
   void ProcessPendingMessages();
+
+  // --- uninstall (frm_main_removal.cpp) ---
+  void UninstallRun();
+  void UninstallFinish();
 
   // --- diagnostics (frm_debug.cpp) ---
   void Button2Click();

@@ -52,7 +52,9 @@ void TFrmMain::NextButtonClick() {
       InstallDir_Edit_Change();
       break;
     case TPageType::patching:
-      InstallRun();
+      // An uninstaller has no script; a run would only save the log and build and
+      // register another uninstaller.
+      if (context_.SetupInfo.IsUninstaller != 1) InstallRun();
       break;
     case TPageType::uninstall:
       if (RunRemoval) RunRemoval(*this);

@@ -82,8 +82,13 @@ class TPageRichEdit final : public TWindowControl {
       SendMessageW(window, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&format));
       SendMessageW(window, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
     }
-    if (desc.PlainText) SetWindowTextW(window, platform::win32::AnsiToWideString(*desc.PlainText).c_str());
+    // Later lines override earlier ones: a "text" line after the "file" line wins.
+    const auto setText = [&] {
+      if (desc.PlainText) SetWindowTextW(window, platform::win32::AnsiToWideString(*desc.PlainText).c_str());
+    };
+    if (!desc.TextAfterFile) setText();
     if (desc.File) LoadFile(*desc.File, context);
+    if (desc.TextAfterFile) setText();
   }
 
   std::u16string Text() const override { return platform::win32::FromWide(WindowText(window_.get())); }
