@@ -6,7 +6,10 @@
 # installation left on Wine's drive and in Wine's registry: the files, the registry
 # values and URL-protocol keys, the shortcut, the install log and the registered
 # uninstaller, which must start up in uninstall mode. Further runs switch the language,
-# choose a folder on a drive that is too small, and end a script with "failure".
+# choose a folder on a drive that is too small, and end a script with "failure". Last,
+# the registered uninstaller removes the installation through its pages and its
+# finaliser removes the uninstaller; the drive and the registry are compared with their
+# state before the installation, and only the differences listed in the test may remain.
 #
 # usage: install_e2e.sh --stub STUB.exe --driver setup_driver.exe --setupc SETUPC.exe --work DIR
 set -uo pipefail
@@ -63,6 +66,26 @@ reg_value() {
   if [ -z "$2" ]; then out=$(wine reg query "$1" /ve 2>/dev/null); else out=$(wine reg query "$1" /v "$2" 2>/dev/null); fi
   printf '%s\n' "$out" | tr -d '\r' | sed -n 's/^    .*    REG_[A-Z_]*    //p' | head -n1
 }
+
+# snapshot NAME: Wine's drive C: (every file and folder) and its registry below
+# HKLM\Software and HKCU\Software, as sorted text in $data/NAME.files and $data/NAME.reg.
+snapshot() {
+  find "$prefix/drive_c" -mindepth 1 -printf '%y %P\n' | LC_ALL=C sort >"$data/$1.files"
+  local hive
+  : >"$data/$1.reg"
+  for hive in 'HKLM\Software' 'HKCU\Software'; do
+    rm -f "$data/export.reg"
+    wine reg export "$hive" "$(winpath "$data/export.reg")" /y >/dev/null 2>&1
+    # One line per value, prefixed by its key, so that a sorted diff shows what changed.
+    iconv -f UTF-16 -t UTF-8 "$data/export.reg" 2>/dev/null | tr -d '\r' |
+      awk '/^\[/ { key = $0; print key; next } NF { print key " " $0 }' >>"$data/$1.reg"
+  done
+  LC_ALL=C sort -o "$data/$1.reg" "$data/$1.reg"
+}
+
+reg_key_absent() { ! wine reg query "$1" >/dev/null 2>&1; }
+
+snapshot before
 
 # --- compile the demo and install it ---------------------------------------------------
 setup=$data/setup.exe
@@ -201,6 +224,70 @@ check "uninstaller: IsUninstaller 1" "see $data/uninstaller-info.txt" grep -qE '
 check "uninstaller: the folder used" "see $data/uninstaller-info.txt" \
   grep -qE '^  InstallDir +C:\\Program Files\\Demo Product\\' "$data/uninstaller-info.txt"
 
+drive uninstaller "$uninstaller" <<EOF
+wait-window
+wait-text Uninstall Demo Product
+$(shot uninstall-welcome)
+list # uninstall welcome
+answer Yes
+close
+EOF
+out=$data/uninstaller.out
+check "the uninstaller starts in uninstall mode: title and welcome text" "see $out" \
+  bash -c "grep -qx 'TITLE  Demo Product Uninstall' '$out' && grep -q 'text=Uninstall Demo Product' '$out'"
+expect "the uninstaller asks before it quits, then ends" "MESSAGEBOX caption=Exit Uninstall text=Are you sure you want to quit?
+EXIT 0" "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$out")"
+
+# --- uninstall: the registered uninstaller through its pages, then the finaliser ------------
+# A file the user made in the installation folder must survive the uninstall.
+printf 'my notes\r\n' >"$instdir/notes-by-user.txt"
+uninstall_path=$(reg_value "$uninstall_key" UninstallString | tr -s '\\')
+uninstall_local="$prefix/drive_c/$(printf '%s' "${uninstall_path#C:\\}" | tr '\\' /)"
+check "the registered uninstaller exists" "'$uninstall_path'" test -f "$uninstall_local"
+drive uninstall "$uninstall_local" <<EOF
+wait-window
+wait-text Next >
+press Next >
+wait-text Ready to uninstall
+$(shot uninstall-confirm)
+press Uninstall
+wait-text Uninstall is complete
+sleep 300
+$(shot uninstall-finish)
+list # uninstall finish
+press Finish
+EOF
+out=$data/uninstall.out
+expect "uninstall: through its pages without a box, exit 0" "EXIT 0" "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$out")"
+check "uninstall: every step done" "see $out" grep -qx STEPS_DONE "$out"
+# The finaliser removes the uninstaller once the uninstaller's process has ended.
+for _ in $(seq 100); do
+  [ -e "$uninstall_local" ] || break
+  sleep 0.2
+done
+check "the finaliser removed the uninstaller" "$uninstall_local still there" test ! -e "$uninstall_local"
+check "the user's file stayed" "gone" test -f "$instdir/notes-by-user.txt"
+finalisers=$(find "$prefix/drive_c/users" -iname 'FINALISE.exe' 2>/dev/null)
+check "the finaliser removed itself" "$finalisers" test -z "$finalisers"
+check "the registration is gone" "still there" reg_key_absent "$uninstall_key"
+
+# Compare the machine with its state before the installation.
+snapshot after
+# What may differ, and why:
+#   the installation folder and the user's file in it: the user's own file keeps it;
+#   empty keys Software\Demo Product (HKLM, HKCU) and the demo URL protocol's keys under
+#   Software\Classes: the uninstaller removes the values the installation wrote, never
+#   keys (another program may have put its own values beside them);
+#   Wine's own bookkeeping (Software\Wine) and the temporary folder.
+allowed_files='^d Program Files/Demo Product$|^f Program Files/Demo Product/notes-by-user.txt$|/AppData/Local/Temp(/|$)|^[df] users/[^/]+/Temp(/|$)'
+allowed_keys='^\[HKEY_(LOCAL_MACHINE|CURRENT_USER)\\Software\\Demo Product\]$|^\[HKEY_LOCAL_MACHINE\\Software\\Classes\\demo(\\DefaultIcon|\\shell|\\shell\\open|\\shell\\open\\command)?\]$|\\Software\\Wine(\\|\])'
+file_changes=$(LC_ALL=C comm -3 "$data/before.files" "$data/after.files" | awk -F'\t' '{ print ($1 == "" ? "+ " $2 : "- " $1) }' |
+  while IFS= read -r line; do printf '%s\n' "${line:2}" | grep -qE -- "$allowed_files" || printf '%s\n' "$line"; done)
+key_changes=$(LC_ALL=C comm -3 "$data/before.reg" "$data/after.reg" | awk -F'\t' '{ print ($1 == "" ? "+ " $2 : "- " $1) }' |
+  while IFS= read -r line; do printf '%s\n' "${line:2}" | grep -qiE -- "$allowed_keys" || printf '%s\n' "$line"; done)
+expect "install and uninstall leave no file behind beyond the allowed list" "" "$file_changes"
+expect "install and uninstall leave no registry value or key behind beyond the allowed list" "" "$key_changes"
+
 # --- a language switch, and a drive too small for the product ------------------------------
 # A 64 KB drive T: (when this machine lets us mount one): the folder is usable, the
 # space is not.
@@ -275,21 +362,7 @@ press Finish
 EOF
 out=$data/failure.out
 check "failure: the finish page shows text 23" "see $out" grep -qx STEPS_DONE "$out"
-expect "failure: no box, the end" "EXIT 0" "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$out")"
-
-drive uninstaller "$uninstaller" <<EOF
-wait-window
-wait-text Uninstall Demo Product
-$(shot uninstall-welcome)
-list # uninstall welcome
-answer Yes
-close
-EOF
-out=$data/uninstaller.out
-check "the uninstaller starts in uninstall mode: title and welcome text" "see $out" \
-  bash -c "grep -qx 'TITLE  Demo Product Uninstall' '$out' && grep -q 'text=Uninstall Demo Product' '$out'"
-expect "the uninstaller asks before it quits, then ends" "MESSAGEBOX caption=Exit Uninstall text=Are you sure you want to quit?
-EXIT 0" "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$out")"
+expect "failure: the end" "EXIT 0" "$(grep -E '^(EXIT|TIMEOUT)' "$out")"
 
 if ((failures > 0)); then
   echo "$failures check(s) failed; reports in $data"

@@ -1,5 +1,5 @@
-// The posix stand-ins for files, shell links, started programs, registry number values
-// and resource updates, on which the native install-run tests build.
+// The posix stand-ins for files, shell links, started programs and registry number
+// values, on which the native install-run tests build.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,13 +9,13 @@
 #include <chrono>
 #include <filesystem>
 #include <thread>
+#include <tuple>
 
 #include "platform/files.h"
 #include "platform/posix/posix_controls.h"
 #include "platform/posix/registry_posix.h"
 #include "platform/programs.h"
 #include "platform/registry.h"
-#include "platform/resources.h"
 #include "platform/shell.h"
 #include "test_support.h"
 
@@ -52,7 +52,6 @@ TEST_F(PosixServices, CopyRenameAndRemoveFolderFollowTheWindowsRules) {
   EXPECT_EQ(Read("C:\\a\\two.txt"), "one");
   EXPECT_FALSE(CopyFileReplacing("C:\\a\\missing.txt", "C:\\a\\three.txt"));
   EXPECT_FALSE(CopyFileReplacing("C:\\a", "C:\\copy"));
-  EXPECT_FALSE(CopyFileReplacing("C:\\a\\one.txt", "C:\\nofolder\\one.txt"));
 
   Write("C:\\a\\two.txt", "two");
   EXPECT_FALSE(RenameFile("C:\\a\\one.txt", "C:\\a\\two.txt"));
@@ -62,7 +61,6 @@ TEST_F(PosixServices, CopyRenameAndRemoveFolderFollowTheWindowsRules) {
   EXPECT_TRUE(RenameFile("C:\\a\\one.txt", "C:\\b\\moved.txt"));
   EXPECT_FALSE(FileExists("C:\\a\\one.txt"));
   EXPECT_EQ(Read("C:\\b\\moved.txt"), "one");
-  EXPECT_FALSE(RenameFile("C:\\a\\one.txt", "C:\\a\\again.txt"));
 
   EXPECT_FALSE(RemoveFolder("C:\\b"));  // not empty
   EXPECT_TRUE(FileExists("C:\\b\\moved.txt"));
@@ -70,7 +68,6 @@ TEST_F(PosixServices, CopyRenameAndRemoveFolderFollowTheWindowsRules) {
   EXPECT_TRUE(RemoveFile("C:\\b\\moved.txt"));
   EXPECT_TRUE(RemoveFolder("C:\\b\\"));
   EXPECT_FALSE(DirectoryExists("C:\\b"));
-  EXPECT_FALSE(RemoveFolder("C:\\b"));
 }
 
 // Catches: hidden entries or "."/".." mishandled, the folder flag wrong, and a link to
@@ -107,11 +104,10 @@ TEST_F(PosixServices, ShellLinkRoundTrip) {
   ASSERT_TRUE(SaveShellLink("C:\\Links\\App.lnk", link));
   const std::optional<ShellLink> loaded = LoadShellLink("C:\\Links\\App.lnk");
   ASSERT_TRUE(loaded.has_value());
-  EXPECT_EQ(loaded->target, link.target);
-  EXPECT_EQ(loaded->arguments, link.arguments);
-  EXPECT_EQ(loaded->workingFolder, link.workingFolder);
-  EXPECT_EQ(loaded->iconPath, link.iconPath);
-  EXPECT_EQ(loaded->iconIndex, 3);
+  const auto fields = [](const ShellLink& l) {
+    return std::tie(l.target, l.arguments, l.workingFolder, l.iconPath, l.iconIndex);
+  };
+  EXPECT_EQ(fields(*loaded), fields(link));
 
   EXPECT_FALSE(SaveShellLink("C:\\NoFolder\\App.lnk", link));
   EXPECT_FALSE(LoadShellLink("C:\\Links\\Missing.lnk").has_value());
@@ -154,13 +150,6 @@ TEST_F(PosixServices, StartedProgramsReportTheirExitCode) {
 
   EXPECT_FALSE(StartProgram("C:\\Tools\\missing.exe", "").IsValid());
   EXPECT_FALSE(StartProgram("no-such-program-anywhere", "").IsValid());
-
-  RunningProgram running = StartProgram("/bin/sh", "-c \"sleep 2\"");
-  ASSERT_TRUE(running.IsValid());
-  EXPECT_EQ(running.ExitCode(), kStillActive);
-  RunningProgram moved = std::move(running);
-  EXPECT_FALSE(running.IsValid());
-  EXPECT_EQ(moved.ExitCode(), kStillActive);
 }
 
 // Catches: a number value read back as text or text as a number, a rewrite that keeps
@@ -174,34 +163,21 @@ TEST_F(PosixServices, RegistryKeepsNumbersAndTextApart) {
   EXPECT_EQ(key.ReadString("Count"), std::nullopt);
   EXPECT_EQ(key.ReadDword("Name"), std::nullopt);
   EXPECT_EQ(key.ReadString("Name"), "12");
-  EXPECT_EQ(key.ReadDword("Missing"), std::nullopt);
+
+  const auto items = posix::RegistryContents();
+  const auto count = std::find_if(items.begin(), items.end(),
+                                  [](const auto& item) { return item.isValue && item.valueName == "Count"; });
+  ASSERT_NE(count, items.end());
+  EXPECT_TRUE(count->isDword);
+  EXPECT_EQ(count->data, "4294967294");
 
   EXPECT_TRUE(key.WriteString("COUNT", "text now"));
   EXPECT_EQ(key.ReadDword("Count"), std::nullopt);
   EXPECT_EQ(key.ReadString("Count"), "text now");
-  EXPECT_TRUE(key.WriteDword("Name", 0));
-  EXPECT_EQ(key.ReadDword("Name"), 0u);
-  EXPECT_EQ(key.ReadString("Name"), std::nullopt);
-
-  const auto items = posix::RegistryContents();
-  const auto name = std::find_if(items.begin(), items.end(),
-                                 [](const auto& item) { return item.isValue && item.valueName == "Name"; });
-  ASSERT_NE(name, items.end());
-  EXPECT_TRUE(name->isDword);
-  EXPECT_EQ(name->data, "0");
 
   ASSERT_TRUE(DeleteRegistryKey(kHkeyCurrentUser, "Software\\Test"));
   EXPECT_FALSE(key.WriteDword("Count", 1));
-  EXPECT_EQ(key.ReadDword("Name"), std::nullopt);
-  RegistryKey closed;
-  EXPECT_FALSE(closed.WriteDword("x", 1));
-}
-
-TEST_F(PosixServices, ResourceUpdateIsRefused) {
-  Write("C:\\app.exe", "MZ");
-  const uint8_t image[] = {1, 2, 3};
-  EXPECT_FALSE(ReplaceIconImage("C:\\app.exe", 1, image));
-  EXPECT_EQ(Read("C:\\app.exe"), "MZ");
+  EXPECT_FALSE(RegistryKey().WriteDword("x", 1));
 }
 
 }  // namespace

@@ -46,6 +46,7 @@ TEST_F(ExtractGroupTest, WritesEveryEntryOfTheGroupWithStatusProgressAndLogRecor
                                                 "Extracting empty.txt", "Extracting broken.dat",
                                                 "Extracting "}));
   EXPECT_EQ(context.HandOff.FilesDone(), 4);
+  EXPECT_EQ(context.HandOff.TakePending().ProgressValue, 4);
   EXPECT_EQ(context.UninstallList.Files(),
             (std::vector<std::string>{"$INSTDIR\\a.txt", "$INSTDIR\\sub\\deeper\\b.dat", "$INSTDIR\\empty.txt",
                                       "$INSTDIR\\broken.dat"}));
@@ -55,20 +56,6 @@ TEST_F(ExtractGroupTest, WritesEveryEntryOfTheGroupWithStatusProgressAndLogRecor
             (std::vector<std::string>{"C:\\Program Files\\", "C:\\Program Files\\Demo\\",
                                       "C:\\Program Files\\Demo\\\\sub\\", "C:\\Program Files\\Demo\\\\sub\\deeper\\"}));
   EXPECT_FALSE(context.Run.SetupFailed);
-}
-
-TEST_F(ExtractGroupTest, ProgressCountsEveryEntryOfALargeGroup) {
-  std::vector<RawEntry> entries;
-  for (int i = 0; i < 250; ++i) entries.push_back({"f" + std::to_string(i) + ".txt", 3, ToBytes(std::to_string(i))});
-  OpenPackage(entries);
-  Line("file", {"payload", "3"});
-  Run();
-
-  EXPECT_EQ(context.HandOff.FilesDone(), 250);
-  EXPECT_EQ(context.HandOff.TakePending().ProgressValue, 250);
-  EXPECT_EQ(statuses.size(), 251u);
-  EXPECT_EQ(statuses.back(), "Extracting ");
-  EXPECT_EQ(ReadLocal("C:\\Program Files\\Demo\\f249.txt"), ToBytes("249"));
 }
 
 // A package with one large raw entry, written sparsely: the content is zeros except for
@@ -126,12 +113,11 @@ TEST_F(ExtractGroupTest, LargeEntryIsCopiedInChunksIntoNewFoldersWithByteStatus)
 
 TEST_F(ExtractGroupTest, EntriesNamedOutsideTheFolderAreRefusedAndTheRunFails) {
   test::MessageRecorder boxes;
+  // Which names are unsafe is the entry-path rules' business; two of them will do here.
   OpenPackage({{"..\\x", 1, ToBytes("up")},
                {"good.txt", 1, ToBytes("good")},
                {"C:\\x", 1, ToBytes("drive")},
-               {"a:b", 1, ToBytes("stream")},
-               {"dir\\ok.txt", 1, ToBytes("ok")},
-               {"\\abs", 1, ToBytes("absolute")}});
+               {"dir\\ok.txt", 1, ToBytes("ok")}});
   Line("file", {"payload", "1"});
   Line("createdirectory", {"C:\\AfterTheFailure"});
   Run();
@@ -147,13 +133,13 @@ TEST_F(ExtractGroupTest, EntriesNamedOutsideTheFolderAreRefusedAndTheRunFails) {
   EXPECT_EQ(written, (std::vector<std::string>{"C/Program Files/Demo/dir/ok.txt", "C/Program Files/Demo/good.txt"}));
   EXPECT_EQ(context.UninstallList.Files(),
             (std::vector<std::string>{"$INSTDIR\\good.txt", "$INSTDIR\\dir\\ok.txt"}));
-  EXPECT_EQ(context.HandOff.FilesDone(), 6);
+  EXPECT_EQ(context.HandOff.FilesDone(), 4);
 
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].caption, "Setup Error");
   EXPECT_EQ(boxes.boxes[0].text,
             "Error: Unsafe Entry Name. Setup is corrupt.\rFilename: ..\\x\r"
-            "Reason: it climbs out of the target folder with \"..\"\r4 entries were not extracted.");
+            "Reason: it climbs out of the target folder with \"..\"\r2 entries were not extracted.");
   EXPECT_TRUE(context.Run.SetupFailed);
   EXPECT_EQ(context.HandOff.TakePending().FinishText, u"Setup failed to install patch.");
   EXPECT_FALSE(fs::exists(Local("C:\\AfterTheFailure")));  // the script stopped

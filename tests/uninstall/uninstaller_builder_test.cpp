@@ -74,14 +74,15 @@ TEST_F(UninstallerBuilderTest, TakesTheUninstallEntriesInTableOrderThenSetupInfo
         {"UNINSTALL_FINALISE.EXE", 0, RandomBytes(500)}},
        {"Pages.txt", "Layout.txt", "FINALISE.EXE", "SetupInfo"}},
       {"name rules",
-       {{"uninstall_icon.ico", 0, ToBytes("icon")},  // becomes the icon, never an entry
+       {{"UNINSTALL_empty.txt", 0, {}},  // offset 0: the stub's length comes from the data start
+        {"uninstall_icon.ico", 0, ToBytes("icon")},  // becomes the icon, never an entry
         {"Uninstall_Side.jpg", 0, ToBytes("side")},  // prefix in any case
         {"UNINSTALL_Side.jpg", 2, ToBytes("payload")},  // not group 0
         {"UNINSTALL_", 0, ToBytes("bare")},  // the empty name
         {"UNINSTALL", 0, ToBytes("short")},
         {"Data\\UNINSTALL_x", 0, ToBytes("inner")},
         {"UNINSTALL_LANGUAGE-uninstall\\english", 0, ToBytes("lang")}},
-       {"Side.jpg", "", "LANGUAGE-uninstall\\english", "SetupInfo"}},
+       {"empty.txt", "Side.jpg", "", "LANGUAGE-uninstall\\english", "SetupInfo"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -118,10 +119,12 @@ TEST_F(UninstallerBuilderTest, TakesTheUninstallEntriesInTableOrderThenSetupInfo
   EXPECT_TRUE(std::filesystem::is_empty(Local("C:\\Temp")));
 }
 
-TEST_F(UninstallerBuilderTest, RegistersTheUninstaller) {
+// A package without uninstaller entries still registers, but writes no file.
+TEST_F(UninstallerBuilderTest, RegistersTheUninstallerEvenWithoutEntries) {
   context.Variables.SetRequiredSpace(5 * 1024 + 1);
-  OpenSetup({{"UNINSTALL_Pages.txt", 0, ToBytes("pages")}});
+  OpenSetup({});
   BuildUninstaller(context);
+  EXPECT_FALSE(std::filesystem::exists(Target()));
 
   platform::RegistryKey key;
   ASSERT_TRUE(key.Open(platform::kHkeyLocalMachine, std::string(kUninstallKeyPath) + "Demo Product"));
@@ -138,57 +141,34 @@ TEST_F(UninstallerBuilderTest, RegistersTheUninstaller) {
   EXPECT_EQ(values, kUninstallValueNames.size());
 }
 
-TEST_F(UninstallerBuilderTest, WithoutEntriesOnlyRegisters) {
-  OpenSetup({});
-  BuildUninstaller(context);
-  EXPECT_TRUE(platform::RegistryKeyExists(platform::kHkeyLocalMachine,
-                                          std::string(kUninstallKeyPath) + "Demo Product"));
-  EXPECT_FALSE(std::filesystem::exists(Target()));
-}
-
-TEST_F(UninstallerBuilderTest, BuildingTwiceReplacesTheEarlierFile) {
+// Catches: an earlier uninstaller kept or appended to, the icon entry or an entry that
+// cannot be extracted copied into the package, temporary files left behind.
+TEST_F(UninstallerBuilderTest, BuildingTwiceReplacesTheEarlierFileAndLeavesOutBrokenEntries) {
   std::filesystem::create_directories(Local("C:\\Games\\Demo"));
   WriteFileBytes(Target(), RandomBytes(20000, 3));
-  OpenSetup({{"UNINSTALL_Pages.txt", 0, ToBytes("pages")}, {"UNINSTALL_ICON.ICO", 0, ToBytes("icon")}});
+  OpenSetup({{"UNINSTALL_Pages.txt", 0, ToBytes("pages")},
+             {"UNINSTALL_ICON.ICO", 0, ToBytes("icon")},
+             {"UNINSTALL_Broken.txt", 0, ToBytes("broken")}},
+            /*damagedEntry=*/2);
   BuildUninstaller(context);
   const Bytes first = ReadFileBytes(Target());
   BuildUninstaller(context);
   EXPECT_EQ(ReadFileBytes(Target()), first);
-  const Built built = ReadUninstaller();
-  EXPECT_EQ(built.names, (std::vector<std::string>{"Pages.txt", "SetupInfo"}));
+  EXPECT_EQ(ReadUninstaller().names, (std::vector<std::string>{"Pages.txt", "SetupInfo"}));
   EXPECT_TRUE(std::filesystem::is_empty(Local("C:\\Temp")));
 }
 
-TEST_F(UninstallerBuilderTest, CopiesTheWholeStubImage) {
-  for (const bool external : {false, true}) {
-    SCOPED_TRACE(external);
-    context.Package.Close();
-    context.ExternalPackage = external;
-    if (external) {
-      // The package came from a file of its own: the executable is all image.
-      const std::string exe = dir_.Path("stub.exe");
-      WriteFileBytes(exe, stub_);
-      platform::posix::SetCommandLine({dir_.Path("setup.pak")}, exe);
-      OpenPackage({{"UNINSTALL_empty.txt", 0, {}}, {"UNINSTALL_Pages.txt", 0, ToBytes("pages")}});
-    } else {
-      // An empty first entry has offset 0: the length comes from the data start.
-      OpenSetup({{"UNINSTALL_empty.txt", 0, {}}, {"UNINSTALL_Pages.txt", 0, ToBytes("pages")}});
-    }
-    BuildUninstaller(context);
-    const Built built = ReadUninstaller();
-    EXPECT_EQ(built.names, (std::vector<std::string>{"empty.txt", "Pages.txt", "SetupInfo"}));
-    EXPECT_TRUE(built.contents[0].empty());
-    EXPECT_EQ(built.dataStart, stub_.size());
-    EXPECT_TRUE(std::equal(stub_.begin(), stub_.end(), built.file.begin()));
-  }
-}
-
-TEST_F(UninstallerBuilderTest, EntryThatCannotBeExtractedIsLeftOut) {
-  OpenSetup({{"UNINSTALL_Pages.txt", 0, ToBytes("pages")}, {"UNINSTALL_Broken.txt", 0, ToBytes("broken")}},
-            /*damagedEntry=*/1);
+TEST_F(UninstallerBuilderTest, PackageFromAFileOfItsOwnCopiesTheWholeExecutable) {
+  const std::string exe = dir_.Path("stub.exe");
+  WriteFileBytes(exe, stub_);
+  platform::posix::SetCommandLine({dir_.Path("setup.pak")}, exe);
+  context.ExternalPackage = true;
+  OpenPackage({{"UNINSTALL_Pages.txt", 0, ToBytes("pages")}});
   BuildUninstaller(context);
   const Built built = ReadUninstaller();
   EXPECT_EQ(built.names, (std::vector<std::string>{"Pages.txt", "SetupInfo"}));
+  EXPECT_EQ(built.dataStart, stub_.size());
+  EXPECT_TRUE(std::equal(stub_.begin(), stub_.end(), built.file.begin()));
 }
 
 }  // namespace

@@ -33,14 +33,10 @@ Bytes FirstIconImage(const std::string& exePath) {
 // the mask), one colour pixel and one padded mask row.
 Bytes OnePixelImage(uint32_t colour) {
   Bytes b;
-  AppendU32(b, 40);  // header size
-  AppendU32(b, 1);   // width
-  AppendU32(b, 2);   // height: colour and mask
-  AppendU16(b, 1);   // planes
-  AppendU16(b, 32);  // bits per pixel
-  for (int i = 0; i < 6; ++i) AppendU32(b, 0);
-  AppendU32(b, colour);
-  AppendU32(b, 0);  // mask
+  for (uint32_t value : {40u, 1u, 2u}) AppendU32(b, value);  // header size, width, height
+  AppendU16(b, 1);                                           // planes
+  AppendU16(b, 32);                                          // bits per pixel
+  for (uint32_t value : {0u, 0u, 0u, 0u, 0u, 0u, colour, 0u}) AppendU32(b, value);  // ..., pixel, mask
   return b;
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/errors.h"
@@ -79,13 +80,12 @@ TEST_F(PageLayout, PageSetListsPagesTypesAndColour) {
     EXPECT_EQ(s.Colour, c.colour) << c.settings;
   }
   EXPECT_EQ(boxes_.boxes.size(), 1u) << "no box for an empty entry";
-}
 
-TEST_F(PageLayout, MissingPageSetShowsItsBoxAndGivesNoPages) {
+  // Without the page set itself: its own box, and no pages.
   EXPECT_TRUE(Load({Entry("Other.txt", "[Pages]\rOther.txt")}).Pages.empty());
-  ASSERT_EQ(boxes_.boxes.size(), 1u);
-  EXPECT_EQ(boxes_.boxes[0].text, "Error File Missing: Pages.txt");
-  EXPECT_EQ(boxes_.boxes[0].caption, "Missing File");
+  ASSERT_EQ(boxes_.boxes.size(), 2u);
+  EXPECT_EQ(boxes_.boxes[1].text, "Error File Missing: Pages.txt");
+  EXPECT_EQ(boxes_.boxes[1].caption, "Missing File");
 }
 
 TEST_F(PageLayout, SectionsCreateControlsOnlyForKnownTypes) {
@@ -122,15 +122,10 @@ TEST_F(PageLayout, PropertyLinesApplyByTypeInOrder) {
 
   const TControlDesc& label = controls[0];
   EXPECT_EQ(label.Type, T::Label);
-  EXPECT_EQ(label.Left, 220);
-  EXPECT_EQ(label.Top, 120);
-  EXPECT_EQ(label.Width, 264);
-  EXPECT_EQ(label.Height, 16);
-  EXPECT_EQ(label.FontFace, "MS Shell Dlg 2");
+  EXPECT_EQ(std::tie(label.Left, label.Top, label.Width, label.Height), std::make_tuple(220, 120, 264, 16));
+  EXPECT_EQ(std::tie(label.FontFace, label.FontSize, label.FontColour, label.Transparent),
+            std::make_tuple("MS Shell Dlg 2", 10, 0xD4D4D4u, true));
   EXPECT_EQ(label.FontBold, true) << "the last fontbold line counts";
-  EXPECT_EQ(label.FontSize, 10);
-  EXPECT_EQ(label.FontColour, 0xD4D4D4u);
-  EXPECT_EQ(label.Transparent, true);
   EXPECT_FALSE(label.Colour) << "colour does not apply to a label";
   EXPECT_TRUE(label.HasRawText);
   EXPECT_EQ(label.RawText, u"<LANG1> caf\u00E9");
@@ -140,27 +135,22 @@ TEST_F(PageLayout, PropertyLinesApplyByTypeInOrder) {
   EXPECT_FALSE(memo.HasRawText);
   EXPECT_EQ(memo.Border, false);
 
-  EXPECT_EQ(controls[2].File, "Back.bmp");
+  EXPECT_EQ(std::tie(controls[2].File, controls[2].Center), std::make_tuple("Back.bmp", true));
   EXPECT_FALSE(controls[2].Tile) << "tile before file has no effect";
-  EXPECT_EQ(controls[2].Center, true);
   EXPECT_TRUE(controls[3].Tile) << "tile after file tiles; a later false does not undo it";
 
-  EXPECT_EQ(controls[4].File, "<%CHANGELOG%>");
-  EXPECT_EQ(controls[4].PlainText, "x");
+  EXPECT_EQ(std::tie(controls[4].File, controls[4].PlainText), std::make_tuple("<%CHANGELOG%>", "x"));
   EXPECT_TRUE(controls[4].TextAfterFile);
 
   const TControlDesc& tree = controls[5];
-  EXPECT_EQ(tree.FontColour, 0xFFFFFFu);
-  EXPECT_EQ(tree.FontSelColour, 1u);
-  EXPECT_EQ(tree.SelColour, 2u);
-  EXPECT_EQ(tree.Colour, 0x0F0F0Fu);
+  EXPECT_EQ(std::tie(tree.FontColour, tree.FontSelColour, tree.SelColour, tree.Colour),
+            std::make_tuple(0xFFFFFFu, 1u, 2u, 0x0F0F0Fu));
   EXPECT_FALSE(tree.FontSize) << "a folder tree takes only the font colour";
 
   const TControlDesc& gauge = controls[6];
-  EXPECT_EQ(gauge.ForeColour, 0xFFFFFFFFu);
-  EXPECT_EQ(gauge.BackColour, 0xFFu);
+  EXPECT_EQ(std::tie(gauge.ForeColour, gauge.BackColour, gauge.Enabled),
+            std::make_tuple(0xFFFFFFFFu, 0xFFu, false));
   EXPECT_FALSE(gauge.HasRawText) << "a gauge takes no caption";
-  EXPECT_EQ(gauge.Enabled, false);
 
   EXPECT_EQ(controls[7].Checked, true);
   EXPECT_TRUE(controls[7].HasRawText) << "an empty caption is still a caption";

@@ -132,14 +132,9 @@ TEST_F(WizardFlowTest, PageChecksRepeatedAfterALanguageSwitch) {
 }
 
 TEST_F(WizardFlowTest, CloseIsRefusedWhileWorkingFreeOnFinishAskedElsewhere) {
-  const test::Bytes file = [] {
-    test::Bytes b = {0xFF, 0xFE};
-    for (char16_t c : std::u16string(u"English\r\n0409;\r\n27 Quit now?\r\n28 Exit Setup\r\n")) {
-      b.push_back(static_cast<uint8_t>(c & 0xFF));
-      b.push_back(static_cast<uint8_t>(c >> 8));
-    }
-    return b;
-  }();
+  test::Bytes file = {0xFF, 0xFE};
+  const std::u16string text = u"English\r\n0409;\r\n27 Quit now?\r\n28 Exit Setup\r\n";
+  for (char16_t c : text) test::AppendU16(file, c);
   TLanguages languages;
   languages.Add(file.data(), file.size());
   languages.Current = 0;
