@@ -218,6 +218,7 @@ uninstall.txt
 finish.txt
 mainlayout.txt
 images\\UninstallBack.jpg
+FINALISE.EXE
 SetupInfo" "$(awk 'NR > 1 { print $NF }' "$data/uninstaller-list.txt")"
 wine "$setupc" info "$(winpath "$uninstaller")" 2>&1 | tr -d '\r' >"$data/uninstaller-info.txt"
 check "uninstaller: IsUninstaller 1" "see $data/uninstaller-info.txt" grep -qE '^  IsUninstaller +1' "$data/uninstaller-info.txt"

@@ -351,6 +351,75 @@ TEST_F(CompileTest, ErrorsNameTheirFileAndLineAndWriteNothing) {
                        "setupc: 4 errors; nothing written\n");
 }
 
+// A setup that builds an uninstaller carries a finaliser: the script's, else
+// --finaliser, else finalise.exe beside the stub; without one it is written all the
+// same, after a warning. An entry added so ends group 0.
+TEST_F(CompileTest, FinaliserComesFromTheScriptTheOptionOrBesideTheStub) {
+  fs::create_directories(Path("bin"));
+  Source("bin/stub.exe", ToBytes("MZ stub in bin"));
+  Source("other.exe", ToBytes("MZ other finaliser"));
+  const std::vector<std::string> uninstaller = {"outfile setup.exe", "uninstallpages uninst",
+                                                "file payload/docs"};
+  std::vector<std::string> named = uninstaller;
+  named.push_back("uninstallfinaliser finalise.exe");  // the one in the script's folder
+  struct Case {
+    std::string what;
+    std::vector<std::string> script;
+    bool besideStub;     // bin/finalise.exe exists
+    std::string option;  // --finaliser, below the script's folder
+    int code;
+    std::string carried;  // the entry's source ("": no entry)
+    std::string err;      // a part of err ("": empty)
+  };
+  const Case cases[] = {
+      {"beside the stub", uninstaller, true, "", kExitOk, "bin/finalise.exe", ""},
+      {"the option first", uninstaller, true, "other.exe", kExitOk, "other.exe", ""},
+      {"the script's first", named, true, "other.exe", kExitOk, "finalise.exe", ""},
+      {"none found", uninstaller, false, "", kExitOk, "",
+       "setupc: warning: no finaliser " + Path("bin/finalise.exe") +
+           " beside the stub (name one with --finaliser FILE or an \"uninstallfinaliser\" line): the "
+           "uninstaller will stay behind after uninstalling\n"},
+      {"no uninstaller, no finaliser", {"outfile setup.exe", "file payload/docs"}, true, "", kExitOk, "", ""},
+      {"the option names no file", uninstaller, true, "none.exe", kExitFailed, "", "no finaliser file"},
+  };
+  for (const Case& c : cases) {
+    fs::remove(Path("setup.exe"));
+    if (c.besideStub) {
+      Source("bin/finalise.exe", ToBytes("MZ finaliser beside the stub"));
+    } else {
+      fs::remove(Path("bin/finalise.exe"));
+    }
+    std::vector<std::string> options = {"--stub", Path("bin/stub.exe")};
+    if (!c.option.empty()) options.insert(options.end(), {"--finaliser", Path(c.option)});
+    const RunResult r = Compile(c.script, options);
+    ASSERT_EQ(r.code, c.code) << c.what << ": " << r.err;
+    if (c.err.empty()) {
+      EXPECT_EQ(r.err, "") << c.what;
+    } else {
+      EXPECT_NE(Slashes(r.err).find(Slashes(c.err)), std::string::npos) << c.what << ": " << r.err;
+    }
+    if (c.code != kExitOk) {
+      EXPECT_FALSE(fs::exists(Path("setup.exe"))) << c.what;
+      continue;
+    }
+    TPak pak;
+    ASSERT_TRUE(pak.Create(Path("setup.exe"))) << c.what;
+    std::vector<std::string> names;
+    for (const TPakEntry& entry : pak.Entries()) names.push_back(entry.Name);
+    const auto at = std::find(names.begin(), names.end(), "UNINSTALL_FINALISE.EXE");
+    EXPECT_EQ(std::count(names.begin(), names.end(), "UNINSTALL_FINALISE.EXE"), c.carried.empty() ? 0 : 1)
+        << c.what;
+    if (c.carried.empty() || at == names.end()) continue;
+    const size_t index = static_cast<size_t>(at - names.begin());
+    EXPECT_EQ(pak.Entries()[index].Group, 0) << c.what;
+    ASSERT_LT(index + 1, names.size()) << c.what;
+    if (c.script != named) {
+      EXPECT_NE(pak.Entries()[index + 1].Group, 0) << c.what << ": not the last of group 0";
+    }
+    EXPECT_EQ(pak.ExtractEntry(index).value_or(Bytes{}), test::ReadFileBytes(Path(c.carried))) << c.what;
+  }
+}
+
 TEST_F(CompileTest, OutputIsTheSameWithOneAndTwoWorkers) {
   // Entries of very different costs, so that the workers finish out of order.
   for (int i = 0; i < 24; ++i) {

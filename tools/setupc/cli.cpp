@@ -150,7 +150,7 @@ int RunCommand(const std::vector<std::string>& arguments, std::ostream& out, std
     return TextCommand(options, out, err);
   }
   if (command == "compile") {
-    if (!parse({"-o", "--output", "--stub", "--jobs"}, {})) return UsageError(err, error);
+    if (!parse({"-o", "--output", "--stub", "--finaliser", "--jobs"}, {})) return UsageError(err, error);
     if (parsed.help) return ShowUsage(out);
     if (!positionalCount(1)) return UsageError(err, error);
     CompileOptions options;
@@ -167,6 +167,10 @@ int RunCommand(const std::vector<std::string>& arguments, std::ostream& out, std
     if (auto stub = parsed.values.find("--stub"); stub != parsed.values.end()) {
       if (stub->second.empty()) return UsageError(err, "--stub needs a file name");
       options.stub = stub->second;
+    }
+    if (auto finaliser = parsed.values.find("--finaliser"); finaliser != parsed.values.end()) {
+      if (finaliser->second.empty()) return UsageError(err, "--finaliser needs a file name");
+      options.finaliser = finaliser->second;
     }
     options.jobs = std::max(1u, std::thread::hardware_concurrency());
     if (auto jobs = parsed.values.find("--jobs"); jobs != parsed.values.end()) {
@@ -231,11 +235,13 @@ std::string UsageText() {
   return "usage: setupc COMMAND [ARGUMENTS]\n"
          "\n"
          "commands:\n"
-         "  compile SCRIPT [-o OUT] [--stub STUB] [--jobs N]\n"
+         "  compile SCRIPT [-o OUT] [--stub STUB] [--finaliser FILE] [--jobs N]\n"
          "      Compile an install script and the files it names into a setup: a copy of\n"
          "      the stub with the package appended, written to OUT or the script's\n"
-         "      \"outfile\". STUB defaults to $SETUPC_STUB, else stub.exe beside setupc;\n"
-         "      N compressing threads (default: one per processor).\n"
+         "      \"outfile\". STUB defaults to $SETUPC_STUB, else stub.exe beside setupc.\n"
+         "      A setup with an uninstaller carries FILE as its finaliser unless the\n"
+         "      script names one (default: finalise.exe beside STUB). N compressing\n"
+         "      threads (default: one per processor).\n"
          "  pack OUT [--host FILE] ENTRY...\n"
          "      Write a package to OUT. Each ENTRY is GROUP:NAME=PATH: GROUP a number from\n"
          "      0 to 65535, NAME the entry's name (folders separated by \"\\\"), PATH the\n"

@@ -52,6 +52,7 @@ struct CompileOptions {
   std::string script;
   std::string output;     // empty: the script's "outfile", beside the script
   std::string stub;       // empty: $SETUPC_STUB, else stub.exe beside setupc
+  std::string finaliser;  // empty: finalise.exe beside the stub (when the setup needs one)
   unsigned jobs = 1;      // compressing workers
   bool progress = false;  // a progress line on err for large payloads
 };

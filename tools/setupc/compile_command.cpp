@@ -1,9 +1,11 @@
-// setupc compile SCRIPT [-o OUT] [--stub STUB] [--jobs N]: compiles an install script
-// and the files it names into a setup: a copy of the stub with the package appended.
+// setupc compile SCRIPT [-o OUT] [--stub STUB] [--finaliser FILE] [--jobs N]: compiles
+// an install script and the files it names into a setup: a copy of the stub with the
+// package appended.
 
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 
 #ifdef _WIN32
 #include <io.h>
@@ -28,6 +30,7 @@ namespace {
 
 constexpr size_t kMaxReported = 100;
 constexpr uint64_t kProgressFrom = 16 * 1000 * 1000;  // bytes of content
+constexpr uint64_t kMaxEntrySize = 0xFFFFFFFFu;
 
 // Prints the diagnostics as FILE:LINE: message, at most kMaxReported of them.
 void ReportDiagnostics(const std::vector<Diagnostic>& diagnostics, std::ostream& err) {
@@ -66,6 +69,40 @@ std::string FindStub(const CompileOptions& options, std::ostream& err) {
     return {};
   }
   return stub;
+}
+
+// A setup that builds an uninstaller carries the finaliser, which deletes the
+// uninstaller after it has ended: the script's "uninstallfinaliser", else
+// --finaliser, else finalise.exe beside the stub (where the build puts it). Without
+// one the setup is still written, after a warning. False after reporting when the
+// setup cannot be written: --finaliser names no file, or there are too many entries.
+bool AddFinaliser(CompiledScript& compiled, const CompileOptions& options, const std::string& stub,
+                  std::ostream& err) {
+  if (!options.finaliser.empty() && KindOf(options.finaliser) != PathKind::File) {
+    ReportError(err, "no finaliser file " + options.finaliser + " (named by --finaliser)");
+    return false;
+  }
+  if (!compiled.wantsFinaliser) return true;
+  std::string finaliser = options.finaliser;
+  if (finaliser.empty()) {
+    finaliser = ResolvePath(FolderOf(stub), "finalise.exe");
+    if (KindOf(finaliser) != PathKind::File) {
+      ReportError(err, "warning: no finaliser " + finaliser +
+                           " beside the stub (name one with --finaliser FILE or an \"uninstallfinaliser\" "
+                           "line): the uninstaller will stay behind after uninstalling");
+      return true;
+    }
+  }
+  const std::optional<uint64_t> size = RegularFileSize(finaliser);
+  if (!size || *size > kMaxEntrySize) {
+    ReportError(err, "cannot read finaliser file " + finaliser);
+    return false;
+  }
+  if (!AddFinaliserEntry(compiled, finaliser, *size)) {
+    ReportError(err, "the setup would hold more than 65,535 entries with the finaliser");
+    return false;
+  }
+  return true;
 }
 
 // A progress line on err that rewrites itself.
@@ -143,7 +180,7 @@ int CompileCommand(const CompileOptions& options, std::ostream& out, std::ostrea
                                  ? ResolvePath(FolderOf(options.script), compiled.info.SetupExeName)
                                  : options.output;
   const std::string stub = FindStub(options, err);
-  if (stub.empty()) return kExitFailed;
+  if (stub.empty() || !AddFinaliser(compiled, options, stub, err)) return kExitFailed;
   if (SameFile(stub, output) || SameFile(options.script, output)) {
     ReportError(err, "the output must be neither the stub nor the script");
     return kExitUsage;

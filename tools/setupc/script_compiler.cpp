@@ -23,6 +23,7 @@ namespace {
 constexpr size_t kMaxCount = 0xFFFF;  // lines, entries, bytes of a name or a parameter
 constexpr uint64_t kMaxFileSize = 0xFFFFFFFFu;
 constexpr const char* kUninstallPrefix = "UNINSTALL_";
+constexpr const char* kFinaliserEntry = "UNINSTALL_FINALISE.EXE";
 
 bool IsRootName(const std::string& name) {
   static const char* const kRoots[] = {"hklm", "hkcu", "hkcr", "hku", "hkcc"};
@@ -93,6 +94,8 @@ class Compiler {
     result_.info.UninstallExeName = "Uninstall.exe";
     for (size_t i = 0; i < sources_.size(); ++i) result_.lines.Add(CompileLine(i));
     for (const PageSetLine& pages : pageSets_) AddPageSet(pages);
+    result_.wantsFinaliser =
+        result_.info.CreateUninstaller == 1 && setupNames_.count(AsciiLower(kFinaliserEntry)) == 0;
 
     SortDiagnostics();
     if (!diagnostics_.empty()) return;
@@ -376,8 +379,7 @@ class Compiler {
           AddSetupFile(script_, index + 1, "UNINSTALL_ICON.ICO", ResolvePath(folder_, p[0]));
         return p;
       case Rule::UninstallFinaliser:
-        if (Once(index, rule))
-          AddSetupFile(script_, index + 1, "UNINSTALL_FINALISE.EXE", ResolvePath(folder_, p[0]));
+        if (Once(index, rule)) AddSetupFile(script_, index + 1, kFinaliserEntry, ResolvePath(folder_, p[0]));
         return p;
     }
     return p;
@@ -407,6 +409,14 @@ void EncodeSetupInfo(CompiledScript& result) {
   if (result.entries.empty()) return;
   result.entries[0].content = result.info.Serialize();
   result.entries[0].size = result.entries[0].content.size();
+}
+
+bool AddFinaliserEntry(CompiledScript& result, const std::string& path, uint64_t size) {
+  if (result.entries.size() >= kMaxCount) return false;
+  const auto payload = std::find_if(result.entries.begin(), result.entries.end(),
+                                    [](const PlannedEntry& entry) { return entry.group != 0; });
+  result.entries.insert(payload, PlannedEntry{kFinaliserEntry, 0, path, {}, size});
+  return true;
 }
 
 bool CompileScript(const std::string& scriptPath, CompiledScript& result,

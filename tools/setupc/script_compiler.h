@@ -5,6 +5,7 @@
 // become the package's entries. docs/script.md describes the language.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ struct CompiledScript {
   std::vector<PlannedEntry> entries;
   size_t groups = 0;        // group lines ("file", "kzpupdate", "vfsupdate")
   bool hasOutFile = false;  // an "outfile" line gave SetupExeName
+  // The setup builds an uninstaller but no group-0 entry "UNINSTALL_FINALISE.EXE" was
+  // named: the caller adds the finaliser program (AddFinaliserEntry).
+  bool wantsFinaliser = false;
 };
 
 // Compiles the script at scriptPath (native). Paths in the script are relative to the
@@ -34,5 +38,9 @@ bool CompileScript(const std::string& scriptPath, CompiledScript& result,
 
 // Re-encodes result.info into the "SetupInfo" entry.
 void EncodeSetupInfo(CompiledScript& result);
+
+// Adds the local file path (size bytes) as the group-0 entry "UNINSTALL_FINALISE.EXE",
+// after the other group-0 entries. False when the setup holds 65,535 entries already.
+bool AddFinaliserEntry(CompiledScript& result, const std::string& path, uint64_t size);
 
 }  // namespace setup::setupc
