@@ -105,40 +105,29 @@ TGaugeUpdate TGaugeModel::SetAutocaption(bool value) {
   return update;
 }
 
-TGaugeUpdate TGaugeModel::SetCaption(const std::string& value) {
-  if (value == caption_) return kNothing;
-  caption_ = value;
-  return kPaintNow;
+namespace {
+
+// A plain property: a new value is stored and asks for the given update; the same value
+// asks for nothing.
+template <typename T>
+TGaugeUpdate Store(T& field, const T& value, TGaugeUpdate update) {
+  if (value == field) return kNothing;
+  field = value;
+  return update;
 }
 
-TGaugeUpdate TGaugeModel::SetColor1(uint32_t value) {
-  if (value == color1_) return kNothing;
-  color1_ = value;
-  return kNewGradient;
-}
+}  // namespace
 
-TGaugeUpdate TGaugeModel::SetColor2(uint32_t value) {
-  if (value == color2_) return kNothing;
-  color2_ = value;
-  return kNewGradient;
-}
+TGaugeUpdate TGaugeModel::SetCaption(const std::string& value) { return Store(caption_, value, kPaintNow); }
 
-TGaugeUpdate TGaugeModel::SetBackcolor(uint32_t value) {
-  if (value == backcolor_) return kNothing;
-  backcolor_ = value;
-  return kInvalidate;
-}
+TGaugeUpdate TGaugeModel::SetColor1(uint32_t value) { return Store(color1_, value, kNewGradient); }
 
-TGaugeUpdate TGaugeModel::SetBorderColor(uint32_t value) {
-  if (value == borderColor_) return kNothing;
-  borderColor_ = value;
-  return kInvalidate;
-}
+TGaugeUpdate TGaugeModel::SetColor2(uint32_t value) { return Store(color2_, value, kNewGradient); }
 
-TGaugeUpdate TGaugeModel::SetBorderStyle(TggBorderStyle value) {
-  if (value == borderStyle_) return kNothing;
-  borderStyle_ = value;
-  return kInvalidate;
-}
+TGaugeUpdate TGaugeModel::SetBackcolor(uint32_t value) { return Store(backcolor_, value, kInvalidate); }
+
+TGaugeUpdate TGaugeModel::SetBorderColor(uint32_t value) { return Store(borderColor_, value, kInvalidate); }
+
+TGaugeUpdate TGaugeModel::SetBorderStyle(TggBorderStyle value) { return Store(borderStyle_, value, kInvalidate); }
 
 }  // namespace setup::ui
