@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "base/text_replace.h"
@@ -93,12 +94,11 @@ void RemoveRegistryEntries(SetupContext& context, IRemovalView& view, int64_t& p
 }
 
 // The product's key under the system's Uninstall key, with every value the uninstaller
-// builder writes. A short name that names no key of its own (empty, or backslashes
-// only) would make the Uninstall key itself the product's key: the builder registers
-// nothing then, and nothing is removed here.
+// builder writes; nothing when the short name names no key of its own.
 void RemoveRegistration(const TSetupInfoFile& info) {
-  if (info.ShortName.find_first_not_of('\\') == std::string::npos) return;
-  const std::string path = std::string(kUninstallKeyPath) + info.ShortName;
+  const std::optional<std::string> productKey = ProductUninstallKey(info.ShortName);
+  if (!productKey) return;
+  const std::string& path = *productKey;
   platform::RegistryKey key;
   if (!key.Open(platform::kHkeyLocalMachine, path, platform::RegistryAccess::Full)) return;
   for (const char* value : kUninstallValueNames) key.DeleteValue(value);

@@ -85,13 +85,13 @@ uint32_t EstimatedSizeKb(int64_t bytes) {
   return static_cast<uint32_t>(std::min<uint64_t>(kb, std::numeric_limits<uint32_t>::max()));
 }
 
-// Writes the product's values under the system's Uninstall key. Without a short name
-// there is no product key to write: the values would land on the Uninstall key itself.
+// Writes the product's values under its key below the system's Uninstall key.
 void RegisterUninstaller(const SetupContext& context, const std::string& uninstallerPath) {
   const TSetupInfoFile& info = context.SetupInfo;
-  if (info.ShortName.empty()) return;
+  const std::optional<std::string> productKey = ProductUninstallKey(info.ShortName);
+  if (!productKey) return;
   platform::RegistryKey key;
-  key.Create(platform::kHkeyLocalMachine, std::string(kUninstallKeyPath) + info.ShortName);
+  key.Create(platform::kHkeyLocalMachine, *productKey);
   WriteStringOrFail(key, kDisplayNameValue, info.ShortName);
   WriteStringOrFail(key, kUninstallStringValue, uninstallerPath);
   WriteStringOrFail(key, kDisplayIconValue, uninstallerPath);
@@ -183,6 +183,11 @@ void AddSetupInfo(TSetupInfoFile& info, TPak& out, const std::string& tempFolder
 }
 
 }  // namespace
+
+std::optional<std::string> ProductUninstallKey(const std::string& shortName) {
+  if (shortName.find_first_not_of('\\') == std::string::npos) return std::nullopt;
+  return std::string(kUninstallKeyPath) + shortName;
+}
 
 void BuildUninstaller(SetupContext& context) {
   TSetupInfoFile& info = context.SetupInfo;

@@ -5,6 +5,7 @@
 // list of installed programs.
 
 #include <array>
+#include <optional>
 #include <string>
 
 namespace setup {
@@ -14,6 +15,12 @@ struct SetupContext;
 // The key below HKEY_LOCAL_MACHINE under which installed programs are registered; the
 // product's own key is this path followed by its short name.
 inline constexpr const char* kUninstallKeyPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+
+// The product's own key below HKEY_LOCAL_MACHINE: kUninstallKeyPath followed by the
+// short name. nullopt when the short name names no key of its own (empty, or only
+// backslashes), which would make the Uninstall key itself the product's key: then the
+// builder registers nothing and the uninstall run removes nothing.
+std::optional<std::string> ProductUninstallKey(const std::string& shortName);
 
 // The values of the product's registration.
 inline constexpr const char* kDisplayNameValue = "DisplayName";          // ShortName

@@ -4,7 +4,7 @@
 #include "uninstall/uninstaller_builder.h"
 
 #include <filesystem>
-#include <optional>
+#include <utility>
 
 #include "platform/registry.h"
 #include "script/script_run_fixture.h"
@@ -35,23 +35,21 @@ class UninstallerBuilderTest : public ScriptRunTest {
 
   std::string Target() const { return Local("C:\\Games\\Demo\\Uninstall.exe"); }
 
+  // The uninstaller's file and its package's entries as (name, content) in table order.
   struct Built {
     Bytes file;
-    std::vector<std::string> names;
-    std::vector<Bytes> contents;  // empty for an empty entry
-    std::vector<uint16_t> groups;
+    std::vector<std::pair<std::string, Bytes>> entries;  // empty content for an empty entry
+    size_t groupZero = 0;
     uint32_t dataStart = 0;
   };
   Built ReadUninstaller() {
-    Built built;
-    built.file = ReadFileBytes(Target());
+    Built built{ReadFileBytes(Target()), {}};
     TPak pak;
     EXPECT_TRUE(pak.Create(Target()));
     built.dataStart = pak.Trailer().DataStart;
     for (size_t i = 0; i < pak.Count(); ++i) {
-      built.names.push_back(pak.Entries()[i].Name);
-      built.groups.push_back(pak.Entries()[i].Group);
-      built.contents.push_back(pak.ExtractEntry(i).value_or(Bytes{}));
+      built.entries.emplace_back(pak.Entries()[i].Name, pak.ExtractEntry(i).value_or(Bytes{}));
+      built.groupZero += pak.Entries()[i].Group == 0 ? 1 : 0;
     }
     return built;
   }
@@ -60,62 +58,46 @@ class UninstallerBuilderTest : public ScriptRunTest {
 };
 
 TEST_F(UninstallerBuilderTest, TakesTheUninstallEntriesInTableOrderThenSetupInfo) {
-  struct Case {
-    const char* what;
-    std::vector<RawEntry> entries;
-    std::vector<std::string> names;
-  };
-  const std::vector<Case> cases = {
-      {"documented example",
-       {{"SetupInfo", 0, ToBytes("record")},
-        {"UNINSTALL_Pages.txt", 0, ToBytes("pages")},
-        {"CompiledLines", 0, ToBytes("lines")},
-        {"UNINSTALL_Layout.txt", 0, ToBytes("layout")},
-        {"UNINSTALL_FINALISE.EXE", 0, RandomBytes(500)}},
-       {"Pages.txt", "Layout.txt", "FINALISE.EXE", "SetupInfo"}},
-      {"name rules",
-       {{"UNINSTALL_empty.txt", 0, {}},  // offset 0: the stub's length comes from the data start
-        {"uninstall_icon.ico", 0, ToBytes("icon")},  // becomes the icon, never an entry
-        {"Uninstall_Side.jpg", 0, ToBytes("side")},  // prefix in any case
-        {"UNINSTALL_Side.jpg", 2, ToBytes("payload")},  // not group 0
-        {"UNINSTALL_", 0, ToBytes("bare")},  // the empty name
-        {"UNINSTALL", 0, ToBytes("short")},
-        {"Data\\UNINSTALL_x", 0, ToBytes("inner")},
-        {"UNINSTALL_LANGUAGE-uninstall\\english", 0, ToBytes("lang")}},
-       {"empty.txt", "Side.jpg", "", "LANGUAGE-uninstall\\english", "SetupInfo"}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    context.Package.Close();
-    context.SetupInfo.IsUninstaller = 0;
-    OpenSetup(c.entries);
-    BuildUninstaller(context);
+  const Bytes finaliser = RandomBytes(500);
+  OpenSetup({
+      {"UNINSTALL_empty.txt", 0, {}},  // offset 0: the stub's length comes from the data start
+      {"SetupInfo", 0, ToBytes("record")},
+      {"UNINSTALL_Pages.txt", 0, ToBytes("pages")},
+      {"CompiledLines", 0, ToBytes("lines")},
+      {"uninstall_icon.ico", 0, ToBytes("icon")},     // becomes the icon, never an entry
+      {"Uninstall_Side.jpg", 0, ToBytes("side")},     // prefix in any case
+      {"UNINSTALL_Side.jpg", 2, ToBytes("payload")},  // not group 0
+      {"UNINSTALL_", 0, ToBytes("bare")},             // the empty name
+      {"UNINSTALL", 0, ToBytes("short")},
+      {"Data\\UNINSTALL_x", 0, ToBytes("inner")},
+      {"UNINSTALL_LANGUAGE-uninstall\\english", 0, ToBytes("lang")},
+      {"UNINSTALL_FINALISE.EXE", 0, finaliser},
+  });
+  BuildUninstaller(context);
 
-    const Built built = ReadUninstaller();
-    ASSERT_EQ(built.names, c.names);
-    for (size_t i = 0; i + 1 < built.names.size(); ++i) {
-      EXPECT_EQ(built.groups[i], 0);
-      for (const RawEntry& e : c.entries) {
-        if (e.group == 0 && e.name.size() >= 10 && e.name.substr(10) == built.names[i]) {
-          EXPECT_EQ(built.contents[i], e.content) << built.names[i];
-        }
-      }
-    }
-    // The stub image comes first, unchanged, and the new package starts after it.
-    ASSERT_GE(built.file.size(), stub_.size());
-    EXPECT_TRUE(std::equal(stub_.begin(), stub_.end(), built.file.begin()));
-    EXPECT_EQ(built.dataStart, stub_.size());
-    // The live record, marked as uninstaller, with the folder actually used.
-    TSetupInfoFile info;
-    ASSERT_TRUE(info.LoadFromBuffer(built.contents.back()));
-    EXPECT_EQ(info.IsUninstaller, 1);
-    EXPECT_EQ(info.InstallDir, "C:\\Games\\Demo\\");
-    EXPECT_EQ(info.ShortName, "Demo Product");
-    EXPECT_EQ(context.SetupInfo.IsUninstaller, 1);
-  }
+  Built built = ReadUninstaller();
+  ASSERT_FALSE(built.entries.empty());
+  EXPECT_EQ(built.groupZero, built.entries.size());
+  EXPECT_EQ(built.entries.back().first, "SetupInfo");
+  const Bytes record = built.entries.back().second;
+  built.entries.pop_back();
+  const std::vector<std::pair<std::string, Bytes>> expected = {
+      {"empty.txt", {}},   {"Pages.txt", ToBytes("pages")},  {"Side.jpg", ToBytes("side")},
+      {"", ToBytes("bare")}, {"LANGUAGE-uninstall\\english", ToBytes("lang")}, {"FINALISE.EXE", finaliser}};
+  EXPECT_EQ(built.entries, expected);
+  // The stub image comes first, unchanged, and the new package starts after it.
+  ASSERT_GE(built.file.size(), stub_.size());
+  EXPECT_TRUE(std::equal(stub_.begin(), stub_.end(), built.file.begin()));
+  EXPECT_EQ(built.dataStart, stub_.size());
+  // The live record, marked as uninstaller, with the folder actually used.
+  TSetupInfoFile info;
+  ASSERT_TRUE(info.LoadFromBuffer(record));
+  EXPECT_EQ(info.IsUninstaller, 1);
+  EXPECT_EQ(info.InstallDir, "C:\\Games\\Demo\\");
+  EXPECT_EQ(info.ShortName, "Demo Product");
+  EXPECT_EQ(context.SetupInfo.IsUninstaller, 1);
   // The folders created for the uninstaller are recorded; the temporary files are gone.
-  const std::vector<std::string> folders = {"C:\\Games\\", "C:\\Games\\Demo\\"};
-  EXPECT_EQ(context.UninstallList.Folders(), folders);
+  EXPECT_EQ(context.UninstallList.Folders(), (std::vector<std::string>{"C:\\Games\\", "C:\\Games\\Demo\\"}));
   EXPECT_TRUE(std::filesystem::is_empty(Local("C:\\Temp")));
 }
 
@@ -154,8 +136,21 @@ TEST_F(UninstallerBuilderTest, BuildingTwiceReplacesTheEarlierFileAndLeavesOutBr
   const Bytes first = ReadFileBytes(Target());
   BuildUninstaller(context);
   EXPECT_EQ(ReadFileBytes(Target()), first);
-  EXPECT_EQ(ReadUninstaller().names, (std::vector<std::string>{"Pages.txt", "SetupInfo"}));
+  const Built built = ReadUninstaller();
+  ASSERT_EQ(built.entries.size(), 2u);
+  EXPECT_EQ(built.entries[0].first, "Pages.txt");
   EXPECT_TRUE(std::filesystem::is_empty(Local("C:\\Temp")));
+}
+
+// A short name that names no key of its own would put the registration onto the
+// Uninstall key itself, where the uninstall run would never remove it.
+TEST_F(UninstallerBuilderTest, ShortNameWithoutAKeyOfItsOwnRegistersNothing) {
+  OpenSetup({});
+  for (const char* name : {"", "\\", "\\\\"}) {
+    context.SetupInfo.ShortName = name;
+    BuildUninstaller(context);
+    for (const auto& item : platform::posix::RegistryContents()) EXPECT_FALSE(item.isValue) << '"' << name << '"';
+  }
 }
 
 TEST_F(UninstallerBuilderTest, PackageFromAFileOfItsOwnCopiesTheWholeExecutable) {
@@ -166,7 +161,7 @@ TEST_F(UninstallerBuilderTest, PackageFromAFileOfItsOwnCopiesTheWholeExecutable)
   OpenPackage({{"UNINSTALL_Pages.txt", 0, ToBytes("pages")}});
   BuildUninstaller(context);
   const Built built = ReadUninstaller();
-  EXPECT_EQ(built.names, (std::vector<std::string>{"Pages.txt", "SetupInfo"}));
+  EXPECT_EQ(built.entries.size(), 2u);  // Pages.txt and SetupInfo
   EXPECT_EQ(built.dataStart, stub_.size());
   EXPECT_TRUE(std::equal(stub_.begin(), stub_.end(), built.file.begin()));
 }
