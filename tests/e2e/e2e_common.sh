@@ -1,4 +1,4 @@
-# Shared by the end-to-end scripts: check reporting and a watchdog. Source it; the
+# Shared by the end-to-end scripts: check reporting, polling and a watchdog. Source it; the
 # caller sets failures=0 first.
 
 # expect NAME EXPECTED ACTUAL
@@ -36,4 +36,22 @@ start_watchdog() {
     kill -TERM $$ 2>/dev/null
   ) >/dev/null 2>&1 &
   watchdog_pid=$!
+}
+
+# within SECONDS COMMAND...: true once COMMAND succeeds; tried four times a second.
+within() {
+  local tries=$(($1 * 4)) i
+  shift
+  for ((i = 0; i < tries; i++)); do
+    "$@" && return 0
+    sleep 0.25
+  done
+  return 1
+}
+
+# none_exist PATH...: true when none of the paths exists.
+none_exist() {
+  local path
+  for path in "$@"; do [ -e "$path" ] && return 1; done
+  return 0
 }

@@ -261,21 +261,13 @@ EOF
 out=$data/uninstall.out
 expect "uninstall: through its pages without a box, exit 0" "EXIT 0" "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$out")"
 check "uninstall: every step done" "see $out" grep -qx STEPS_DONE "$out"
-# The finaliser removes the uninstaller once the uninstaller's process has ended.
-for _ in $(seq 100); do
-  [ -e "$uninstall_local" ] || break
-  sleep 0.2
-done
-check "the finaliser removed the uninstaller" "$uninstall_local still there" test ! -e "$uninstall_local"
+# The finaliser removes the uninstaller once the uninstaller's process has ended, and
+# itself last, possibly through a helper that waits for its process to end and retries.
+check "the finaliser removed the uninstaller" "$uninstall_local still there" within 25 none_exist "$uninstall_local"
 check "the user's file stayed" "gone" test -f "$instdir/notes-by-user.txt"
-# It removes itself last, possibly through a helper that waits for its process to end
-# and retries, so give it the same bounded time.
-for _ in $(seq 100); do
-  finalisers=$(find "$prefix/drive_c/users" -iname 'FINALISE.exe' 2>/dev/null)
-  [ -z "$finalisers" ] && break
-  sleep 0.2
-done
-check "the finaliser removed itself" "$finalisers" test -z "$finalisers"
+finalisers() { find "$prefix/drive_c/users" -iname 'FINALISE.exe' 2>/dev/null; }
+no_finaliser() { [ -z "$(finalisers)" ]; }
+check "the finaliser removed itself" "$(finalisers)" within 25 no_finaliser
 check "the registration is gone" "still there" reg_key_absent "$uninstall_key"
 
 # Compare the machine with its state before the installation.

@@ -10,7 +10,7 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 wine_run=$here/../../scripts/wine-run
 source "$here/../../scripts/lib/wine-session.sh"  # winpath
-source "$here/../e2e/e2e_common.sh"               # check, start_watchdog
+source "$here/../e2e/e2e_common.sh"               # check, within, start_watchdog
 
 finalise="" work="" prefix=""
 while [ $# -gt 0 ]; do
@@ -42,17 +42,7 @@ finaliser() {
 }
 
 # gone_within SECONDS PATH...: true once none of the paths exists.
-gone_within() {
-  local tries=$(($1 * 4)) path left
-  shift
-  for ((i = 0; i < tries; i++)); do
-    left=0
-    for path in "$@"; do [ -e "$path" ] && left=1; done
-    [ $left = 0 ] && return 0
-    sleep 0.25
-  done
-  return 1
-}
+gone_within() { within "$1" none_exist "${@:2}"; }
 
 # --- not exactly one argument: exit 2, nothing deleted, the finaliser included ---------
 mkdir -p "$data/args"
