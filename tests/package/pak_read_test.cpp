@@ -1,8 +1,9 @@
-// Reading packages laid out by hand: lookups by index, name and group.
+// Reading packages laid out by hand: lookups by index, name and group; the buffer reader.
 #include <gtest/gtest.h>
 
 #include <tuple>
 
+#include "package/buffer_manager.h"
 #include "package/pak.h"
 #include "test_support.h"
 
@@ -120,6 +121,28 @@ TEST_F(PakRead, GroupWalksCountsAndCursor) {
   }
   pak_.FindFirst(1, size, false, name);
   EXPECT_EQ(name, "readme.txt");
+}
+
+// Catches: a block read past the end of the borrowed buffer, a count reported larger
+// than what was copied, a seek past the end that reads anyway.
+TEST(BufferManager, ReadsPastTheEndGiveTheRestThenNothing) {
+  const Bytes data = {1, 2, 3, 4, 5};
+  TBufferManager m(data);
+  size_t got = 0;
+  EXPECT_EQ(m.Read(3, got), (Bytes{1, 2, 3}));
+  EXPECT_EQ(got, 3u);
+  EXPECT_EQ(m.Read(10, got), (Bytes{4, 5}));
+  EXPECT_EQ(got, 2u);
+  EXPECT_FALSE(m.Read(1, got).has_value());
+  EXPECT_EQ(got, 0u);
+  m.Seek(100);
+  EXPECT_FALSE(m.ReadBlock(1).has_value());
+  uint8_t dest[4] = {};
+  m.Seek(3);
+  EXPECT_EQ(m.ReadInto(4, dest), 2u);
+  EXPECT_EQ(dest[1], 5);
+  TBufferManager empty(nullptr, 10);
+  EXPECT_FALSE(empty.Read(1, got).has_value());
 }
 
 }  // namespace

@@ -1,17 +1,22 @@
-// Process services, system settings and the clock through the Windows API.
+// Process services, started programs, an executable's icon images, the machine facts
+// and the clock through the Windows API.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <string>
-#include <vector>
+#include <thread>
 
 #include "platform/clock.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/os_version.h"
 #include "platform/process.h"
+#include "platform/programs.h"
+#include "platform/resources.h"
 #include "platform/system_info.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
@@ -19,25 +24,6 @@
 
 namespace setup::platform {
 namespace {
-
-struct ExitRequested {
-  uint32_t code;
-};
-
-// Catches: an exit that ignores the installed handler, and a handler that is not
-// handed back when replaced.
-TEST(Win32Process, ExitHandlerThatThrowsTurnsAnExitIntoAnException) {
-  ExitHandler previous = SetExitHandler([](uint32_t code) { throw ExitRequested{code}; });
-  uint32_t seen = 0;
-  try {
-    ExitProcess(7);
-  } catch (const ExitRequested& e) {
-    seen = e.code;
-  }
-  ExitHandler ours = SetExitHandler(std::move(previous));
-  EXPECT_EQ(seen, 7u);
-  EXPECT_TRUE(static_cast<bool>(ours));
-}
 
 // Catches: a relative, truncated or wide-garbled module path.
 TEST(Win32Process, ModuleFileNameIsThisProgramsFullPath) {
@@ -49,41 +35,54 @@ TEST(Win32Process, ModuleFileNameIsThisProgramsFullPath) {
 
 constexpr const char* kEchoFileVariable = "SETUP_TEST_ECHO_FILE";
 
-// Runs only as the child of the test below: writes its arguments, one a line.
+// Runs only as the child of the test below: writes its arguments, one a line, and
+// ends with exit code 3.
 TEST(Win32ProcessChild, DISABLED_EchoArguments) {
   char file[MAX_PATH] = {};
   ASSERT_GT(GetEnvironmentVariableA(kEchoFileVariable, file, MAX_PATH), 0u);
   std::string text;
   for (const std::string& argument : CommandLineArguments()) text += argument + "\n";
-  File out;
-  ASSERT_TRUE(out.Open(file, OpenMode::CreateExclusive));
-  ASSERT_TRUE(out.Write(text.data(), text.size()));
+  {
+    File out;
+    ASSERT_TRUE(out.Open(file, OpenMode::CreateExclusive));
+    ASSERT_TRUE(out.Write(text.data(), text.size()));
+  }
+  ::ExitProcess(3);
 }
 
-// Catches: the program name counted as an argument, quotes or backslashes parsed by
-// hand, arguments converted with the wrong code page.
-TEST(Win32Process, CommandLineArgumentsAreTheArgumentsAfterTheProgram) {
-  if (GetACP() != 1252) GTEST_SKIP() << "the expected text is Windows-1252";
+std::optional<uint32_t> WaitForExit(const RunningProgram& program) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  std::optional<uint32_t> code = program.ExitCode();
+  while (code == kStillActive && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    code = program.ExitCode();
+  }
+  return code;
+}
+
+// Catches: parameters not handed to a started program, its process handle not asked
+// for (no exit code to watch), a failed start reported as a running program, a
+// released handle still answering; in the child, the program name counted as an
+// argument, quotes or backslashes parsed by hand, the wrong code page.
+TEST(Win32Process, StartedProgramGetsItsArgumentsAndReportsItsExitCode) {
+  // A child that did not get its arguments runs every test: it must not start another.
+  if (GetEnvironmentVariableA(kEchoFileVariable, nullptr, 0) != 0) GTEST_SKIP() << "started as a child";
   test::TempDir dir;
   const std::string echoFile = dir.Path("arguments.txt");
-  const std::wstring self = win32::AnsiToWideString(ModuleFileName());
-  const std::wstring commandLine =
-      L"\"" + self + L"\" --gtest_also_run_disabled_tests"
-      L" --gtest_filter=Win32ProcessChild.DISABLED_EchoArguments"
-      L" \"two words\" \"a \\\"quoted\\\" word\" C:\\a\\b\\ caf\u00E9";
   ASSERT_TRUE(SetEnvironmentVariableA(kEchoFileVariable, echoFile.c_str()));
-
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  std::wstring mutableLine = commandLine;
-  ASSERT_TRUE(
-      CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-  win32::UniqueKernelHandle processHandle(process.hProcess);
-  win32::UniqueKernelHandle threadHandle(process.hThread);
-  ASSERT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
+  RunningProgram child = StartProgram(ModuleFileName(),
+                                      "--gtest_also_run_disabled_tests"
+                                      " --gtest_filter=Win32ProcessChild.DISABLED_EchoArguments"
+                                      " \"two words\" \"a \\\"quoted\\\" word\" C:\\a\\b\\ caf\xE9");
+  ASSERT_TRUE(child.IsValid());
+  EXPECT_EQ(WaitForExit(child), 3u);
   SetEnvironmentVariableA(kEchoFileVariable, nullptr);
+  child.Release();
+  EXPECT_FALSE(child.IsValid());
+  EXPECT_EQ(child.ExitCode(), std::nullopt);
+  EXPECT_FALSE(StartProgram("C:\\no\\such\\program.exe", "").IsValid());
 
+  if (GetACP() != 1252) GTEST_SKIP() << "the expected text is Windows-1252";
   const test::Bytes echoed = test::ReadFileBytes(echoFile);
   EXPECT_EQ(std::string(echoed.begin(), echoed.end()),
             "--gtest_also_run_disabled_tests\n"
@@ -94,34 +93,101 @@ TEST(Win32Process, CommandLineArgumentsAreTheArgumentsAfterTheProgram) {
             "caf\xE9\n");
 }
 
-// Catches: a mask other than the first processor.
-TEST(Win32SystemInfo, RestrictToFirstProcessorLeavesOnlyTheFirst) {
+// The icon image with that identifier as the file now holds it; empty when it has none.
+test::Bytes IconImage(const std::string& exePath, uint16_t id) {
+  win32::UniqueModule module(LoadLibraryExW(win32::AnsiToWideString(exePath).c_str(), nullptr,
+                                            LOAD_LIBRARY_AS_DATAFILE));
+  if (!module) return {};
+  HRSRC found = FindResourceW(module.get(), MAKEINTRESOURCEW(id), RT_ICON);
+  HGLOBAL loaded = found != nullptr ? LoadResource(module.get(), found) : nullptr;
+  const auto* data = loaded != nullptr ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
+  if (data == nullptr) return {};
+  return test::Bytes(data, data + SizeofResource(module.get(), found));
+}
+
+// Catches: the image written under another type or identifier, an update not
+// committed, a second update that drops the first image's neighbours, an empty image
+// that deletes the resource.
+TEST(Win32Resources, ReplaceIconImageCommitsTheNewImage) {
+  test::TempDir dir;
+  const std::string exe = dir.Path("copy.exe");
+  ASSERT_TRUE(CopyFileReplacing(ModuleFileName(), exe));
+  const test::Bytes first = test::RandomBytes(744, 1);
+  const test::Bytes second = test::RandomBytes(1128, 2);
+  const test::Bytes other = test::RandomBytes(300, 3);
+  ASSERT_TRUE(ReplaceIconImage(exe, 1, first));  // added when the file has none
+  ASSERT_TRUE(ReplaceIconImage(exe, 2, other));
+  EXPECT_EQ(IconImage(exe, 1), first);
+  ASSERT_TRUE(ReplaceIconImage(exe, 1, second));
+  EXPECT_EQ(IconImage(exe, 1), second);
+  EXPECT_EQ(IconImage(exe, 2), other);
+
+  EXPECT_FALSE(ReplaceIconImage(exe, 1, test::Bytes()));
+  EXPECT_EQ(IconImage(exe, 1), second);
+  EXPECT_FALSE(ReplaceIconImage(dir.Path("missing.exe"), 1, first));
+}
+
+// Catches: the temporary folder without its final backslash (the report's path is
+// built on it), cut or wide-garbled; the extended version query failing through a
+// wrong structure size and falling back to the basic one; the memory figure lost.
+TEST(Win32SystemInfo, TemporaryFolderAndVersionAreThoseTheSystemReports) {
+  const std::string temp = TemporaryFolder();
+  ASSERT_GE(temp.size(), 4u) << temp;
+  EXPECT_EQ(temp.substr(1, 2), ":\\") << temp;
+  EXPECT_EQ(temp.back(), '\\') << temp;
+  EXPECT_TRUE(DirectoryExists(temp)) << temp;
+
+  const OsVersion version = QueryOsVersion();
+  EXPECT_TRUE(version.extended);
+  EXPECT_EQ(version.platformId, kPlatformWin32Nt);
+  EXPECT_GE(version.major, 5u);
+  EXPECT_GT(version.build, 0u);
+  EXPECT_NE(version.productType, 0);
+  EXPECT_EQ(version.csdVersion.find('\0'), std::string::npos);
+
+  EXPECT_GT(TotalPhysicalMemory(), uint64_t{64} << 20);
+}
+
+// Catches: priorities set on another thread or process, or not read back; a cycle
+// counter or tick count that does not advance (the tick count may move in steps of
+// about 16 ms, hence the margin).
+TEST(Win32SystemInfo, PrioritiesRoundTripAndTheClocksAdvance) {
+  const uint32_t priorityClass = ProcessPriorityClass();
+  const int threadPriority = ThreadPriority();
+  ASSERT_NE(priorityClass, 0u);
+  EXPECT_TRUE(SetThreadPriority(kThreadPriorityTimeCritical));
+  EXPECT_EQ(GetThreadPriority(GetCurrentThread()), kThreadPriorityTimeCritical);
+  EXPECT_TRUE(SetThreadPriority(threadPriority));
+  EXPECT_EQ(ThreadPriority(), threadPriority);
+  EXPECT_TRUE(SetProcessPriorityClass(BELOW_NORMAL_PRIORITY_CLASS));
+  EXPECT_EQ(ProcessPriorityClass(), static_cast<uint32_t>(BELOW_NORMAL_PRIORITY_CLASS));
+  EXPECT_TRUE(SetProcessPriorityClass(priorityClass));
+
+  const uint64_t cycles = TimeStampCounter();
+  const uint32_t ticks = TickCount();
+  SleepMs(100);
+  EXPECT_GT(TimeStampCounter() - cycles, uint64_t{100} * 10000);  // more than 10 MHz
+  EXPECT_GE(TickCount() - ticks, 70u);
+}
+
+// Catches: a mask other than the first processor, a decimal separator left to the
+// user's locale.
+TEST(Win32SystemInfo, StartUpSettingsTakeEffect) {
   RestrictToFirstProcessor();
   DWORD_PTR processMask = 0;
   DWORD_PTR systemMask = 0;
   ASSERT_TRUE(GetProcessAffinityMask(GetCurrentProcess(), &processMask, &systemMask));
   EXPECT_EQ(processMask, static_cast<DWORD_PTR>(1));
   SetProcessAffinityMask(GetCurrentProcess(), systemMask);
-}
 
-// Catches: a decimal separator left to the user's locale.
-TEST(Win32SystemInfo, NumbersUseAFullStopAfterUseDotDecimalSeparator) {
+  char text[16];
   if (std::setlocale(LC_NUMERIC, "German_Germany.1252") != nullptr) {
-    char comma[16];
-    std::snprintf(comma, sizeof comma, "%.1f", 1.5);
-    EXPECT_STREQ(comma, "1,5") << "the German locale should use a comma";
+    std::snprintf(text, sizeof text, "%.1f", 1.5);
+    EXPECT_STREQ(text, "1,5") << "the German locale should use a comma";
   }
   UseDotDecimalSeparator();
-  char text[16];
-  std::snprintf(text, sizeof text, "%.2f", 1234.5);
-  EXPECT_STREQ(text, "1234.50");
-}
-
-// The tick counter may advance in steps of about 16 ms, hence the margin.
-TEST(Win32Clock, SleepAdvancesTheTickCount) {
-  const uint32_t start = TickCount();
-  SleepMs(100);
-  EXPECT_GE(TickCount() - start, 70u);
+  std::snprintf(text, sizeof text, "%.1f", 1.5);
+  EXPECT_STREQ(text, "1.5");
 }
 
 }  // namespace

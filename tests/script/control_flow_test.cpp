@@ -1,30 +1,38 @@
-// "goto", "iffileexists", "messagebox" and "failure" in whole runs, and the CD-ROM
-// resolution of paths.
+// Whole runs: the line loop with the installation folder and the log at its end, the
+// worker thread around it, "goto", "iffileexists", "messagebox" and "failure", and the
+// CD-ROM resolution of paths.
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <mutex>
 
 #include "base/errors.h"
 #include "platform/dialogs.h"
 #include "script/cd_drive_path.h"
 #include "script/script_run_fixture.h"
+#include "uninstall/uninstall_list.h"
 
 namespace setup::test {
 namespace {
 
+using Clock = std::chrono::steady_clock;
 using platform::DriveType;
 using Visits = std::vector<int32_t>;
 
-// Records the index of every line it runs; stands in for the lines a jump skips or reaches.
-class TVisitCommand final : public TCommandClass {
+// Calls a function with its line index: records the lines a jump skips or reaches, or
+// raises.
+class TCallCommand final : public TCommandClass {
  public:
-  explicit TVisitCommand(Visits* visits) : TCommandClass("visit", false), visits_(visits) {}
-  void SFXProcess(SetupContext&, int32_t lineIndex) override { visits_->push_back(lineIndex); }
+  TCallCommand(const char* name, std::function<void(int32_t)> call)
+      : TCommandClass(name, false), call_(std::move(call)) {}
+  void SFXProcess(SetupContext&, int32_t lineIndex) override { call_(lineIndex); }
 
  private:
-  Visits* visits_;
+  std::function<void(int32_t)> call_;
 };
 
-// Installs a message handler that keeps the whole request and gives one answer.
+// Keeps every message request (buttons and icon too) and gives one answer.
 class MessageRequests {
  public:
   explicit MessageRequests(int answer) {
@@ -40,47 +48,124 @@ class MessageRequests {
   platform::MessageHandler previous_;
 };
 
+// Waits up to ten seconds for the condition; a fault shows as a failed test, not a hang.
+template <typename Condition>
+bool WaitFor(Condition condition) {
+  const auto deadline = Clock::now() + std::chrono::seconds(10);
+  while (!condition()) {
+    if (Clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
 class ControlFlowTest : public ScriptRunTest {
  protected:
   void SetUp() override {
     ScriptRunTest::SetUp();
-    context.Commands.Add(std::make_unique<TVisitCommand>(&visits));
+    context.Commands.Add(std::make_unique<TCallCommand>("visit", [this](int32_t i) { visits.push_back(i); }));
+    // "raise" raises a SetupError, "throw" something that is no std::exception.
+    context.Commands.Add(std::make_unique<TCallCommand>("raise", [](int32_t) { throw SetupError("bad"); }));
+    context.Commands.Add(std::make_unique<TCallCommand>("throw", [](int32_t) { throw 42; }));
   }
-  // A fresh script: the line under test at index 0, then three visit lines.
-  void Script(const std::string& keyword, const std::vector<std::string>& params) {
+  // Runs a fresh script: the line under test at index 0, then three visit lines.
+  void RunScriptOf(const std::string& keyword, const std::vector<std::string>& params,
+                   int32_t lineIndex = 0) {
     context.CompiledLines.Clear();
     visits.clear();
     Line(keyword, params);
+    context.CompiledLines.Find(0)->LineIndex = lineIndex;
     for (int i = 0; i < 3; ++i) Line("visit", {});
+    Run();
   }
   Visits visits;
 };
 
+TEST_F(ControlFlowTest, ScriptWithoutCommandsStillCreatesTheFolderAndSavesTheLog) {
+  // No lines at all with an uninstaller; comments only without one.
+  for (const int lines : {0, 2}) {
+    SCOPED_TRACE(std::to_string(lines) + " lines");
+    std::filesystem::remove_all(Local("C:\\Program Files"));
+    context.UninstallList.Clear();
+    const bool saves = lines == 0;
+    context.SetupInfo.CreateUninstaller = saves ? 1 : 0;
+    context.SetupInfo.UninstallPrefix = "Demo_";
+    for (int i = 0; i < lines; ++i) Label();
+    Run();
+    EXPECT_EQ(context.Run.CurrentLine, lines == 0 ? -1 : lines);
+    EXPECT_TRUE(std::filesystem::is_directory(Local("C:\\Program Files\\Demo")));
+    const std::vector<std::string> folders = {"C:\\Program Files\\", "C:\\Program Files\\Demo\\"};
+    EXPECT_EQ(context.UninstallList.Folders(), folders);
+    TUninstallList saved;
+    EXPECT_EQ(saved.Load(context.SetupInfo.InstallDir, "Demo_"),
+              saves ? LoadResult::Loaded : LoadResult::NotFound);
+    EXPECT_EQ(saved.Folders(), saves ? folders : std::vector<std::string>{});
+  }
+}
+
+// Catches: a thread that runs unasked, leaves Running set, or ends only after a timeout.
+TEST_F(ControlFlowTest, ThreadRunsOnRequestClearsRunningAndStopsPromptly) {
+  Label();
+  std::vector<std::string> errors;
+  auto thread = std::make_unique<TSetupThread>(
+      context, [&](const std::string& m, const std::string&) { errors.push_back(m); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  EXPECT_FALSE(std::filesystem::exists(Local("C:\\Program Files\\Demo")));  // idle until asked
+  context.Run.CurrentLine = -1;
+  thread->Running = true;
+  ASSERT_TRUE(WaitFor([&] { return !thread->Running; }));
+  EXPECT_TRUE(std::filesystem::is_directory(Local("C:\\Program Files\\Demo")));
+  EXPECT_EQ(context.Run.CurrentLine, 1);  // one past the only line
+  EXPECT_TRUE(errors.empty());
+  const auto start = Clock::now();
+  thread.reset();
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
+}
+
+TEST_F(ControlFlowTest, ErrorInACommandReachesTheHandlerAndEndsTheThread) {
+  for (const bool setupError : {true, false}) {
+    SCOPED_TRACE(setupError);
+    context.CompiledLines.Clear();
+    Line(setupError ? "raise" : "throw", {});
+    context.Run.CurrentLine = -1;
+    std::mutex mutex;
+    std::vector<std::pair<std::string, std::string>> errors;
+    TSetupThread thread(context, [&](const std::string& message, const std::string& type) {
+      std::lock_guard<std::mutex> lock(mutex);
+      errors.emplace_back(message, type);
+    });
+    thread.Running = true;
+    ASSERT_TRUE(WaitFor([&] {
+      std::lock_guard<std::mutex> lock(mutex);
+      return !errors.empty() && !thread.Running;
+    }));
+    EXPECT_EQ(errors[0].first, setupError ? "bad" : "");
+    EXPECT_EQ(errors[0].second, "Setup Thread");
+    // The thread has ended: the run stopped at the error, and a new request is not served.
+    EXPECT_FALSE(std::filesystem::exists(Local("C:\\Program Files\\Demo")));
+    thread.Running = true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(thread.Running);
+    std::lock_guard<std::mutex> lock(mutex);
+    EXPECT_EQ(errors.size(), 1u);
+  }
+}
+
+// Beyond the end the script ends (and the next pass must not overflow); a target that
+// is no number or missing, or a line index of no line, makes no jump.
 TEST_F(ControlFlowTest, GotoJumpsToTheLineAfterItsTargetAndIgnoresBadTargets) {
   const struct {
     std::vector<std::string> params;
     int32_t lineIndex;  // the goto line's stored index (a damaged script may differ)
     Visits visits;
-  } cases[] = {
-      {{"0"}, 0, {1, 2, 3}},     // own line: simply the next one
-      {{"1"}, 0, {2, 3}},        // continues after the target
-      {{"-1"}, 0, {1, 2, 3}},    // falls through
-      {{"label"}, 0, {1, 2, 3}}, // not a number
-      {{}, 0, {1, 2, 3}},        // parameter missing
-      {{"1000"}, 0, {}},         // beyond the end: the script ends
-      {{"2147483647"}, 0, {}},   // the next pass must not overflow
-      {{"1"}, 99, {1, 2, 3}},    // index of no line: nothing to read, no jump
-  };
+  } cases[] = {{{"1"}, 0, {2, 3}}, {{"1000"}, 0, {}},         {{"2147483647"}, 0, {}},
+               {{}, 0, {1, 2, 3}}, {{"label"}, 0, {1, 2, 3}}, {{"1"}, 99, {1, 2, 3}}};
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.params) + " at " + std::to_string(c.lineIndex));
-    Script("goto", c.params);
-    context.CompiledLines.Find(0)->LineIndex = c.lineIndex;
-    Run();
+    RunScriptOf("goto", c.params, c.lineIndex);
     EXPECT_EQ(visits, c.visits);
     EXPECT_FALSE(context.Run.SetupFailed);
   }
-  // A jump beyond the end still ends the run normally: the folder is created.
-  EXPECT_TRUE(std::filesystem::is_directory(Local("C:\\Program Files\\Demo")));
 }
 
 TEST_F(ControlFlowTest, FailureSkipsTheRestButStillSavesTheLog) {
@@ -109,13 +194,10 @@ TEST_F(ControlFlowTest, IfFileExistsTakesTheBranchOfTheExpandedPath) {
       {{"$INSTDIR\\present.txt", "2", "1"}, {3}},    // present: after line 2
       {{"$INSTDIR\\absent.txt", "2", "1"}, {2, 3}},  // absent: after line 1
       {{"$INSTDIR\\present.txt", "-1", "-1"}, {1, 2, 3}},
-      {{"$INSTDIR\\present.txt", "0", "x"}, {1, 2, 3}},  // 0 jumps: on after line 0
-      {{"$INSTDIR\\absent.txt"}, {1, 2, 3}},             // branches missing
-      {{}, {1, 2, 3}},                                // everything missing
+      {{}, {1, 2, 3}},
   };
   for (const auto& c : cases) {
-    Script("iffileexists", c.params);
-    Run();
+    RunScriptOf("iffileexists", c.params);
     EXPECT_EQ(visits, c.visits) << ::testing::PrintToString(c.params);
   }
 }
@@ -123,34 +205,31 @@ TEST_F(ControlFlowTest, IfFileExistsTakesTheBranchOfTheExpandedPath) {
 TEST_F(ControlFlowTest, MessageBoxJumpsToTheAnswersOwnLine) {
   const struct {
     int answer;
-    std::string onOk, onCancel;
+    std::vector<std::string> targets;  // OK, Cancel
     Visits visits;
   } cases[] = {
-      {platform::kAnswerOk, "3", "2", {3}},  // continues with line 3 itself
-      {platform::kAnswerCancel, "3", "2", {2, 3}},
-      {platform::kAnswerOk, "0", "2", {1, 2, 3}},  // OK target 0: no jump, not Cancel's
-      {platform::kAnswerCancel, "3", "0", {1, 2, 3}},
-      {platform::kAnswerOk, "three", "2", {1, 2, 3}},
+      {platform::kAnswerOk, {"3", "2"}, {3}},  // continues with line 3 itself
+      {platform::kAnswerCancel, {"3", "2"}, {2, 3}},
+      {platform::kAnswerOk, {"0", "2"}, {1, 2, 3}},  // OK target 0: no jump, not Cancel's
+      {platform::kAnswerCancel, {"3", "0"}, {1, 2, 3}},
+      {platform::kAnswerOk, {"three", "2"}, {1, 2, 3}},
+      {platform::kAnswerOk, {}, {1, 2, 3}},  // a damaged line: empty texts, no jump
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::to_string(c.answer) + " ok=" + c.onOk + " cancel=" + c.onCancel);
-    Script("messagebox", {"Install into $INSTDIR?", "$LANGUAGESELECTION", c.onOk, c.onCancel});
+    SCOPED_TRACE(std::to_string(c.answer) + " " + ::testing::PrintToString(c.targets));
+    std::vector<std::string> params;
+    if (!c.targets.empty())
+      params = {"Install into $INSTDIR?", "$LANGUAGESELECTION", c.targets[0], c.targets[1]};
     MessageRequests boxes(c.answer);
-    Run();
+    RunScriptOf("messagebox", params);
     EXPECT_EQ(visits, c.visits);
     ASSERT_EQ(boxes.requests.size(), 1u);
-    EXPECT_EQ(boxes.requests[0].text, u"Install into C:\\Program Files\\Demo\\?");
-    EXPECT_EQ(boxes.requests[0].caption, u"English");
-    EXPECT_EQ(boxes.requests[0].buttons, platform::MessageButtons::OkCancel);
-    EXPECT_EQ(boxes.requests[0].icon, platform::MessageIcon::Question);
+    const platform::MessageRequest& box = boxes.requests[0];
+    EXPECT_EQ(box.text, params.empty() ? u"" : u"Install into C:\\Program Files\\Demo\\?");
+    EXPECT_EQ(box.caption, params.empty() ? u"" : u"English");
+    EXPECT_EQ(box.buttons, platform::MessageButtons::OkCancel);
+    EXPECT_EQ(box.icon, platform::MessageIcon::Question);
   }
-  // A damaged line without parameters asks with empty texts and does not jump.
-  Script("messagebox", {});
-  MessageRequests boxes(platform::kAnswerOk);
-  Run();
-  EXPECT_EQ(visits, (Visits{1, 2, 3}));
-  ASSERT_EQ(boxes.requests.size(), 1u);
-  EXPECT_EQ(boxes.requests[0].text, u"");
 }
 
 TEST_F(ControlFlowTest, CdDrivePathsTakeTheFirstCdRomThatHoldsTheFile) {
@@ -165,20 +244,17 @@ TEST_F(ControlFlowTest, CdDrivePathsTakeTheFirstCdRomThatHoldsTheFile) {
 
   EXPECT_EQ(ResolveCdDrivePath("$cdDrive\\disc\\data.bin"), "F:\\\\disc\\data.bin");
   EXPECT_EQ(ResolveCdDrivePath("$CDDRIVE\\disc\\missing.bin"), "$CDDRIVE\\disc\\missing.bin");
-  EXPECT_EQ(ResolveCdDrivePath("C:\\disc\\data.bin"), "C:\\disc\\data.bin");
 
-  // "iffileexists" finds the file on the second CD-ROM drive although start-up chose
-  // the first one for $CDDRIVE.
+  // "iffileexists" finds it there although start-up chose D: for $CDDRIVE.
   context.Variables.CdDrive = "D:\\";
-  Script("iffileexists", {"$CDDRIVE\\disc\\data.bin", "1", "-1"});
-  Run();
+  RunScriptOf("iffileexists", {"$CDDRIVE\\disc\\data.bin", "1", "-1"});
   EXPECT_EQ(visits, (Visits{2, 3}));
 
   // A drive list longer than the system's buffer is an error, not a truncated list.
   using platform::posix::LogicalDrive;
   platform::posix::SetLogicalDrives(std::vector<LogicalDrive>(40, {"D:\\", DriveType::CdRom}));
   EXPECT_THROW(ResolveCdDrivePath("$CDDRIVE\\x"), SetupError);
-  EXPECT_EQ(ResolveCdDrivePath("C:\\x"), "C:\\x");  // no drive list needed
+  EXPECT_EQ(ResolveCdDrivePath("C:\\x"), "C:\\x");
 }
 
 }  // namespace

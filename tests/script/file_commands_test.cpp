@@ -33,41 +33,50 @@ class FileCommandsTest : public ScriptRunTest {
 // One entry "g<n>.txt" in each group n.
 std::vector<RawEntry> OneFilePerGroup(int groups) {
   std::vector<RawEntry> entries;
-  for (int g = 1; g <= groups; ++g) entries.push_back({"g" + std::to_string(g) + ".txt", static_cast<uint16_t>(g), ToBytes("x")});
+  for (int g = 1; g <= groups; ++g)
+    entries.push_back({"g" + std::to_string(g) + ".txt", static_cast<uint16_t>(g), ToBytes("x")});
   return entries;
 }
 
 TEST_F(FileCommandsTest, FileExtractsIntoInstallDirOrTheGivenDestination) {
-  OpenPackage(OneFilePerGroup(6));
-  Line("file", {"1"});                                      // the group alone
-  Line("file", {"src", "2"});                               // source and group
-  Line("file", {"src", "Docs", "3"});                       // relative: below InstallDir
-  Line("file", {"src", "", "4"});                           // empty: InstallDir itself
-  Line("file", {"src", "D:\\Extra", "5"});                  // a drive path: used as it is
-  Line("file", {"src", "$DESKTOP\\More", "6"});             // expanded first
+  MessageRecorder boxes;
+  OpenPackage(OneFilePerGroup(5));
+  Line("file", {});  // other parameter counts: an error message, and the script goes on
+  Line("file", {"src", "a", "b", "1"});
+  Line("file", {"1"});                           // the group alone
+  Line("file", {"src", "2"});                    // source and group
+  Line("file", {"src", "Docs", "3"});            // relative: below InstallDir
+  Line("file", {"src", "", "4"});                // empty: InstallDir itself
+  Line("file", {"src", "$DESKTOP\\More", "5"});  // expanded, then a drive path used as it is
   Run();
 
+  ASSERT_EQ(boxes.boxes.size(), 2u);
+  for (const auto& box : boxes.boxes) {
+    EXPECT_EQ(box.text, "TFileCommand.SFXProcess - Param Count Invalid!!!");
+    EXPECT_EQ(box.caption, "Error");
+  }
   for (const char* path : {"C:\\Program Files\\Demo\\g1.txt", "C:\\Program Files\\Demo\\g2.txt",
                            "C:\\Program Files\\Demo\\Docs\\g3.txt", "C:\\Program Files\\Demo\\g4.txt",
-                           "D:\\Extra\\g5.txt", "C:\\Desktop\\More\\g6.txt"}) {
+                           "C:\\Desktop\\More\\g5.txt"}) {
     EXPECT_TRUE(fs::is_regular_file(Local(path))) << path;
   }
   EXPECT_EQ(context.UninstallList.Files(),
             (Strings{"$INSTDIR\\g1.txt", "$INSTDIR\\g2.txt", "$INSTDIRDocs\\\\g3.txt", "$INSTDIR\\g4.txt",
-                     "D:\\Extra\\\\g5.txt", "$DESKTOPMore\\\\g6.txt"}));
+                     "$DESKTOPMore\\\\g5.txt"}));
   EXPECT_EQ(context.UninstallList.Folders(),
-            (Strings{"C:\\Program Files\\Demo\\Docs\\", "D:\\Extra\\", "C:\\Desktop\\", "C:\\Desktop\\More\\"}));
+            (Strings{"C:\\Program Files\\Demo\\Docs\\", "C:\\Desktop\\", "C:\\Desktop\\More\\"}));
 }
 
 TEST_F(FileCommandsTest, FileWithARegistryTestExtractsWhenTheConditionHolds) {
-  struct Case {
+  const struct {
     const char* mode;
     const char* stored;  // nullptr: the key is absent
+    const char* expected;
     bool extracted;
-  };
-  const Case cases[] = {
-      {"F", nullptr, true},   {"F", "1", false},  {"f", "2", true},    {"0", "1", false},
-      {"FALSE", "2", true},   {"1", "1", true},   {"T", nullptr, false}, {"1", "ONE", false},
+  } cases[] = {
+      {"F", nullptr, "1", true},  {"F", "1", "1", false},     {"f", "2", "1", true},
+      {"0", "1", "1", false},     {"FALSE", "2", "1", true},  {"1", "1", "1", true},
+      {"T", nullptr, "1", false}, {"1", "ONE", "one", false},  // compared with case
   };
   const int count = static_cast<int>(std::size(cases));
   OpenPackage(OneFilePerGroup(count));
@@ -78,39 +87,24 @@ TEST_F(FileCommandsTest, FileWithARegistryTestExtractsWhenTheConditionHolds) {
       ASSERT_TRUE(k.Create(platform::kHkeyCurrentUser, key));
       ASSERT_TRUE(k.WriteString("Extras", cases[i].stored));
     }
-    const std::string expected = i == 7 ? "one" : "1";  // compared with case
-    Line("file", {"src", "Sub" + std::to_string(i), "HKCU", key, "Extras", cases[i].mode, expected,
+    Line("file", {"src", "Sub" + std::to_string(i), "HKCU", key, "Extras", cases[i].mode, cases[i].expected,
                   std::to_string(i + 1)});
   }
-  Line("file", {"src", "$DESKTOP", "HKCU", "Software\\Demo\\Case5", "Extras", "1", "1", "6"});  // not expanded
+  // The destination of this form is not expanded.
+  Line("file", {"src", "$DESKTOP", "HKCU", "Software\\Demo\\Case5", "Extras", "1", "1", "6"});
   Run();
 
   for (int i = 0; i < count; ++i) {
-    const std::string path = std::string(kInstallDir) + "Sub" + std::to_string(i) + "\\g" + std::to_string(i + 1) + ".txt";
+    const std::string path =
+        std::string(kInstallDir) + "Sub" + std::to_string(i) + "\\g" + std::to_string(i + 1) + ".txt";
     EXPECT_EQ(Exists(path), cases[i].extracted) << "case " << i;
   }
   EXPECT_TRUE(Exists(std::string(kInstallDir) + "$DESKTOP\\g6.txt"));
 }
 
-TEST_F(FileCommandsTest, FileWithAnotherParameterCountShowsTheErrorAndTheScriptGoesOn) {
-  MessageRecorder boxes;
-  OpenPackage(OneFilePerGroup(1));
-  Line("file", {});
-  Line("file", {"src", "a", "b", "1"});
-  Line("createdirectory", {"C:\\After"});
-  Run();
-
-  ASSERT_EQ(boxes.boxes.size(), 2u);
-  for (const auto& box : boxes.boxes) {
-    EXPECT_EQ(box.text, "TFileCommand.SFXProcess - Param Count Invalid!!!");
-    EXPECT_EQ(box.caption, "Error");
-  }
-  EXPECT_TRUE(context.UninstallList.Files().empty());
-  EXPECT_TRUE(Exists("C:\\After"));
-}
-
 TEST_F(FileCommandsTest, CopyFileCopiesOverTheDestinationAndRecordsIt) {
-  platform::posix::SetLogicalDrives({{"C:\\", platform::DriveType::Fixed}, {"E:\\", platform::DriveType::CdRom}});
+  platform::posix::SetLogicalDrives(
+      {{"C:\\", platform::DriveType::Fixed}, {"E:\\", platform::DriveType::CdRom}});
   Write("E:\\disc\\extra.dat", "from the disc");
   Write("C:\\Src\\data.bin", "new");
   Write("C:\\Program Files\\Demo\\data.bin", "old");
@@ -131,16 +125,22 @@ TEST_F(FileCommandsTest, CopyFileCopiesOverTheDestinationAndRecordsIt) {
   EXPECT_EQ(context.UninstallList.Folders(), Strings{"C:\\Program Files\\Demo\\more\\"});
 }
 
-TEST_F(FileCommandsTest, RenameAndDeleteActOnFilesAndKeepTheExpandedParameters) {
+TEST_F(FileCommandsTest, RenameDeleteAndRmDirActOnWhatExistsAndKeepTheExpandedParameters) {
   Write("C:\\Program Files\\Demo\\a.cfg", "a");
   Write("C:\\Program Files\\Demo\\old.dll", "dll");
   fs::create_directories(Local("C:\\Program Files\\Demo\\folder.dll"));
+  Write("C:\\Cache0\\sub\\deep\\b.txt", "b");
+  Write("C:\\Cache1\\a.txt", "a");
   const int32_t rename = Line("rename", {"$INSTDIR\\a.cfg", "$INSTDIR\\b.cfg"});
   Line("rename", {"$INSTDIR\\none.cfg", "$INSTDIR\\c.cfg"});
   const int32_t remove = Line("delete", {"$INSTDIR\\old.dll"});
   Line("delete", {"$INSTDIR\\folder.dll"});  // a folder is no file: left alone
-  Line("rename", {"$INSTDIR\\x"});           // damaged lines
+  Line("rmdir", {"C:\\Cache0", "0"});        // the whole tree whatever the flag
+  Line("rmdir", {"C:\\Cache1\\", "1"});
+  Line("rmdir", {"C:\\Absent", "1"});
+  Line("rename", {"$INSTDIR\\x"});  // damaged lines
   Line("delete", {});
+  Line("rmdir", {});
   Run();
 
   EXPECT_FALSE(Exists("C:\\Program Files\\Demo\\a.cfg"));
@@ -148,6 +148,8 @@ TEST_F(FileCommandsTest, RenameAndDeleteActOnFilesAndKeepTheExpandedParameters) 
   EXPECT_FALSE(Exists("C:\\Program Files\\Demo\\c.cfg"));
   EXPECT_FALSE(Exists("C:\\Program Files\\Demo\\old.dll"));
   EXPECT_TRUE(Exists("C:\\Program Files\\Demo\\folder.dll"));
+  EXPECT_FALSE(Exists("C:\\Cache0"));
+  EXPECT_FALSE(Exists("C:\\Cache1"));
   EXPECT_EQ(context.CompiledLines.Find(rename)->Params,
             (Strings{"C:\\Program Files\\Demo\\a.cfg", "C:\\Program Files\\Demo\\b.cfg"}));
   EXPECT_EQ(context.CompiledLines.Find(remove)->Params, Strings{"C:\\Program Files\\Demo\\old.dll"});
@@ -155,89 +157,71 @@ TEST_F(FileCommandsTest, RenameAndDeleteActOnFilesAndKeepTheExpandedParameters) 
   EXPECT_TRUE(context.UninstallList.Folders().empty());
 }
 
-TEST_F(FileCommandsTest, RmDirRemovesTheWholeTreeWhateverTheFlag) {
-  for (const std::string root : {"C:\\Cache0", "C:\\Cache1"}) {
-    Write(root + "\\a.txt", "a");
-    Write(root + "\\sub\\deep\\b.txt", "b");
-  }
-  Line("rmdir", {"C:\\Cache0", "0"});
-  Line("rmdir", {"C:\\Cache1\\", "1"});
-  Line("rmdir", {"C:\\Absent", "1"});
-  Line("rmdir", {});
-  Run();
-  EXPECT_FALSE(Exists("C:\\Cache0"));
-  EXPECT_FALSE(Exists("C:\\Cache1"));
-  EXPECT_TRUE(context.UninstallList.Folders().empty());
-}
-
 TEST_F(FileCommandsTest, DeleteFolderTreeGivesUpOnWhatCannotBeRemovedAndEnds) {
-  Write("C:\\T\\a.txt", "a");
-  Write("C:\\T\\locked\\b.txt", "b");
-  Write("C:\\T\\locked\\inner\\c.txt", "c");
-  Write("C:\\T\\keep\\in_use.txt", "d");
-  Write("C:\\T\\other\\e.txt", "e");
+  for (const char* file :
+       {"a.txt", "locked\\b.txt", "locked\\inner\\c.txt", "keep\\in_use.txt", "other\\e.txt"}) {
+    Write(std::string("C:\\T\\") + file, "x");
+  }
   // The folder "locked" refuses removal, the file "in_use.txt" too; everything else goes.
   FolderTreeOperations operations = PlatformFolderTreeOperations();
-  std::map<std::string, int> listings;
-  std::map<std::string, int> folderRemovals;
-  auto list = operations.listFolder;
-  operations.listFolder = [&](const std::string& path) {
+  std::map<std::string, int> listings, folderRemovals;
+  operations.listFolder = [&, list = operations.listFolder](const std::string& path) {
     ++listings[path];
     return list(path);
   };
-  auto removeFile = operations.removeFile;
-  operations.removeFile = [&](const std::string& path) {
-    return path.ends_with("in_use.txt") ? false : removeFile(path);
+  operations.removeFile = [remove = operations.removeFile](const std::string& path) {
+    return !path.ends_with("in_use.txt") && remove(path);
   };
-  auto removeFolder = operations.removeFolder;
-  operations.removeFolder = [&](const std::string& path) {
+  operations.removeFolder = [&, remove = operations.removeFolder](const std::string& path) {
     ++folderRemovals[path];
-    return path.ends_with("\\locked") ? false : removeFolder(path);
+    return !path.ends_with("\\locked") && remove(path);
   };
   DeleteFolderTree("C:\\T", true, operations);
 
   EXPECT_TRUE(Exists("C:\\T\\locked"));
   EXPECT_TRUE(Exists("C:\\T\\keep\\in_use.txt"));
-  EXPECT_FALSE(Exists("C:\\T\\a.txt"));
-  EXPECT_FALSE(Exists("C:\\T\\locked\\b.txt"));
-  EXPECT_FALSE(Exists("C:\\T\\locked\\inner"));
-  EXPECT_FALSE(Exists("C:\\T\\other"));
+  for (const char* gone : {"C:\\T\\a.txt", "C:\\T\\locked\\b.txt", "C:\\T\\locked\\inner", "C:\\T\\other"}) {
+    EXPECT_FALSE(Exists(gone)) << gone;
+  }
   // Each folder is listed once and its removal tried once.
-  const std::map<std::string, int> once = {{"C:\\T", 1},           {"C:\\T\\locked", 1}, {"C:\\T\\locked\\inner", 1},
-                                           {"C:\\T\\keep", 1},     {"C:\\T\\other", 1}};
+  const std::map<std::string, int> once = {{"C:\\T", 1},
+                                           {"C:\\T\\locked", 1},
+                                           {"C:\\T\\locked\\inner", 1},
+                                           {"C:\\T\\keep", 1},
+                                           {"C:\\T\\other", 1}};
   EXPECT_EQ(listings, once);
   EXPECT_EQ(folderRemovals, once);
 }
 
-TEST_F(FileCommandsTest, CreateDirectoryRecordsTheCreatedFoldersThenTheFolder) {
+TEST_F(FileCommandsTest, CreateDirectoryRecordsItsFoldersAndTheLogSavesAndLoadsThem) {
   fs::create_directories(Local("C:\\Existing"));
+  Write("C:\\Src\\a.bin", "a");
+  Line("copyfile", {"C:\\Src\\a.bin", "$INSTDIR\\a.bin"});
   Line("createdirectory", {"C:\\Existing"});
   Line("createdirectory", {"C:\\New\\Deep"});
   Line("createdirectory", {"$INSTDIR\\logs"});
-  Run();
-  EXPECT_TRUE(fs::is_directory(Local("C:\\New\\Deep")));
-  EXPECT_EQ(context.UninstallList.Folders(),
-            (Strings{"C:\\Existing", "C:\\New\\", "C:\\New\\Deep", "C:\\New\\Deep", "C:\\Program Files\\Demo\\logs",
-                     "C:\\Program Files\\Demo\\logs"}));
-}
-
-TEST_F(FileCommandsTest, UninstallLogSaveAndLoadRoundTrip) {
-  Write("C:\\Src\\a.bin", "a");
-  Line("copyfile", {"C:\\Src\\a.bin", "$INSTDIR\\a.bin"});
-  Line("createdirectory", {"C:\\Saved"});
   Line("uninstalllogsave", {"$INSTDIR", "demo_"});
   Line("createdirectory", {"C:\\Later"});
   Line("uninstalllogload", {"$INSTDIR", "missing_"});  // no such log: nothing changes
   Run();
+  EXPECT_TRUE(fs::is_directory(Local("C:\\New\\Deep")));
   EXPECT_TRUE(fs::is_regular_file(Local("C:\\Program Files\\Demo\\demo_install.log")));
-  const Strings folders = {"C:\\Saved", "C:\\Saved", "C:\\Later", "C:\\Later"};
-  EXPECT_EQ(context.UninstallList.Folders(), folders);
+  // The folders created on the way, then the folder itself.
+  const Strings saved = {"C:\\Existing",
+                         "C:\\New\\",
+                         "C:\\New\\Deep",
+                         "C:\\New\\Deep",
+                         "C:\\Program Files\\Demo\\logs",
+                         "C:\\Program Files\\Demo\\logs"};
+  Strings all = saved;
+  all.insert(all.end(), {"C:\\Later", "C:\\Later"});
+  EXPECT_EQ(context.UninstallList.Folders(), all);
 
   context.CompiledLines.Clear();
   Line("uninstalllogload", {"$INSTDIR", "demo_"});
   Run();
   EXPECT_EQ(context.UninstallList.Files(), Strings{"$INSTDIRa.bin"});
-  EXPECT_EQ(context.UninstallList.Folders(), (Strings{"C:\\Saved", "C:\\Saved"}));
+  EXPECT_EQ(context.UninstallList.Folders(), saved);
 }
 
 }  // namespace

@@ -30,8 +30,7 @@ TEST_F(MachineValues, FindCdDriveTakesTheFirstCdRomInListOrder) {
   posix::SetLogicalDrives({{"C:\\", DriveType::Fixed},
                            {"D:\\", DriveType::Removable},
                            {"E:\\", DriveType::CdRom},
-                           {"F:\\", DriveType::CdRom},
-                           {"Z:\\", DriveType::Remote}});
+                           {"F:\\", DriveType::CdRom}});
   EXPECT_EQ(FindCdDrive(), "E:\\");
 
   std::vector<posix::LogicalDrive> many(32, {"C:\\", DriveType::Fixed});
@@ -48,9 +47,7 @@ TEST_F(MachineValues, FindCdDriveTakesTheFirstCdRomInListOrder) {
   }
 }
 
-// Catches: a folder taken without its trailing "\" (or a failed one without the lone
-// "\"), folders swapped, the CD drive or the environment not filled, the block's first
-// string dropped.
+// Catches: a folder without its trailing "\" (a failed one: the lone "\"), folders swapped.
 TEST_F(MachineValues, InitFillsFoldersCdDriveAndEnvironment) {
   posix::SetSpecialFolder(platform::kFolderPrograms, "C:\\Start\\Programs");
   posix::SetSpecialFolder(platform::kFolderProgramFiles, "C:\\Apps");
@@ -67,10 +64,6 @@ TEST_F(MachineValues, InitFillsFoldersCdDriveAndEnvironment) {
   EXPECT_EQ(vars.LanguageSelection, "English");
   const TEnvironmentTable expected = {{"ALLUSERSPROFILE", "C:\\ProgramData"}, {"TEMP", "C:\\Temp"}};
   EXPECT_EQ(vars.Environment, expected);
-
-  TSetupInfoFile info;
-  info.InstallDir = "$PROGRAMFILES\\Game\\";
-  EXPECT_EQ(ExpandVariables(u"$INSTDIR\\%TEMP%\\$CDDRIVE", info, vars), u"C:\\Apps\\Game\\C:\\Temp\\G:\\");
 }
 
 // Catches: $APPDATA cached at start-up instead of asked at each use, a trailing "\"

@@ -5,9 +5,8 @@
 namespace setup {
 namespace {
 
-// Catches: a macro bound to the wrong field, values copied at registration instead of
-// read when a caption is shown (the space texts change after start-up, when the user
-// picks another folder), a macro missing.
+// Catches: a macro bound to the wrong field or missing, values copied at registration
+// instead of read when shown (the space texts change when the user picks a folder).
 TEST(RegisterMacros, CaptionsShowTheLiveValues) {
   TSetupInfoFile info;
   info.SetupName = "Game Setup";

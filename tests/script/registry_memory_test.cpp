@@ -1,15 +1,24 @@
-// The posix build's in-memory registry: the rules of the real one that the setup
-// relies on.
+// The posix build's in-memory registry (the rules of the real one that the setup relies
+// on), and the installation folder looked up in it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "platform/posix/registry_posix.h"
 #include "platform/registry.h"
+#include "script/setup_info.h"
 
-namespace setup::platform {
+namespace setup {
 namespace {
+
+namespace posix = platform::posix;
+using platform::DeleteRegistryKey;
+using platform::kHkeyCurrentUser;
+using platform::kHkeyLocalMachine;
+using platform::RegistryKey;
+using platform::RegistryKeyExists;
 
 class MemoryRegistry : public ::testing::Test {
  protected:
@@ -48,8 +57,7 @@ TEST_F(MemoryRegistry, NamesIgnoreCaseAndKeepTheirFirstSpelling) {
 }
 
 // Catches: Open creating keys, Create not making the parents, roots sharing one tree,
-// path forms the system accepts (trailing or doubled "\") or refuses (leading "\")
-// treated otherwise, a bad root accepted.
+// path forms the system accepts (trailing, doubled "\") or refuses (leading "\").
 TEST_F(MemoryRegistry, OpenCreateAndPathForms) {
   RegistryKey key;
   EXPECT_FALSE(key.Open(kHkeyLocalMachine, "Software\\A"));
@@ -61,7 +69,7 @@ TEST_F(MemoryRegistry, OpenCreateAndPathForms) {
   EXPECT_FALSE(RegistryKeyExists(kHkeyLocalMachine, "\\Software\\A"));
   EXPECT_FALSE(key.Create(kHkeyLocalMachine, "\\Software\\C"));
   EXPECT_FALSE(RegistryKeyExists(kHkeyCurrentUser, "Software"));
-  for (const uint32_t badRoot : {kNoRootKey, 0x80000004u, 2u}) {
+  for (const uint32_t badRoot : {platform::kNoRootKey, 0x80000004u, 2u}) {
     SCOPED_TRACE(badRoot);
     EXPECT_FALSE(key.Create(badRoot, "Software"));
     EXPECT_FALSE(RegistryKeyExists(badRoot, ""));
@@ -70,9 +78,8 @@ TEST_F(MemoryRegistry, OpenCreateAndPathForms) {
   }
 }
 
-// Catches: deleting a key that still has subkeys (the system refuses), deleting the
-// root, a delete that leaves the values behind for a re-created key, an open key of a
-// deleted one that still writes somewhere, DeleteValue reporting success for nothing.
+// Catches: deleting a key with subkeys or the root, values left behind for a re-created
+// key, a handle of a deleted key that still writes, DeleteValue succeeding for nothing.
 TEST_F(MemoryRegistry, DeleteSemantics) {
   RegistryKey leaf;
   ASSERT_TRUE(leaf.Create(kHkeyCurrentUser, "Software\\P\\Leaf"));
@@ -93,5 +100,58 @@ TEST_F(MemoryRegistry, DeleteSemantics) {
   EXPECT_EQ(fresh.ReadString("w"), std::nullopt);
 }
 
+// Catches: a search that stops early or lets a later slot win, a slot's root ignored or
+// a bad one taken as a root, a lookup that creates keys, slots with an empty Key looked
+// up at all (reading the key's default value), which the access count shows.
+TEST_F(MemoryRegistry, InstallDirIsTheFirstNonEmptyValueInSlotOrder) {
+  const struct {
+    uint32_t root;
+    const char *path, *name, *data;
+  } values[] = {{kHkeyLocalMachine, "Software\\A", "Other", "C:\\Wrong"},
+                {kHkeyCurrentUser, "Software\\C", "Path", ""},
+                {kHkeyLocalMachine, "Software\\B", "Path", "C:\\FromB"},
+                {kHkeyLocalMachine, "Software\\D", "Path", "C:\\FromD"},
+                {kHkeyCurrentUser, "Software\\P", "InstallPath", "C:\\Product"},
+                {kHkeyCurrentUser, "", "Path", "C:\\InRoot"}};
+  for (const auto& v : values) {
+    RegistryKey key;
+    ASSERT_TRUE(key.Create(v.root, v.path));
+    ASSERT_TRUE(key.WriteString(v.name, v.data));
+  }
+  const size_t keys = posix::RegistryContents().size();
+  const struct {
+    std::vector<TInstallDirRegKey> slots;
+    std::string expected;
+  } cases[] = {
+      // No such value, an absent key, an empty value, then the first of two.
+      {{{0, "Software\\A", "Path"},
+        {0, "Software\\Absent\\Deeper", "Path"},
+        {1, "Software\\C", "Path"},
+        {0, "Software\\B", "Path"},
+        {0, "Software\\D", "Path"}},
+       "C:\\FromB"},
+      // Another root, no root, slots without a Key, then the fifth slot.
+      {{{0, "Software\\P", "InstallPath"},
+        {9, "Software\\P", "InstallPath"},
+        {1, "Software\\P", ""},
+        {0, "", ""},
+        {1, "Software\\P", "InstallPath"}},
+       "C:\\Product"},
+      {{{1, "", "Path"}}, "C:\\InRoot"},  // a value of the root key itself
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.expected);
+    TSetupInfoFile info;
+    std::copy(c.slots.begin(), c.slots.end(), info.InstallDirRegKey.begin());
+    EXPECT_EQ(info.FindInstallDirInRegistry(), c.expected);
+    EXPECT_EQ(posix::RegistryContents().size(), keys);
+
+    for (auto& slot : info.InstallDirRegKey) slot.Key.clear();
+    const uint64_t before = posix::RegistryAccessCount();
+    EXPECT_EQ(info.FindInstallDirInRegistry(), "");
+    EXPECT_EQ(posix::RegistryAccessCount(), before);
+  }
+}
+
 }  // namespace
-}  // namespace setup::platform
+}  // namespace setup

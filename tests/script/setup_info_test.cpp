@@ -1,12 +1,13 @@
 // The "SetupInfo" record against bytes laid out by hand from its format: seven counted
 // strings, five slots of (u8 root, counted Path, counted Key), two counted strings, two
-// flag bytes.
+// flag bytes. And the registry root index the slots use.
 #include "script/setup_info.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "script/registry_roots.h"
 #include "test_support.h"
 
 namespace setup {
@@ -14,15 +15,14 @@ namespace {
 
 using test::Bytes;
 
-// A counted string by hand: low byte of the length, high byte, the characters.
-void Counted(Bytes& out, const std::string& text) {
-  out.push_back(static_cast<uint8_t>(text.size() & 0xFF));
-  out.push_back(static_cast<uint8_t>(text.size() >> 8));
-  out.insert(out.end(), text.begin(), text.end());
-}
+// Every slot used, one with a root index out of range (which the reader must keep).
+const std::array<TInstallDirRegKey, 5> kSlots = {{{0, "Software\\Vendor\\Product", "Path"},
+                                                  {1, "Software\\Product", "Dir"},
+                                                  {2, "", ""},
+                                                  {4, "K", "V"},
+                                                  {7, "Odd", "Root"}}};
 
-// A record with every field different, all five slots used, one of them with a root
-// index out of range (which the reader must keep, not check).
+// A record with every field different.
 TSetupInfoFile TypicalRecord() {
   TSetupInfoFile r;
   r.SetupName = "Product 2.1 Patch";
@@ -32,11 +32,7 @@ TSetupInfoFile TypicalRecord() {
   r.UninstallPrefix = "P_";
   r.InstallDir = "$PROGRAMFILES\\Product\\";
   r.Changelog = "ChangeLog";
-  r.InstallDirRegKey[0] = {0, "Software\\Vendor\\Product", "Path"};
-  r.InstallDirRegKey[1] = {1, "Software\\Product", "Dir"};
-  r.InstallDirRegKey[2] = {2, "", ""};
-  r.InstallDirRegKey[3] = {4, "K", "V"};
-  r.InstallDirRegKey[4] = {7, "Odd", "Root"};
+  r.InstallDirRegKey = kSlots;
   r.PagesName = "Pages";
   r.UninstallPagesName = "UPages";
   r.IsUninstaller = 1;
@@ -46,51 +42,42 @@ TSetupInfoFile TypicalRecord() {
 
 Bytes TypicalBytes() {
   Bytes b;
+  // A counted string: low byte of the length, high byte, the characters.
+  const auto counted = [&b](const std::string& text) {
+    b.insert(b.end(), {static_cast<uint8_t>(text.size() & 0xFF), static_cast<uint8_t>(text.size() >> 8)});
+    b.insert(b.end(), text.begin(), text.end());
+  };
   for (const char* text : {"Product 2.1 Patch", "Product", "patch21.exe", "P_Uninstall.exe", "P_",
                            "$PROGRAMFILES\\Product\\", "ChangeLog"}) {
-    Counted(b, text);
+    counted(text);
   }
-  const struct {
-    uint8_t root;
-    const char *path, *key;
-  } slots[] = {{0, "Software\\Vendor\\Product", "Path"},
-               {1, "Software\\Product", "Dir"},
-               {2, "", ""},
-               {4, "K", "V"},
-               {7, "Odd", "Root"}};
-  for (const auto& slot : slots) {
-    b.push_back(slot.root);
-    Counted(b, slot.path);
-    Counted(b, slot.key);
+  for (const TInstallDirRegKey& slot : kSlots) {
+    b.push_back(slot.Root);
+    counted(slot.Path);
+    counted(slot.Key);
   }
-  Counted(b, "Pages");
-  Counted(b, "UPages");
+  counted("Pages");
+  counted("UPages");
   b.insert(b.end(), {1, 0});  // IsUninstaller, CreateUninstaller
   return b;
 }
 
-// The writer is checked byte by byte against the hand-built records, and a record's
-// bytes determine every field, so equal bytes mean equal records.
-void ExpectSameRecord(const TSetupInfoFile& a, const TSetupInfoFile& b) {
-  EXPECT_EQ(a.Serialize(), b.Serialize());
-}
-
-// Catches: a field missing, doubled, out of order or read into the wrong member; a
-// count of the wrong width or byte order; slot fields swapped; a root index validated
-// or clamped; flags stored as more than one byte or swapped.
+// Catches: fields missing, doubled, reordered or swapped; counts of the wrong width or
+// byte order; a root index validated; trailing bytes refused or read into a field.
 TEST(SetupInfoRecord, TypicalRecordMatchesItsBytesBothWays) {
   const Bytes bytes = TypicalBytes();
   EXPECT_EQ(TypicalRecord().Serialize(), bytes);
-
-  TSetupInfoFile loaded;
-  ASSERT_TRUE(loaded.LoadFromBuffer(bytes));
-  ExpectSameRecord(loaded, TypicalRecord());
-  EXPECT_EQ(loaded.Serialize(), bytes);
+  Bytes padded = bytes;
+  padded.insert(padded.end(), {0xFF, 0xFF, 0x12, 0x34});
+  for (const Bytes& input : {bytes, padded}) {
+    TSetupInfoFile loaded;
+    ASSERT_TRUE(loaded.LoadFromBuffer(input));
+    EXPECT_EQ(loaded.Serialize(), bytes);
+  }
 }
 
-// Catches: a reader that runs past the end (ASan sees it: each cut is its own exactly
-// sized buffer), one that accepts a record missing its last flag, and one that leaves
-// half of a failed read in the live record.
+// Each cut is its own exactly sized buffer, so ASan sees an over-read; a failed read
+// must leave the record as it was.
 TEST(SetupInfoRecord, EveryTruncationFailsAndKeepsTheRecord) {
   const Bytes bytes = TypicalBytes();
   for (size_t length = 0; length < bytes.size(); ++length) {
@@ -106,17 +93,9 @@ TEST(SetupInfoRecord, EveryTruncationFailsAndKeepsTheRecord) {
   }
 }
 
-// Catches: trailing bytes taken as an error or read into a field; a count read as
-// signed or as one byte (a 0x80 or 0x100-long string goes wrong then); a writer that
-// throws on an overlong string or stores a wrapped count with all its characters
-// (the record would no longer read back): it keeps the low 16 bits of the length.
-TEST(SetupInfoRecord, TrailingBytesLongCountsAndOverlongStrings) {
-  Bytes bytes = TypicalBytes();
-  bytes.insert(bytes.end(), {0xFF, 0xFF, 0x12, 0x34});
-  TSetupInfoFile loaded;
-  ASSERT_TRUE(loaded.LoadFromBuffer(bytes));
-  ExpectSameRecord(loaded, TypicalRecord());
-
+// 0x80 and 0x100 catch a count read as signed or as one byte. An overlong string keeps
+// the low 16 bits of its length, as count and as characters, so the record reads back.
+TEST(SetupInfoRecord, LongCountsAndOverlongStrings) {
   for (const size_t length : {size_t{0x80}, size_t{0x100}, size_t{0xFFFF}, size_t{0x10003}}) {
     SCOPED_TRACE("length " + std::to_string(length));
     TSetupInfoFile record;
@@ -134,16 +113,40 @@ TEST(SetupInfoRecord, TrailingBytesLongCountsAndOverlongStrings) {
   }
 }
 
-// Catches: a file written in another order or encoding than the entry, appended to
-// instead of truncated, or a failure to create that escapes as an exception.
 TEST(SetupInfoRecord, SaveToFileWritesTheRecordBytes) {
   test::TempDir dir;
   const std::string path = dir.Path("SIF.temp");
   test::WriteFileBytes(path, Bytes(500, 0xAA));  // longer than the record: must be truncated
   TypicalRecord().SaveToFile(path);
   EXPECT_EQ(test::ReadFileBytes(path), TypicalBytes());
-
   EXPECT_NO_THROW(TypicalRecord().SaveToFile(dir.Path("missing-folder/SIF.temp")));
+}
+
+// Catches: names matched with case or by prefix, an unknown name mapped anywhere but
+// HKLM, a root table in another order than the index, indexes past the table read.
+TEST(RegistryRoots, ShortNamesIndexesRootKeysAndDisplayNames) {
+  const struct {
+    const char* name;
+    uint8_t index;
+  } names[] = {{"hklm", 0}, {"Hkcu", 1}, {"hKcR", 2}, {"hku", 3},   {"HKCC", 4},   {"HKEY_CURRENT_USER", 0},
+               {"", 0},     {"HKUX", 0}, {"HKC", 0},  {" HKCU", 0}, {"HK\xC3U", 0}};
+  for (const auto& c : names) EXPECT_EQ(RootIndexFromName(c.name), c.index) << '"' << c.name << '"';
+
+  const struct {
+    uint8_t index;
+    uint32_t key;
+    const char* display;
+  } roots[] = {{0, 0x80000002u, "HKEY_LOCAL_MACHINE"},
+               {1, 0x80000001u, "HKEY_CURRENT_USER"},
+               {2, 0x80000000u, "HKEY_CLASSES_ROOT"},
+               {3, 0x80000003u, "HKEY_USERS"},
+               {4, 0x80000005u, "HKEY_CURRENT_CONFIG"},
+               {5, 0, "!ERROR!"},
+               {255, 0, "!ERROR!"}};
+  for (const auto& c : roots) {
+    EXPECT_EQ(RootKeyFromIndex(c.index), c.key) << int{c.index};
+    EXPECT_EQ(RootDisplayName(c.index), c.display) << int{c.index};
+  }
 }
 
 }  // namespace

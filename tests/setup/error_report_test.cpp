@@ -29,27 +29,14 @@ struct Terminated {
   uint32_t code;
 };
 
-OsVersion WindowsXpSp3() {
-  OsVersion v;
-  v.platformId = platform::kPlatformWin32Nt;
-  v.major = 5;
-  v.minor = 1;
-  v.build = 2600;
-  v.csdVersion = "Service Pack 3";
-  v.extended = true;
-  v.servicePackMajor = 3;
-  v.suiteMask = 0x0100;
-  v.productType = platform::kProductWorkstation;
-  return v;
-}
-
 class ErrorReport : public ::testing::Test {
  protected:
   void SetUp() override {
     platform::posix::SetSandboxRoot(sandbox_.Path());
     platform::posix::SetTemporaryFolder(kTemp);
     ASSERT_TRUE(platform::CreateDirectoryTree(kTemp));
-    platform::posix::SetOsVersion(WindowsXpSp3());
+    platform::posix::SetOsVersion({platform::kPlatformWin32Nt, 5, 1, 2600, "Service Pack 3", true, 3, 0,
+                                   0x0100, platform::kProductWorkstation});
     platform::posix::SetTotalPhysicalMemory(1073676288);  // 64 KiB short of 1 GiB
     platform::posix::SetCommandLine({}, "C:\\setup.exe");
     platform::posix::ResetOpenedDocuments();
@@ -87,11 +74,7 @@ class ErrorReport : public ::testing::Test {
   platform::ExitHandler previousExit_;
 };
 
-// Catches: a wrong key width or separator, LF instead of CR LF, an underline of the
-// wrong length, a missing blank line, the trailer or setup values not taken from the
-// registered context, the "/j" values leaked, the memory figure rounded instead of
-// truncated before the "+ 1", the box text or path form changed, the report not
-// opened, an exit code other than 0.
+// The memory figure is truncated before the "+ 1"; the "/j" values are masked.
 TEST_F(ErrorReport, WritesTheWholeReportAnnouncesItOpensItAndTerminates) {
   SetupContext context;
   context.SetupInfo.SetupName = "Demo Product";
@@ -145,8 +128,7 @@ TEST_F(ErrorReport, WritesTheWholeReportAnnouncesItOpensItAndTerminates) {
   EXPECT_EQ(platform::posix::OpenedDocuments(), std::vector<std::string>{path});
 }
 
-// Catches: an empty type left empty, an empty text dropping its line, values from a
-// context that is no longer registered, a missing package read as zeros.
+// No context registered: its fields stay empty rather than zeros.
 TEST_F(ErrorReport, EmptyTypeAndTextWithoutContextKeepEveryLine) {
   EXPECT_EQ(Report("", ""), 0u);
   const std::string text = ReadText(std::string(kTemp) + "\\ErrorLog0000.TXT");
@@ -161,8 +143,7 @@ TEST_F(ErrorReport, EmptyTypeAndTextWithoutContextKeepEveryLine) {
       << boxes_.boxes[0].text;
 }
 
-// Catches: an existing report overwritten, names not zero-padded to four digits (or
-// cut at four), the doubled backslash collapsed in the path or the message.
+// Existing reports stay; the doubled backslash after the folder is kept.
 TEST_F(ErrorReport, TakesTheFirstFreeNumberedName) {
   const std::string folder = std::string(kTemp) + "\\";
   test::WriteFileBytes(platform::posix::MapPath(folder + "ErrorLog0000.TXT"), test::ToBytes("first"));
@@ -176,13 +157,10 @@ TEST_F(ErrorReport, TakesTheFirstFreeNumberedName) {
   EXPECT_NE(boxes_.boxes[0].text.find("\"C:\\Users\\User\\AppData\\Local\\Temp\\\\ErrorLog0002.TXT\""),
             std::string::npos);
 
-  const std::vector<std::pair<uint32_t, std::string>> names = {
-      {7, "ErrorLog0007.TXT"}, {9999, "ErrorLog9999.TXT"}, {10000, "ErrorLog10000.TXT"}};
-  for (const auto& [number, name] : names) EXPECT_EQ(ErrorLogFileName(number), name);
+  EXPECT_EQ(ErrorLogFileName(9999), "ErrorLog9999.TXT");
+  EXPECT_EQ(ErrorLogFileName(10000), "ErrorLog10000.TXT");
 }
 
-// Catches: the error lost when the report cannot be written, a document opened that
-// does not exist, a non-zero exit code.
 TEST_F(ErrorReport, AReportThatCannotBeWrittenStillShowsTheError) {
   platform::posix::SetTemporaryFolder("C:\\Missing\\");
   EXPECT_EQ(Report("Stream read error", "Verification Stage"), 0u);
@@ -194,25 +172,18 @@ TEST_F(ErrorReport, AReportThatCannotBeWrittenStillShowsTheError) {
   EXPECT_TRUE(platform::posix::OpenedDocuments().empty());
 }
 
-// Catches: arguments not upper-cased or non-ASCII letters changed, "/j" matched with
-// case, the two masked values kept or more than two dropped, running past the end
-// when "/J" comes last, separators doubled.
+// Non-ASCII letters stay as they are; a "/J" at the end masks values it does not have.
 TEST(ErrorReportParams, UpperCasesJoinsAndMasksWhatFollowsJ) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-      {{"a", "/j", "b", "c", "d"}, "A /j X X.X.X.X D"},
       {{"/J", "secret", "1.2.3.4"}, "/j X X.X.X.X"},
       {{"x", "/J"}, "X /j X X.X.X.X"},
       {{"/jx", "caf\xE9", "C:\\Setup Files\\pak.bin"}, "/JX CAF\xE9 C:\\SETUP FILES\\PAK.BIN"},
-      {{}, ""},
   };
   for (const auto& [arguments, params] : cases) EXPECT_EQ(ErrorReportParams(arguments), params) << params;
 }
 
 // One row a Windows: version data, edition metrics and registry in, product and
-// service-pack text out. Catches: a version mapped to the wrong name, the workstation
-// test of 6.x confused, suite flags tested in the wrong order, the edition metrics
-// ignored, the registry fallback used with extended data (or its match case-sensitive),
-// the 9x letters read with case or without skipping the blank, "6a" without the hotfix.
+// service-pack text out. The registry is asked only without extended data.
 TEST(OsInfo, NamesEditionsAndServicePacks) {
   struct Row {
     uint32_t platformId, major, minor;
@@ -243,7 +214,6 @@ TEST(OsInfo, NamesEditionsAndServicePacks) {
        "Windows NT4 Server 4.0, Enterprise Edition", "service pack 6"},
       {kNt, 4, 0, "Service Pack 5", false, 0, 0, 0, "LANMANNT", true, "Windows NT4 Server 4.0",
        "Service Pack 5"},
-      {kNt, 4, 0, "", false, 0, 0, 0, "winnt", false, "Windows NT4 WorkStation 4.0", ""},
       {kNt, 4, 0, "", false, 0, 0, 0, "ServerNT", false, "Windows NT4 Advanced Server 4.0", ""},
       {kNt, 4, 0, "", false, 0, 0, 0, nullptr, false, "Windows NT4 ", ""},
       {kNt, 5, 0, "Service Pack 4", true, 0x0082, kSrv, 0, "WINNT", false, "Windows 2000 Datacenter Server",
@@ -256,7 +226,6 @@ TEST(OsInfo, NamesEditionsAndServicePacks) {
       {kNt, 5, 1, "", true, 0x0200, kWs, platform::kMetricTabletPc, nullptr, false,
        "Windows XP Tablet PC Edition", ""},
       {kNt, 5, 1, "", true, 0x0200, kWs, 0, nullptr, false, "Windows XP Home Edition", ""},
-      {kNt, 5, 1, "", true, 0x0100, kWs, 0, nullptr, false, "Windows XP Professional", ""},
       {kNt, 5, 2, "", true, 0x0082, kSrv, 0, nullptr, false, "Windows Server2003 DataCenter Edition", ""},
       {kNt, 5, 2, "", true, 0x0402, kSrv, 0, nullptr, false, "Windows Server2003 Enterprise Edition", ""},
       {kNt, 5, 2, "", true, 0x0400, kSrv, 0, nullptr, false, "Windows Server2003 Web Edition", ""},
@@ -270,25 +239,18 @@ TEST(OsInfo, NamesEditionsAndServicePacks) {
   };
   for (const Row& row : rows) {
     platform::posix::ResetRegistry();
+    platform::RegistryKey options, hotfix;
     if (row.registryType != nullptr) {
-      platform::RegistryKey key;
       ASSERT_TRUE(
-          key.Create(platform::kHkeyLocalMachine, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions"));
-      ASSERT_TRUE(key.WriteString("ProductType", row.registryType));
+          options.Create(platform::kHkeyLocalMachine, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions") &&
+          options.WriteString("ProductType", row.registryType));
     }
     if (row.hotfix) {
-      platform::RegistryKey key;
-      ASSERT_TRUE(key.Create(platform::kHkeyLocalMachine,
-                             "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Hotfix\\Q246009"));
+      ASSERT_TRUE(hotfix.Create(platform::kHkeyLocalMachine,
+                                "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Hotfix\\Q246009"));
     }
-    OsVersion v;
-    v.platformId = row.platformId;
-    v.major = row.major;
-    v.minor = row.minor;
-    v.csdVersion = row.csd;
-    v.extended = row.extended;
-    v.suiteMask = row.suites;
-    v.productType = row.product;
+    const OsVersion v{row.platformId, row.major, row.minor, 0,          row.csd,
+                      row.extended,   0,         0,         row.suites, row.product};
     const TOSInfo info = TOSInfo::Describe(v, row.metric == platform::kMetricMediaCenter,
                                            row.metric == platform::kMetricTabletPc);
     EXPECT_EQ(info.Product(), row.productText) << row.productText;
@@ -297,8 +259,7 @@ TEST(OsInfo, NamesEditionsAndServicePacks) {
   platform::posix::ResetRegistry();
 }
 
-// Catches: a wrong divisor, truncation instead of rounding, priorities left raised
-// (on the manual clock the measurement takes no time).
+// Rounded to the nearest MHz; the priorities raised for the measurement are restored.
 TEST(CpuSpeed, MeasuresCyclesPerMicrosecondAndRestoresPriorities) {
   platform::posix::SetManualClock(true, 5000);
   platform::SetProcessPriorityClass(0x4000);  // below normal

@@ -27,12 +27,6 @@ Bytes Utf16File(const std::string& ascii) {
   return b;
 }
 
-// Paths in messages use the system's separator; the cases are written with "/".
-std::string Slashes(std::string text) {
-  std::replace(text.begin(), text.end(), '\\', '/');
-  return text;
-}
-
 struct ProjectFile {
   std::string path;  // below the script's folder
   Bytes content;
@@ -90,11 +84,10 @@ class CompileTest : public SetupcTest {
     for (const std::string& line : lines) text += line + "\r\n";
     Source(script, ToBytes(text));
     std::vector<std::string> arguments = {"compile", Path(script)};
-    arguments.insert(arguments.end(), options.begin(), options.end());
     if (std::find(options.begin(), options.end(), "--stub") == options.end()) {
       arguments.insert(arguments.end(), {"--stub", Path("stub.exe")});
     }
-    return Run(arguments);
+    return Run(arguments, options);
   }
 };
 
@@ -404,17 +397,16 @@ TEST_F(CompileTest, FinaliserComesFromTheScriptTheOptionOrBesideTheStub) {
     }
     TPak pak;
     ASSERT_TRUE(pak.Create(Path("setup.exe"))) << c.what;
-    std::vector<std::string> names;
-    for (const TPakEntry& entry : pak.Entries()) names.push_back(entry.Name);
-    const auto at = std::find(names.begin(), names.end(), "UNINSTALL_FINALISE.EXE");
-    EXPECT_EQ(std::count(names.begin(), names.end(), "UNINSTALL_FINALISE.EXE"), c.carried.empty() ? 0 : 1)
+    const std::vector<TPakEntry>& entries = pak.Entries();
+    const auto isFinaliser = [](const TPakEntry& e) { return e.Name == "UNINSTALL_FINALISE.EXE"; };
+    ASSERT_EQ(std::count_if(entries.begin(), entries.end(), isFinaliser), c.carried.empty() ? 0 : 1)
         << c.what;
-    if (c.carried.empty() || at == names.end()) continue;
-    const size_t index = static_cast<size_t>(at - names.begin());
-    EXPECT_EQ(pak.Entries()[index].Group, 0) << c.what;
-    ASSERT_LT(index + 1, names.size()) << c.what;
+    if (c.carried.empty()) continue;
+    const auto index =
+        static_cast<size_t>(std::find_if(entries.begin(), entries.end(), isFinaliser) - entries.begin());
+    EXPECT_EQ(entries[index].Group, 0) << c.what;
     if (c.script != named) {
-      EXPECT_NE(pak.Entries()[index + 1].Group, 0) << c.what << ": not the last of group 0";
+      EXPECT_NE(entries.at(index + 1).Group, 0) << c.what << ": not the last of group 0";
     }
     EXPECT_EQ(pak.ExtractEntry(index).value_or(Bytes{}), test::ReadFileBytes(Path(c.carried))) << c.what;
   }

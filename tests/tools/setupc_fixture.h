@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,15 +19,32 @@ struct RunResult {
   std::string err;
 };
 
+// The tool's promise is one line of err per error.
+inline size_t LineCount(const std::string& text) {
+  return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// Entry names and Windows paths with "/" for the separator, to compare with local paths.
+inline std::string Slashes(std::string text) {
+  std::replace(text.begin(), text.end(), '\\', '/');
+  return text;
+}
+
 class SetupcTest : public ::testing::Test {
  protected:
-  RunResult Run(const std::vector<std::string>& arguments) {
+  RunResult Run(std::vector<std::string> arguments, const std::vector<std::string>& more = {}) {
+    arguments.insert(arguments.end(), more.begin(), more.end());
     std::ostringstream out, err;
-    RunResult result;
-    result.code = RunSetupc(arguments, out, err);
-    result.out = out.str();
-    result.err = err.str();
-    return result;
+    const int code = RunSetupc(arguments, out, err);
+    return {code, out.str(), err.str()};
+  }
+
+  // A failure: exit code, nothing on out, one line on err holding errPart.
+  static void ExpectOneError(const RunResult& r, int code, const std::string& errPart) {
+    EXPECT_EQ(r.code, code) << errPart;
+    EXPECT_EQ(r.out, "") << errPart;
+    EXPECT_EQ(LineCount(r.err), 1u) << r.err;
+    EXPECT_NE(r.err.find(errPart), std::string::npos) << r.err;
   }
 
   std::string Path(const std::string& name) const { return dir_.Path(name); }
@@ -42,20 +60,12 @@ class SetupcTest : public ::testing::Test {
                    const std::string& host = "") {
     std::vector<std::string> arguments = {"pack", Path(name)};
     if (!host.empty()) arguments.insert(arguments.end(), {"--host", host});
-    arguments.insert(arguments.end(), entries.begin(), entries.end());
-    const RunResult r = Run(arguments);
+    const RunResult r = Run(arguments, entries);
     EXPECT_EQ(r.code, kExitOk) << r.err;
     return Path(name);
   }
 
   test::TempDir dir_;
 };
-
-// The tool's promise is one line of err per error.
-inline size_t LineCount(const std::string& text) {
-  size_t lines = 0;
-  for (char c : text) lines += c == '\n';
-  return lines;
-}
 
 }  // namespace setup::setupc

@@ -1,7 +1,9 @@
 // pack, then verify and extract: a package alone or after a host gives back every source
-// unchanged, and a pack that fails leaves the output as it was.
+// unchanged, a large entry is streamed, and a pack that fails leaves the output as it was.
 #include <filesystem>
+#include <fstream>
 
+#include "package/pak_entry.h"
 #include "setupc_fixture.h"
 
 namespace setup::setupc {
@@ -41,8 +43,7 @@ class PackTest : public SetupcTest {
   // Every source of the group (all groups when none) is in folder/GROUP/NAME; the others are not.
   void ExpectExtracted(const std::string& folder, int onlyGroup = -1) {
     for (const SourceFile& s : kSources) {
-      std::string path = folder + "/" + std::to_string(s.group) + "/" + s.name;
-      for (char& c : path) c = c == '\\' ? '/' : c;
+      const std::string path = folder + "/" + std::to_string(s.group) + "/" + Slashes(s.name);
       if (onlyGroup >= 0 && s.group != onlyGroup) {
         EXPECT_FALSE(fs::exists(path)) << path;
       } else {
@@ -114,15 +115,42 @@ TEST_F(PackTest, AFailingPackLeavesTheOutputAsItWas) {
       {{Path("no/such/folder/p.pak"), a}, kExitFailed, "cannot open " + Path("no/such/folder/p.pak")},
   };
   for (const Case& c : cases) {
-    std::vector<std::string> arguments = {"pack"};
-    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
-    const RunResult r = Run(arguments);
-    EXPECT_EQ(r.code, c.code) << c.errPart;
-    EXPECT_EQ(LineCount(r.err), 1u) << r.err;
-    EXPECT_NE(r.err.find(c.errPart), std::string::npos) << r.err;
+    ExpectOneError(Run({"pack"}, c.arguments), c.code, c.errPart);
     EXPECT_EQ(test::ReadFileBytes(package), before) << c.errPart;
   }
   EXPECT_FALSE(fs::exists(Path("no/such")));
+}
+
+// At the large-entry threshold: not read by verify, and streamed to disk by extract (a
+// fault here loads 70 MiB whole or corrupts it).
+TEST_F(PackTest, LargeEntryIsSkippedByVerifyAndStreamedBack) {
+  // Mostly zeros (a sparse file), with marks at both ends and in a middle chunk.
+  const std::string big = Source("big.bin", test::ToBytes("start"));
+  fs::resize_file(big, kLargeEntrySize);
+  {
+    std::fstream io(big, std::ios::binary | std::ios::in | std::ios::out);
+    io.seekp(kStreamChunkSize + 17);
+    io << "middle";
+    io.seekp(kLargeEntrySize - 3);
+    io << "end";
+  }
+  const std::string package = Pack(
+      "p.pak", {"1:small.txt=" + Source("small", test::CompressibleBytes(1000)), "1:big\\big.bin=" + big});
+
+  RunResult r = Run({"verify", package});
+  EXPECT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_EQ(r.out, "2 entries verified (1 large entry not read)\n");
+
+  r = Run({"extract", package, Path("out")});
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_EQ(fs::file_size(Path("out/1/big/big.bin")), kLargeEntrySize);
+  std::ifstream source(big, std::ios::binary), extracted(Path("out/1/big/big.bin"), std::ios::binary);
+  for (std::string a(1 << 20, 0), b(a); source.read(a.data(), 1 << 20), source.gcount() > 0;) {
+    extracted.read(b.data(), 1 << 20);
+    ASSERT_EQ(extracted.gcount(), source.gcount());
+    ASSERT_EQ(a.compare(0, static_cast<size_t>(source.gcount()), b, 0, static_cast<size_t>(source.gcount())),
+              0);
+  }
 }
 
 #ifndef _WIN32
@@ -131,9 +159,8 @@ TEST_F(PackTest, NonAsciiNamesAreStoredInTheCodePage) {
   // Text that is no UTF-8 is taken as code-page bytes already.
   const std::string package = Pack(
       "p.pak", {"1:caf\xC3\xA9\\\xE2\x82\xAC.txt=" + Source("a", ToBytes("x")), "1:raw\xE9=" + Path("a")});
-  const std::string bytes = [](const Bytes& b) {
-    return std::string(b.begin(), b.end());
-  }(test::ReadFileBytes(package));
+  const Bytes stored = test::ReadFileBytes(package);
+  const std::string bytes(stored.begin(), stored.end());
   EXPECT_NE(bytes.find("caf\xE9\\\x80.txt"), std::string::npos);
   EXPECT_NE(bytes.find("raw\xE9"), std::string::npos);
   EXPECT_NE(Run({"list", package}).out.find("  caf\xC3\xA9\\\xE2\x82\xAC.txt\n"), std::string::npos);
@@ -141,9 +168,8 @@ TEST_F(PackTest, NonAsciiNamesAreStoredInTheCodePage) {
   EXPECT_EQ(test::ReadFileBytes(Path("out/1/caf\xC3\xA9/\xE2\x82\xAC.txt")), ToBytes("x"));
 
   // A character the code page lacks cannot be stored.
-  const RunResult r = Run({"pack", Path("q.pak"), "1:\xE6\x97\xA5=" + Path("a")});
-  EXPECT_EQ(r.code, kExitUsage);
-  EXPECT_NE(r.err.find("code page cannot hold"), std::string::npos) << r.err;
+  ExpectOneError(Run({"pack", Path("q.pak"), "1:\xE6\x97\xA5=" + Path("a")}), kExitUsage,
+                 "code page cannot hold");
 }
 #endif
 

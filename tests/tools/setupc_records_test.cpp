@@ -167,11 +167,8 @@ TEST_F(InspectTest, InfoRefusesWhatTheSetupCannotStartFrom) {
        "entry 2 (LANGUAGE-x) is no valid language file: Cannot open file"},
   };
   for (const auto& [entries, errPart] : cases) {
-    const RunResult r = Run({"info", Source("setup.exe", test::BuildRawPackage(entries).bytes)});
-    EXPECT_EQ(r.code, kExitFailed) << errPart;
-    EXPECT_EQ(r.out, "") << errPart;
-    EXPECT_NE(r.err.find(errPart), std::string::npos) << r.err;
-    EXPECT_EQ(LineCount(r.err), 1u) << r.err;
+    ExpectOneError(Run({"info", Source("setup.exe", test::BuildRawPackage(entries).bytes)}), kExitFailed,
+                   errPart);
   }
   // Damaged data under an intact table: the entry is named.
   test::RawPackage flipped = SampleSetup();
@@ -197,11 +194,8 @@ TEST_F(InspectTest, TextExpandsTagsLineBreaksAndMacros) {
       {{"LANGUAGE-german", "13"}, setup + ": no entry \"LANGUAGE-german\" in group 0"},
   };
   for (const auto& [arguments, message] : failures) {
-    std::vector<std::string> command = {"text", setup};
-    command.insert(command.end(), arguments.begin(), arguments.end());
-    r = Run(command);
-    EXPECT_EQ(r.code, kExitFailed) << message;
-    EXPECT_EQ(r.out, "") << message;
+    r = Run({"text", setup}, arguments);
+    ExpectOneError(r, kExitFailed, message);
     EXPECT_EQ(r.err, "setupc: " + message + "\n");
   }
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "test_support.h"
 #include "ui/model/caption.h"
 #include "ui/model/integer_text.h"
 #include "ui/model/language.h"
@@ -16,15 +17,12 @@
 namespace setup {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using test::Bytes;
 
 // A language file as an editor saves it: FF FE, then each character low byte first.
 Bytes Utf16File(std::u16string_view text) {
   Bytes b = {0xFF, 0xFE};
-  for (char16_t c : text) {
-    b.push_back(static_cast<uint8_t>(c & 0xFF));
-    b.push_back(static_cast<uint8_t>(c >> 8));
-  }
+  for (char16_t c : text) test::AppendU16(b, c);
   return b;
 }
 

@@ -18,6 +18,17 @@ test::RawEntry Entry(const std::string& name, const std::string& text) {
   return {name, 0, test::ToBytes(text), true};
 }
 
+// Runs f and returns the SetupError message it raised ("" when it raised none).
+template <typename F>
+std::string ErrorOf(F&& f) {
+  try {
+    f();
+  } catch (const SetupError& e) {
+    return e.what();
+  }
+  return "";
+}
+
 class PageLayout : public ::testing::Test {
  protected:
   TPageSetDesc Load(const std::vector<test::RawEntry>& entries) {
@@ -33,16 +44,6 @@ class PageLayout : public ::testing::Test {
     const TPageSetDesc set = Load({Entry("Pages.txt", "[Pages]\rpage.txt"), Entry("page.txt", pageText)});
     EXPECT_EQ(set.Pages.size(), 1u);
     return set.Pages.empty() ? std::vector<TControlDesc>() : set.Pages[0].Controls;
-  }
-
-  // The SetupError message that loading raises ("" when none).
-  std::string ErrorOf(const std::vector<test::RawEntry>& entries) {
-    try {
-      Load(entries);
-    } catch (const SetupError& e) {
-      return e.what();
-    }
-    return "";
   }
 
   test::TempDir dir_;
@@ -127,13 +128,9 @@ TEST_F(PageLayout, PropertyLinesApplyByTypeInOrder) {
             std::make_tuple("MS Shell Dlg 2", 10, 0xD4D4D4u, true));
   EXPECT_EQ(label.FontBold, true) << "the last fontbold line counts";
   EXPECT_FALSE(label.Colour) << "colour does not apply to a label";
-  EXPECT_TRUE(label.HasRawText);
-  EXPECT_EQ(label.RawText, u"<LANG1> caf\u00E9");
-
-  const TControlDesc& memo = controls[1];
-  EXPECT_EQ(memo.PlainText, "one\rtwo\rthree");
-  EXPECT_FALSE(memo.HasRawText);
-  EXPECT_EQ(memo.Border, false);
+  EXPECT_EQ(std::tie(label.HasRawText, label.RawText), std::make_tuple(true, u"<LANG1> caf\u00E9"));
+  EXPECT_EQ(std::tie(controls[1].PlainText, controls[1].HasRawText, controls[1].Border),
+            std::make_tuple("one\rtwo\rthree", false, false));
 
   EXPECT_EQ(std::tie(controls[2].File, controls[2].Center), std::make_tuple("Back.bmp", true));
   EXPECT_FALSE(controls[2].Tile) << "tile before file has no effect";
@@ -152,10 +149,9 @@ TEST_F(PageLayout, PropertyLinesApplyByTypeInOrder) {
             std::make_tuple(0xFFFFFFFFu, 0xFFu, false));
   EXPECT_FALSE(gauge.HasRawText) << "a gauge takes no caption";
 
-  EXPECT_EQ(controls[7].Checked, true);
-  EXPECT_TRUE(controls[7].HasRawText) << "an empty caption is still a caption";
-  EXPECT_TRUE(controls[8].HasRawText);
-  EXPECT_EQ(controls[8].AutoSize, true);
+  // An empty caption is still a caption.
+  EXPECT_EQ(std::tie(controls[7].Checked, controls[7].HasRawText), std::make_tuple(true, true));
+  EXPECT_EQ(std::tie(controls[8].HasRawText, controls[8].AutoSize), std::make_tuple(true, true));
   EXPECT_FALSE(controls[8].WordWrap);
 }
 
@@ -173,10 +169,12 @@ TEST_F(PageLayout, BadNamesAndNumbersStopLoading) {
       {"[A_1]\rType=TLabel\r[_b]\rType=TLabel", "[B1]\rTYPE=TLABEL", ""},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(ErrorOf({Entry("Pages.txt", pages), Entry("one.txt", c.one), Entry("two.txt", c.two)}), c.error)
-        << c.one;
+    const std::vector<test::RawEntry> entries = {Entry("Pages.txt", pages), Entry("one.txt", c.one),
+                                                 Entry("two.txt", c.two)};
+    EXPECT_EQ(ErrorOf([&] { Load(entries); }), c.error) << c.one;
   }
-  EXPECT_EQ(ErrorOf({Entry("Pages.txt", "[Settings]\rcolour black")}), "'black' is not a valid integer value");
+  EXPECT_EQ(ErrorOf([&] { Load({Entry("Pages.txt", "[Settings]\rcolour black")}); }),
+            "'black' is not a valid integer value");
 }
 
 TEST(PictureKind, ByExtensionInAnyCase) {
@@ -191,14 +189,7 @@ TEST(PictureKind, ByExtensionInAnyCase) {
       {"pic", "Unknown picture file extension (.)"},
       {"dir.bmp\\pic", "Unknown picture file extension (.)"},
   };
-  for (const auto& c : bad) {
-    try {
-      PictureKindOf(c.name);
-      ADD_FAILURE() << c.name;
-    } catch (const SetupError& e) {
-      EXPECT_EQ(std::string(e.what()), c.error);
-    }
-  }
+  for (const auto& c : bad) EXPECT_EQ(ErrorOf([&] { PictureKindOf(c.name); }), c.error) << c.name;
 }
 
 }  // namespace

@@ -21,36 +21,31 @@ class WizardFlowTest : public ::testing::Test {
     platform::posix::ResetLogicalDrives();
     platform::posix::ResetFreeDiskSpace();
   }
-  static void Drives(std::vector<platform::posix::LogicalDrive> drives) {
-    platform::posix::SetLogicalDrives(drives);
-  }
 };
 
+// Each button with its caption id, marked only where it is hidden or disabled.
 std::string Describe(const TWizardButtons& b) {
   auto one = [](const char* name, const TButtonState& s) {
-    return std::string(name) + (s.Visible ? " shown" : " hidden") + (s.Enabled ? " enabled " : " disabled ") +
-           std::to_string(s.CaptionId) + "; ";
+    return std::string(name) + (s.Visible ? "" : " hidden") + (s.Enabled ? " " : " disabled ") +
+           std::to_string(s.CaptionId);
   };
-  return one("Back", b.Back) + one("Next", b.Next) + one("Cancel", b.Cancel) + one("Lang", b.Language);
+  return one("Back", b.Back) + "; " + one("Next", b.Next) + "; " + one("Cancel", b.Cancel) + "; " +
+         one("Lang", b.Language);
 }
 
 TEST_F(WizardFlowTest, ShowPageButtonsFollowThePageTypesAndNeverShowNextOrLanguageAgain) {
   // An installer's walk, then steps that a later ShowPage must not undo.
-  struct Step {
-    int32_t index;
-    TPageType type;
-    const char* expected;
-  };
+  struct Step { int32_t index; TPageType type; const char* expected; };
   const Step steps[] = {
-      {0, TPageType::welcome, "Back hidden enabled 12; Next shown enabled 13; Cancel shown enabled 14; Lang shown enabled 0; "},
-      {1, TPageType::installdir, "Back shown enabled 12; Next shown enabled 13; Cancel shown enabled 14; Lang shown enabled 0; "},
-      {2, TPageType::patch, "Back shown enabled 12; Next shown enabled 15; Cancel shown enabled 14; Lang shown enabled 0; "},
-      {1, TPageType::installdir, "Back shown enabled 12; Next shown enabled 13; Cancel shown enabled 14; Lang shown enabled 0; "},
-      {3, TPageType::patching, "Back hidden enabled 12; Next shown disabled 13; Cancel shown disabled 14; Lang hidden enabled 0; "},
-      {4, TPageType::finish, "Back hidden enabled 12; Next hidden enabled 13; Cancel shown enabled 16; Lang hidden enabled 0; "},
+      {0, TPageType::welcome, "Back hidden 12; Next 13; Cancel 14; Lang 0"},
+      {1, TPageType::installdir, "Back 12; Next 13; Cancel 14; Lang 0"},
+      {2, TPageType::patch, "Back 12; Next 15; Cancel 14; Lang 0"},
+      {1, TPageType::installdir, "Back 12; Next 13; Cancel 14; Lang 0"},
+      {3, TPageType::patching, "Back hidden 12; Next disabled 13; Cancel disabled 14; Lang hidden 0"},
+      {4, TPageType::finish, "Back hidden 12; Next hidden 13; Cancel 16; Lang hidden 0"},
       // Nothing brings Next or the language button back; Back comes back off page 0.
-      {1, TPageType::welcome, "Back shown enabled 12; Next hidden enabled 13; Cancel shown enabled 16; Lang hidden enabled 0; "},
-      {0, TPageType::uninstall, "Back hidden enabled 12; Next hidden disabled 13; Cancel shown disabled 16; Lang hidden enabled 0; "},
+      {1, TPageType::welcome, "Back 12; Next hidden 13; Cancel 16; Lang hidden 0"},
+      {0, TPageType::uninstall, "Back hidden 12; Next hidden disabled 13; Cancel disabled 16; Lang hidden 0"},
   };
   TWizardButtons buttons;
   for (const Step& step : steps) {
@@ -62,16 +57,10 @@ TEST_F(WizardFlowTest, ShowPageButtonsFollowThePageTypesAndNeverShowNextOrLangua
 }
 
 TEST_F(WizardFlowTest, FolderDriveRuleByDriveKind) {
-  Drives({{"C:\\", DriveType::Fixed},
-          {"D:\\", DriveType::CdRom},
-          {"E:\\", DriveType::Removable},
-          {"F:\\", DriveType::Remote},
-          {"G:\\", DriveType::RamDisk},
-          {"H:\\", DriveType::Unknown}});
-  const struct {
-    const char* text;
-    bool usable;
-  } cases[] = {
+  platform::posix::SetLogicalDrives({{"C:\\", DriveType::Fixed}, {"D:\\", DriveType::CdRom},
+                                     {"E:\\", DriveType::Removable}, {"F:\\", DriveType::Remote},
+                                     {"G:\\", DriveType::RamDisk}, {"H:\\", DriveType::Unknown}});
+  const struct { const char* text; bool usable; } cases[] = {
       {"C:\\Games\\Demo", true}, {"c:\\", true},        {"E:\\x", true},  {"F:\\share", true},
       {"D:\\Games", false},      {"G:\\tmp", false},    {"H:\\x", false}, {"Z:\\nodrive", false},
       {"", false},               {"C:", false},         {"Games", false}, {"\\\\server\\share", false},
@@ -80,7 +69,8 @@ TEST_F(WizardFlowTest, FolderDriveRuleByDriveKind) {
 }
 
 TEST_F(WizardFlowTest, FolderTextUpdatesInstallDirAndFreeSpaceOnlyAfterTheVisit) {
-  Drives({{"C:\\", DriveType::Fixed}, {"D:\\", DriveType::CdRom}, {"E:\\", DriveType::Fixed}});
+  platform::posix::SetLogicalDrives(
+      {{"C:\\", DriveType::Fixed}, {"D:\\", DriveType::CdRom}, {"E:\\", DriveType::Fixed}});
   platform::posix::SetFreeDiskSpace("C:\\", 1000);
   platform::posix::SetFreeDiskSpace("E:\\", std::nullopt);  // the query fails
   TSetupInfoFile info;
@@ -107,7 +97,7 @@ TEST_F(WizardFlowTest, FolderTextUpdatesInstallDirAndFreeSpaceOnlyAfterTheVisit)
 }
 
 TEST_F(WizardFlowTest, PageChecksRepeatedAfterALanguageSwitch) {
-  Drives({{"C:\\", DriveType::Fixed}, {"D:\\", DriveType::CdRom}});
+  platform::posix::SetLogicalDrives({{"C:\\", DriveType::Fixed}, {"D:\\", DriveType::CdRom}});
   TPathVariables vars;
   vars.SetRequiredSpace(500);
   const struct {
@@ -170,10 +160,7 @@ TEST_F(WizardFlowTest, LanguageSelectionTakesTheLastPageWithACheckedRadio) {
 TEST_F(WizardFlowTest, TreeFolderTrimsToTheNearestExistingFolder) {
   const std::set<std::string> existing = {"C:", "C:\\Program Files", "C:\\Program Files\\Old"};
   const FolderExistsFunction exists = [&](const std::string& p) { return existing.count(p) > 0; };
-  const struct {
-    const char* path;
-    std::optional<std::string> expected;
-  } cases[] = {
+  const struct { const char* path; std::optional<std::string> expected; } cases[] = {
       {"C:\\Program Files\\Demo Product\\", "C:\\Program Files\\"},
       {"C:\\Program Files\\Old\\", "C:\\Program Files\\Old\\"},
       {"C:\\Program Files\\Old", "C:\\Program Files\\Old\\"},

@@ -1,11 +1,10 @@
-// The page area and the page controls as Windows windows (under Wine): what a page
-// looks like when printed into a memory bitmap, the sizes, texts and states the
-// controls take from their descriptions and package entries. Windows need a display;
-// without one every test is skipped with the reason.
+// The page area and the page controls as Windows windows (under Wine), a page read
+// back from a memory bitmap. Without a display every test is skipped with the reason.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -33,15 +32,12 @@ constexpr COLORREF kYellow = RGB(255, 255, 0);
 // A 24-bit bitmap file whose pixel (x, y), counted from the top, has colour(x, y).
 test::Bytes MakeBmp(int width, int height, const std::function<COLORREF(int, int)>& colour) {
   const int rowSize = (width * 3 + 3) & ~3;
-  const auto imageSize = static_cast<uint32_t>(rowSize * height);
-  test::Bytes out = {'B', 'M'};
-  const auto w = static_cast<uint32_t>(width);
-  const auto h = static_cast<uint32_t>(height);
-  // file size, reserved, pixel offset, header size, width, height
-  for (uint32_t value : {54 + imageSize, 0u, 54u, 40u, w, h}) test::AppendU32(out, value);
-  test::AppendU16(out, 1);   // planes
-  test::AppendU16(out, 24);  // bits per pixel
-  for (uint32_t value : {0u, imageSize, 2835u, 2835u, 0u, 0u}) test::AppendU32(out, value);
+  const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+  const BITMAPFILEHEADER file{0x4D42, offset + static_cast<DWORD>(rowSize * height), 0, 0, offset};  // "BM"
+  const BITMAPINFOHEADER info{sizeof info, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  test::Bytes out(offset);
+  std::memcpy(out.data(), &file, sizeof file);
+  std::memcpy(out.data() + sizeof file, &info, sizeof info);
   for (int y = height - 1; y >= 0; --y) {  // bottom-up rows
     for (int x = 0; x < width; ++x) {
       const COLORREF c = colour(x, y);
@@ -90,6 +86,7 @@ class PageControlsTest : public ::testing::Test {
     if (host_ == nullptr) GTEST_SKIP() << "no window can be created (no display: run under Xvfb)";
     area_ = std::make_unique<TPageArea>(host_, RECT{0, 0, kAreaWidth, kAreaHeight});
     area_->SetColour(kBlue);
+    ASSERT_NE(canvas_.Dc(), nullptr);
   }
   void TearDown() override {
     controls_.clear();  // before the area
@@ -109,25 +106,28 @@ class PageControlsTest : public ::testing::Test {
     return *controls_.back();
   }
 
-  // The area with its children, printed into canvas as Windows would paint it.
-  void Print(const TMemoryDc& canvas) const {
-    SendMessageW(area_->Window(), WM_PRINT, reinterpret_cast<WPARAM>(canvas.Dc()), PRF_CLIENT | PRF_CHILDREN);
+  // The area with its children, printed into canvas_ as Windows would paint it.
+  void Print() const {
+    SendMessageW(area_->Window(), WM_PRINT, reinterpret_cast<WPARAM>(canvas_.Dc()),
+                 PRF_CLIENT | PRF_CHILDREN);
     GdiFlush();
   }
 
-  // What the area shows on the screen, copied into canvas.
-  BOOL TakeScreen(const TMemoryDc& canvas) const {
+  // What the area shows on the screen, copied into canvas_.
+  BOOL TakeScreen() const {
     const HDC dc = GetDC(area_->Window());
-    const BOOL copied = BitBlt(canvas.Dc(), 0, 0, kAreaWidth, kAreaHeight, dc, 0, 0, SRCCOPY);
+    const BOOL copied = BitBlt(canvas_.Dc(), 0, 0, kAreaWidth, kAreaHeight, dc, 0, 0, SRCCOPY);
     ReleaseDC(area_->Window(), dc);
     GdiFlush();
     return copied;
   }
+  COLORREF Pixel(int x, int y) const { return GetPixel(canvas_.Dc(), x, y); }
 
   test::TempDir temp_;
   SetupContext context_;
   HWND host_ = nullptr;
   std::unique_ptr<TPageArea> area_;
+  TMemoryDc canvas_{nullptr, kAreaWidth, kAreaHeight};
   std::vector<std::unique_ptr<TPageControl>> controls_;
 };
 
@@ -153,16 +153,14 @@ TEST_F(PageControlsTest, TransparentLabelShowsThePictureBeneathIt) {
   Add(outside);
   Add(Label("Opaque", {10, 50, 70, 70}, u"x"));
 
-  TMemoryDc canvas(nullptr, kAreaWidth, kAreaHeight);
-  ASSERT_NE(canvas.Dc(), nullptr);
-  Print(canvas);
-  EXPECT_EQ(GetPixel(canvas.Dc(), 65, 25), kRed) << "transparent label over the picture";
-  EXPECT_EQ(GetPixel(canvas.Dc(), 175, 25), kBlue) << "transparent label beside the picture";
-  EXPECT_EQ(GetPixel(canvas.Dc(), 65, 65), kBlue) << "opaque label over the picture";
-  EXPECT_EQ(GetPixel(canvas.Dc(), 90, 90), kRed) << "stretched picture";
-  EXPECT_EQ(GetPixel(canvas.Dc(), 150, 150), kBlue) << "area";
-  EXPECT_EQ(GetPixel(canvas.Dc(), 200, 150), kBlue) << "transparent colour left out";
-  EXPECT_EQ(GetPixel(canvas.Dc(), 201, 151), kYellow) << "rest of the transparent bitmap";
+  Print();
+  EXPECT_EQ(Pixel(65, 25), kRed) << "transparent label over the picture";
+  EXPECT_EQ(Pixel(175, 25), kBlue) << "transparent label beside the picture";
+  EXPECT_EQ(Pixel(65, 65), kBlue) << "opaque label over the picture";
+  EXPECT_EQ(Pixel(90, 90), kRed) << "stretched picture";
+  EXPECT_EQ(Pixel(150, 150), kBlue) << "area";
+  EXPECT_EQ(Pixel(200, 150), kBlue) << "transparent colour left out";
+  EXPECT_EQ(Pixel(201, 151), kYellow) << "rest of the transparent bitmap";
 
   // The same on the screen, also after a new caption repainted the label alone.
   ShowWindow(host_, SW_SHOWNA);
@@ -170,14 +168,14 @@ TEST_F(PageControlsTest, TransparentLabelShowsThePictureBeneathIt) {
   UpdateWindow(host_);
   controls_[2]->SetCaption(u"y");
   UpdateWindow(area_->Window());
-  ASSERT_NE(TakeScreen(canvas), 0);
-  EXPECT_EQ(GetPixel(canvas.Dc(), 65, 25), kRed) << "painted: transparent label over the picture";
-  EXPECT_EQ(GetPixel(canvas.Dc(), 65, 65), kBlue) << "painted: opaque label over the picture";
-  EXPECT_EQ(GetPixel(canvas.Dc(), 201, 151), kYellow) << "painted: transparent bitmap";
+  ASSERT_NE(TakeScreen(), 0);
+  EXPECT_EQ(Pixel(65, 25), kRed) << "painted: transparent label over the picture";
+  EXPECT_EQ(Pixel(65, 65), kBlue) << "painted: opaque label over the picture";
+  EXPECT_EQ(Pixel(201, 151), kYellow) << "painted: transparent bitmap";
 
   picture.SetVisible(false);
-  Print(canvas);
-  EXPECT_EQ(GetPixel(canvas.Dc(), 65, 25), kBlue) << "hidden picture";
+  Print();
+  EXPECT_EQ(Pixel(65, 25), kBlue) << "hidden picture";
 }
 
 // Catches tiling that draws one copy only, misplaces copies, or spills past the
@@ -195,16 +193,14 @@ TEST_F(PageControlsTest, TiledPictureCoversTheControlWithCopies) {
   EXPECT_EQ(context_.UninstallList.Folders(), std::vector<std::string>{folder});
   platform::RemoveFolder(folder);
 
-  TMemoryDc canvas(nullptr, kAreaWidth, kAreaHeight);
-  ASSERT_NE(canvas.Dc(), nullptr);
-  Print(canvas);
+  Print();
   for (int y = 0; y < 7; ++y) {
     for (int x = 0; x < 10; ++x) {
-      EXPECT_EQ(GetPixel(canvas.Dc(), x, y), pattern[y % 2][x % 3]) << x << "," << y;
+      EXPECT_EQ(Pixel(x, y), pattern[y % 2][x % 3]) << x << "," << y;
     }
   }
-  EXPECT_EQ(GetPixel(canvas.Dc(), 10, 3), kBlue);
-  EXPECT_EQ(GetPixel(canvas.Dc(), 3, 7), kBlue);
+  EXPECT_EQ(Pixel(10, 3), kBlue);
+  EXPECT_EQ(Pixel(3, 7), kBlue);
 }
 
 // Catches an automatic size that ignores the text, its font or its line breaks, a
@@ -270,23 +266,18 @@ TEST_F(PageControlsTest, RichEditLoadsItsEntryOrReportsItMissing) {
   EXPECT_EQ(boxes.boxes[0].caption, "Rich Edit Error");
 }
 
-// A 16 x 16 icon file of one opaque colour (32-bit image, empty mask).
+// A 16 x 16 icon file of one colour: the bitmap's header and pixels, with the height
+// doubled for the mask that follows them (all clear: every pixel shows).
 test::Bytes MakeIcon(COLORREF colour) {
-  constexpr uint32_t kSide = 16;
-  constexpr uint32_t kImageSize = 40 + kSide * kSide * 4 + kSide * 4;
+  const test::Bytes bmp = MakeBmp(16, 16, [&](int, int) { return colour; });
   test::Bytes out;
   for (uint16_t value : {0, 1, 1}) test::AppendU16(out, value);  // reserved, icon, one image
-  out.insert(out.end(), {kSide, kSide, 0, 0});
-  test::AppendU16(out, 1);
-  test::AppendU16(out, 32);
-  test::AppendU32(out, kImageSize);
-  test::AppendU32(out, 22);
-  for (uint32_t value : {40u, kSide, kSide * 2}) test::AppendU32(out, value);
-  test::AppendU16(out, 1);
-  test::AppendU16(out, 32);
-  for (int i = 0; i < 6; ++i) test::AppendU32(out, 0);
-  for (uint32_t i = 0; i < kSide * kSide; ++i) out.insert(out.end(), {GetBValue(colour), GetGValue(colour), GetRValue(colour), 255});
-  out.resize(out.size() + kSide * 4, 0);
+  out.insert(out.end(), {16, 16, 0, 0, 1, 0, 24, 0});            // size, colours, planes, bits
+  test::AppendU32(out, static_cast<uint32_t>(bmp.size() - sizeof(BITMAPFILEHEADER) + 16 * 4));
+  test::AppendU32(out, 22);  // where the image starts
+  out.insert(out.end(), bmp.begin() + sizeof(BITMAPFILEHEADER), bmp.end());
+  out[22 + 8] = 32;  // the height
+  out.resize(out.size() + 16 * 4, 0);
   return out;
 }
 
@@ -329,14 +320,11 @@ TEST_F(PageControlsTest, EveryPictureKindPaints) {
     COLORREF colour;
   } kCases[] = {{"a.ico", kRed}, {"b.emf", kGreen}, {"c.wmf", kYellow}};
   for (const auto& c : kCases) {
-    TControlDesc desc = Image(c.file, {0, 0, 30, 30}, c.file);
-    desc.Name = "Picture";
+    TControlDesc desc = Image("Picture", {0, 0, 30, 30}, c.file);
     desc.Stretch = true;
     Add(desc);
-    TMemoryDc canvas(nullptr, kAreaWidth, kAreaHeight);
-    ASSERT_NE(canvas.Dc(), nullptr);
-    Print(canvas);
-    EXPECT_EQ(GetPixel(canvas.Dc(), 15, 15), c.colour) << c.file;
+    Print();
+    EXPECT_EQ(Pixel(15, 15), c.colour) << c.file;
     controls_.clear();
   }
 }
