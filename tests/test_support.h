@@ -14,12 +14,24 @@
 #include <utility>
 #include <vector>
 
+#include "base/errors.h"
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
 
 namespace setup::test {
 
 using Bytes = std::vector<uint8_t>;
+
+// Runs f and returns the SetupError message it raised ("" when it raised none).
+template <typename F>
+std::string ErrorOf(F&& f) {
+  try {
+    f();
+  } catch (const SetupError& e) {
+    return e.what();
+  }
+  return "";
+}
 
 class TempDir {
  public:

@@ -18,23 +18,13 @@ namespace setup {
 namespace {
 
 using test::Bytes;
+using test::ErrorOf;
 
 // A language file as an editor saves it: FF FE, then each character low byte first.
 Bytes Utf16File(std::u16string_view text) {
   Bytes b = {0xFF, 0xFE};
   for (char16_t c : text) test::AppendU16(b, c);
   return b;
-}
-
-// Runs f and returns the SetupError message it raised ("" when it raised none).
-template <typename F>
-std::string ErrorOf(F&& f) {
-  try {
-    f();
-  } catch (const SetupError& e) {
-    return e.what();
-  }
-  return "";
 }
 
 std::vector<std::u16string> Split(const Bytes& b) {

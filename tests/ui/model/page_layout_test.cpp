@@ -4,7 +4,6 @@
 #include <tuple>
 #include <vector>
 
-#include "base/errors.h"
 #include "package/pak.h"
 #include "test_support.h"
 #include "ui/model/page_layout.h"
@@ -13,20 +12,10 @@ namespace setup {
 namespace {
 
 using T = TControlType;
+using test::ErrorOf;
 
 test::RawEntry Entry(const std::string& name, const std::string& text) {
   return {name, 0, test::ToBytes(text), true};
-}
-
-// Runs f and returns the SetupError message it raised ("" when it raised none).
-template <typename F>
-std::string ErrorOf(F&& f) {
-  try {
-    f();
-  } catch (const SetupError& e) {
-    return e.what();
-  }
-  return "";
 }
 
 class PageLayout : public ::testing::Test {
