@@ -70,6 +70,7 @@ using driver::Complain;
 using driver::Escape;
 using driver::Report;
 using driver::WindowText;
+using driver::TopLevelWindowsOf;
 using setup::platform::win32::UniqueKernelHandle;
 
 constexpr int kExitEnded = 0;
@@ -104,25 +105,6 @@ std::wstring QuoteArgument(const std::wstring& argument) {
   out.append(backslashes * 2, L'\\');
   out += L'"';
   return out;
-}
-
-struct WindowSearch {
-  DWORD processId;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectVisibleWindow(HWND window, LPARAM data) {
-  auto* search = reinterpret_cast<WindowSearch*>(data);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner == search->processId && IsWindowVisible(window)) search->found.push_back(window);
-  return TRUE;
-}
-
-std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
-  WindowSearch search{processId, {}};
-  EnumWindows(CollectVisibleWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
 }
 
 // "x,y,wxh" of a control in its parent's client coordinates.

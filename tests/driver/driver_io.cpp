@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace driver {
 
@@ -62,6 +63,33 @@ std::wstring ControlText(HWND window) {
     return WindowText(window);
   }
   return std::wstring(buffer, std::min<size_t>(copied, std::size(buffer) - 1));
+}
+
+namespace {
+
+struct WindowSearch {
+  DWORD processId;
+  const std::wstring& className;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectVisibleWindow(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<WindowSearch*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search->processId && IsWindowVisible(window) &&
+      (search->className.empty() || ClassName(window) == search->className)) {
+    search->found.push_back(window);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> TopLevelWindowsOf(DWORD processId, const std::wstring& className) {
+  WindowSearch search{processId, className, {}};
+  EnumWindows(CollectVisibleWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 }  // namespace driver

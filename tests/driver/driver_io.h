@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace driver {
 
@@ -20,5 +21,9 @@ std::wstring WindowText(HWND window);
 // WindowText when the control does not answer within half a second.
 std::wstring ControlText(HWND window);
 std::wstring ClassName(HWND window);
+
+// The visible top-level windows of a process, in the system's order; with a class name,
+// only the windows of that class ("#32770": message boxes).
+std::vector<HWND> TopLevelWindowsOf(DWORD processId, const std::wstring& className = {});
 
 }  // namespace driver

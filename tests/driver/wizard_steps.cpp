@@ -19,21 +19,7 @@ std::wstring FromUtf8(const std::string& text) {
   return out;
 }
 
-struct Search {
-  DWORD processId;
-  HWND found;
-};
-
-BOOL CALLBACK FindWizard(HWND window, LPARAM data) {
-  auto* search = reinterpret_cast<Search*>(data);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner == search->processId && IsWindowVisible(window) && ClassName(window) == kWizardClass) {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
+constexpr const wchar_t* kMessageBoxClass = L"#32770";
 
 BOOL CALLBACK CollectChild(HWND window, LPARAM data) {
   reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
@@ -165,14 +151,13 @@ void WizardSteps::Advance(DWORD processId) {
   processId_ = processId;
   while (next_ < steps_.size()) {
     if (GetTickCount64() < sleepUntil_) return;
-    Search search{processId, nullptr};
-    EnumWindows(FindWizard, reinterpret_cast<LPARAM>(&search));
+    const std::vector<HWND> wizards = TopLevelWindowsOf(processId, kWizardClass);
     const Step& step = steps_[next_];
     if (!started_) {
       Report(L"STEP " + std::to_wstring(next_ + 1) + L" " + step.line);
       started_ = true;
     }
-    if (!TryStep(step, search.found)) return;
+    if (!TryStep(step, wizards.empty() ? nullptr : wizards.front())) return;
     ++next_;
     started_ = false;
     if (next_ == steps_.size()) Report(L"STEPS_DONE");
@@ -198,32 +183,13 @@ bool WizardSteps::TryStep(const Step& step, HWND wizard) {
     return true;
   }
   if (step.verb == L"wait-box") {
-    Search box{processId_, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-          auto* search = reinterpret_cast<Search*>(data);
-          DWORD owner = 0;
-          GetWindowThreadProcessId(window, &owner);
-          if (owner != search->processId || !IsWindowVisible(window) || ClassName(window) != L"#32770") return TRUE;
-          search->found = window;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&box));
-    return box.found != nullptr && WindowText(box.found) == step.argument;
+    const std::vector<HWND> boxes = TopLevelWindowsOf(processId_, kMessageBoxClass);
+    return !boxes.empty() && WindowText(boxes.front()) == step.argument;
   }
   if (step.verb == L"move-box") {
-    Search boxes{processId_, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-          auto* search = reinterpret_cast<Search*>(data);
-          DWORD owner = 0;
-          GetWindowThreadProcessId(window, &owner);
-          if (owner == search->processId && IsWindowVisible(window) && ClassName(window) == L"#32770") {
-            SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&boxes));
+    for (HWND box : TopLevelWindowsOf(processId_, kMessageBoxClass)) {
+      SetWindowPos(box, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     return true;
   }
   if (wizard == nullptr) return false;  // every other step needs the wizard
