@@ -9,6 +9,7 @@
 #include "script/setup_context.h"
 #include "ui/win32/frm_main.h"
 #include "ui/win32/page_font.h"
+#include "ui/win32/window_class.h"
 
 namespace setup::ui {
 
@@ -17,18 +18,6 @@ namespace {
 constexpr int kWidth = 870;
 constexpr int kHeight = 600;
 constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
-
-void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
-  WNDCLASSEXW windowClass{};
-  if (GetClassInfoExW(instance, kDebugFormClass, &windowClass)) return;
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  windowClass.lpszClassName = kDebugFormClass;
-  RegisterClassExW(&windowClass);
-}
 
 }  // namespace
 
@@ -60,7 +49,7 @@ std::vector<std::string> DebugDumpLines(const SetupContext& context) {
 
 TFrmDebug::TFrmDebug() {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  RegisterWindowClass(instance, WindowProc);
+  RegisterWindowClassOnce(instance, {kDebugFormClass, WindowProc, GetSysColorBrush(COLOR_BTNFACE)});
   richEditLibrary_.reset(LoadLibraryW(L"msftedit.dll"));
   window_.reset(CreateWindowExW(0, kDebugFormClass, L"Debug", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, kWidth, kHeight,
                                 nullptr, nullptr, instance, this));

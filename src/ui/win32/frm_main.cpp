@@ -14,6 +14,7 @@
 #include "setup/error_report.h"
 #include "ui/win32/page_area.h"
 #include "ui/win32/page_font.h"
+#include "ui/win32/window_class.h"
 
 namespace setup::ui {
 
@@ -37,19 +38,6 @@ constexpr const char* kSpaceAvailableName = "spaceavalible";
 // The glyph of the language button: a small arrow pointing down, right of the caption.
 constexpr int kGlyphWidth = 9;
 constexpr int kGlyphHeight = 5;
-
-void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
-  WNDCLASSEXW windowClass{};
-  if (GetClassInfoExW(instance, kMainFormClass, &windowClass)) return;
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
-  windowClass.lpszClassName = kMainFormClass;
-  RegisterClassExW(&windowClass);
-}
 
 HMENU ControlId(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
 
@@ -84,7 +72,8 @@ TFrmMain::TFrmMain(SetupContext& context) : context_(context) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_TREEVIEW_CLASSES | ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
-  RegisterWindowClass(instance, WindowProc);
+  RegisterWindowClassOnce(instance, {kMainFormClass, WindowProc, GetSysColorBrush(COLOR_BTNFACE), 0,
+                                     LoadIconW(instance, MAKEINTRESOURCEW(1))});
 
   font_.reset(CreateFontW(FontHeightForPoints(8), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "platform/win32/wide_text.h"
+#include "ui/win32/window_class.h"
 
 namespace setup::ui {
 
@@ -33,18 +34,6 @@ LRESULT CALLBACK VerifyWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void RegisterWindowClass(HINSTANCE instance) {
-  WNDCLASSEXW windowClass{};
-  if (GetClassInfoExW(instance, kVerifyWindowClass, &windowClass)) return;
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = VerifyWindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  windowClass.lpszClassName = kVerifyWindowClass;
-  RegisterClassExW(&windowClass);
-}
-
 HMENU ControlId(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
 
 }  // namespace
@@ -53,7 +42,7 @@ TFrmVerify::TFrmVerify() {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
-  RegisterWindowClass(instance);
+  RegisterWindowClassOnce(instance, {kVerifyWindowClass, VerifyWindowProc, GetSysColorBrush(COLOR_BTNFACE)});
 
   font_.reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,

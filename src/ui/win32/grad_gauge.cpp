@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/win32/wide_text.h"
+#include "ui/win32/window_class.h"
 
 namespace setup::ui {
 
@@ -182,25 +183,9 @@ void TGaugePainter::Paint(HDC dc, const TGaugeModel& model, int width, int heigh
 
 // --- TGradGauge ---------------------------------------------------------------------------
 
-namespace {
-
-void RegisterGaugeClass(HINSTANCE instance, WNDPROC procedure) {
-  WNDCLASSEXW windowClass{};
-  if (GetClassInfoExW(instance, kGradGaugeClass, &windowClass)) return;
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  windowClass.lpszClassName = kGradGaugeClass;
-  RegisterClassExW(&windowClass);
-}
-
-}  // namespace
-
 TGradGauge::TGradGauge(HWND parent, int left, int top, int width, int height) : painter_(model_) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  RegisterGaugeClass(instance, &TGradGauge::WindowProc);
+  RegisterWindowClassOnce(instance, {kGradGaugeClass, &TGradGauge::WindowProc, nullptr, CS_HREDRAW | CS_VREDRAW});
   shownCaption_ = platform::win32::AnsiToWideString(model_.Caption());
   window_.reset(CreateWindowExW(0, kGradGaugeClass, shownCaption_.c_str(), WS_CHILD | WS_CLIPSIBLINGS,
                                 left, top, width, height, parent, nullptr, instance, this));

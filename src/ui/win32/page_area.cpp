@@ -6,23 +6,13 @@
 
 #include "ui/win32/page_font.h"
 #include "ui/win32/system_colour.h"
+#include "ui/win32/window_class.h"
 
 namespace setup::ui {
 
 namespace {
 
 constexpr const wchar_t* kPageAreaClass = L"SetupPageArea";
-
-void RegisterPageAreaClass(HINSTANCE instance, WNDPROC windowProc) {
-  WNDCLASSEXW windowClass{};
-  if (GetClassInfoExW(instance, kPageAreaClass, &windowClass)) return;
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = windowProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  windowClass.lpszClassName = kPageAreaClass;
-  RegisterClassExW(&windowClass);
-}
 
 bool Intersects(const RECT& a, const RECT& b) {
   RECT common;
@@ -33,7 +23,7 @@ bool Intersects(const RECT& a, const RECT& b) {
 
 TPageArea::TPageArea(HWND parent, const RECT& bounds) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  RegisterPageAreaClass(instance, WindowProc);
+  RegisterWindowClassOnce(instance, {kPageAreaClass, WindowProc});
   font_.reset(CreateFontW(FontHeightForPoints(8), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                           DEFAULT_PITCH | FF_DONTCARE, L"MS Shell Dlg 2"));

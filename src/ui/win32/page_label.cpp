@@ -14,6 +14,7 @@
 #include "ui/win32/page_control_kinds.h"
 #include "ui/win32/page_gdi.h"
 #include "ui/win32/page_window_control.h"
+#include "ui/win32/window_class.h"
 
 namespace setup::ui {
 
@@ -49,7 +50,7 @@ class TPageStatic final : public TWindowControl {
         transparent_(desc.Transparent.value_or(false)),
         wordWrap_(desc.WordWrap.value_or(false)),
         autoSize_(desc.AutoSize.value_or(false)) {
-    RegisterWindowClass();
+    RegisterWindowClassOnce(GetModuleHandleW(nullptr), {kPageLabelClass, WindowProc});
     const SIZE defaultSize = kind == TStaticKind::Label   ? kLabelSize
                              : kind == TStaticKind::Panel ? kPanelSize
                                                           : kBevelSize;
@@ -70,18 +71,6 @@ class TPageStatic final : public TWindowControl {
   }
 
  private:
-  static void RegisterWindowClass() {
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW windowClass{};
-    if (GetClassInfoExW(instance, kPageLabelClass, &windowClass)) return;
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.lpszClassName = kPageLabelClass;
-    RegisterClassExW(&windowClass);
-  }
-
   std::wstring ShownText(std::u16string_view caption) const {
     if (kind_ == TStaticKind::Bevel) return {};
     return kind_ == TStaticKind::Panel ? PanelText(caption) : ToWide(caption);

@@ -1,0 +1,20 @@
+#pragma once
+// Registration of this program's own window classes.
+
+#include <windows.h>
+
+namespace setup::ui {
+
+struct WindowClassSpec {
+  const wchar_t* name;
+  WNDPROC procedure;
+  HBRUSH background = nullptr;  // none: the window paints its whole background itself
+  UINT style = 0;
+  HICON icon = nullptr;
+};
+
+// Registers the class for the module with the arrow cursor, once: a class already
+// registered by an earlier window is left as it is.
+void RegisterWindowClassOnce(HINSTANCE instance, const WindowClassSpec& spec);
+
+}  // namespace setup::ui
