@@ -7,6 +7,7 @@
 #include "package/pak.h"
 #include "platform/files.h"
 #include "setupc/commands.h"
+#include "setupc/local_files.h"
 #include "setupc/package_input.h"
 #include "setupc/setupc.h"
 #include "setupc/text.h"
@@ -14,17 +15,6 @@
 namespace setup::setupc {
 
 namespace {
-
-#ifdef _WIN32
-constexpr char kSeparator = '\\';
-#else
-constexpr char kSeparator = '/';
-#endif
-
-std::string JoinPath(std::string base, const std::string& part) {
-  if (!base.empty() && base.back() != '/' && base.back() != '\\') base += kSeparator;
-  return base + part;
-}
 
 struct Job {
   size_t index;
@@ -99,11 +89,11 @@ int ExtractCommand(const ExtractOptions& options, std::ostream& out, std::ostrea
       ReportError(err, EntryLabel(i, entry) + " is refused: " + path.refusal);
       return kExitFailed;
     }
-    std::string folder = JoinPath(options.folder, std::to_string(entry.Group));
+    std::string folder = JoinNativePath(options.folder, std::to_string(entry.Group));
     for (size_t k = 0; k + 1 < path.components.size(); ++k) {
-      folder = JoinPath(folder, AnsiToNative(path.components[k]));
+      folder = JoinNativePath(folder, AnsiToNative(path.components[k]));
     }
-    std::string target = JoinPath(folder, AnsiToNative(path.components.back()));
+    std::string target = JoinNativePath(folder, AnsiToNative(path.components.back()));
     jobs.push_back(Job{i, std::move(folder), std::move(target)});
   }
 

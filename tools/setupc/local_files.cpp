@@ -66,9 +66,12 @@ std::string ResolvePath(const std::string& base, std::string_view scriptPath) {
     if (IsSeparator(c)) c = kSeparator;
   }
   if (IsAbsolute(path) || base.empty() || base == ".") return path;
-  std::string joined = base;
-  if (!IsSeparator(joined.back())) joined += kSeparator;
-  return joined + path;
+  return JoinNativePath(base, path);
+}
+
+std::string JoinNativePath(std::string base, const std::string& part) {
+  if (!base.empty() && !IsSeparator(base.back())) base += kSeparator;
+  return base + part;
 }
 
 PathKind KindOf(const std::string& native) {

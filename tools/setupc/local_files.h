@@ -22,6 +22,10 @@ std::string FolderOf(const std::string& native);
 // The file-name part of a native path.
 std::string FileNameOf(const std::string& native);
 
+// part joined to the native folder base with the system's separator (none added when
+// base is empty or already ends in one).
+std::string JoinNativePath(std::string base, const std::string& part);
+
 // A script path resolved against base (a native folder): an absolute path ("/x",
 // "\x", "C:\x") stays as it is, any other is joined to base.
 std::string ResolvePath(const std::string& base, std::string_view scriptPath);
