@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -120,6 +121,13 @@ class MessageRecorder {
 inline void AppendU16(Bytes& b, uint16_t v) {
   b.push_back(static_cast<uint8_t>(v));
   b.push_back(static_cast<uint8_t>(v >> 8));
+}
+// A language file as an editor saves it: the byte-order mark FF FE, then each
+// character low byte first.
+inline Bytes Utf16File(std::u16string_view text) {
+  Bytes b = {0xFF, 0xFE};
+  for (char16_t c : text) AppendU16(b, c);
+  return b;
 }
 inline void AppendU32(Bytes& b, uint32_t v) {
   for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));

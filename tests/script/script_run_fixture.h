@@ -20,12 +20,9 @@ namespace setup::test {
 
 // An English language with the texts the run reports.
 inline Bytes RunLanguageFile() {
-  Bytes b = {0xFF, 0xFE};
-  const std::u16string text =
+  return Utf16File(
       u"English\r\n0409;\r\n17 Copying File <%FILENAME%>\r\n18 Extracting <%FILENAME%>\r\n"
-      u"23 Setup failed to install patch.\r\n31 Installing extras\r\n";
-  for (char16_t c : text) AppendU16(b, c);
-  return b;
+      u"23 Setup failed to install patch.\r\n31 Installing extras\r\n");
 }
 
 class ScriptRunTest : public ::testing::Test {

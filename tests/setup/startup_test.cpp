@@ -28,13 +28,8 @@ namespace {
 
 namespace posix = platform::posix;
 using test::Bytes;
+using test::Utf16File;
 constexpr uint32_t kHklm = platform::kHkeyLocalMachine, kHkcu = platform::kHkeyCurrentUser;
-
-Bytes Utf16File(std::u16string_view text) {
-  Bytes b = {0xFF, 0xFE};
-  for (char16_t c : text) b.insert(b.end(), {static_cast<uint8_t>(c & 0xFF), static_cast<uint8_t>(c >> 8)});
-  return b;
-}
 
 void WriteValue(uint32_t root, const std::string& path, const std::string& name, const std::string& data) {
   platform::RegistryKey key;

@@ -20,21 +20,14 @@ using test::ToBytes;
 
 constexpr int32_t kNone = -1;  // a line without a command
 
-// A language file: byte-order mark, UTF-16LE, lines ending in CR LF.
-Bytes Utf16File(const std::string& ascii) {
-  Bytes b = {0xFF, 0xFE};
-  for (char c : ascii) b.insert(b.end(), {static_cast<uint8_t>(c), 0});
-  return b;
-}
-
 struct ProjectFile {
   std::string path;  // below the script's folder
   Bytes content;
 };
 
 const std::vector<ProjectFile> kProject = {
-    {"languages/english.txt", Utf16File("English\r\n0409;\r\n1 Welcome\r\n")},
-    {"languages/deutsch.txt", Utf16File("Deutsch\r\n0407;\r\n1 Willkommen\r\n")},
+    {"languages/english.txt", test::Utf16File(u"English\r\n0409;\r\n1 Welcome\r\n")},
+    {"languages/deutsch.txt", test::Utf16File(u"Deutsch\r\n0407;\r\n1 Willkommen\r\n")},
     {"pages/main/Pages.txt",
      ToBytes("[Pages]\r\nwelcome.txt\r\nFinish.txt\r\n[PageTypes]\r\nWelcome\r\nFinish\r\n")},
     {"pages/main/welcome.txt", ToBytes("[Back]\r\nType=TImage\r\nFile=images\\back.bmp\r\n[Log]\r\nType="
@@ -59,7 +52,7 @@ const std::vector<ProjectFile> kProject = {
     {"finalise.exe", ToBytes("MZ finaliser")},
     // for the diagnostics
     {"languages/ansi.txt", ToBytes("English\r\n0409;\r\n")},
-    {"languages/lf.txt", Utf16File("English\r\n0409;\n1 Welcome\r\n")},
+    {"languages/lf.txt", test::Utf16File(u"English\r\n0409;\n1 Welcome\r\n")},
     {"pages/lf/Pages.txt", ToBytes("[Pages]\r\nwelcome.txt\nfinish.txt\r\n")},
     {"pages/gap/Pages.txt", ToBytes("[Pages]\r\n\r\nmissing.txt\r\n")},
     {"pages/nopic/Pages.txt", ToBytes("[Pages]\r\np.txt\r\n")},

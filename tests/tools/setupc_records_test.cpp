@@ -57,17 +57,11 @@ const std::vector<Line> kScript = {{2, 0, {"Caf\xE9 Setup"}},           // name
                                    {11, 3, {"s", "pw", "t.kzp", "2"}},  // kzpupdate: group 2 stored sizes
                                    {99, 4, {"x"}}};                     // no such command
 
-// A language file: a byte-order mark, then UTF-16LE lines ending in CR LF.
-Bytes LanguageFile(const std::u16string& text) {
-  Bytes b = {0xFF, 0xFE};
-  for (char16_t c : text) test::AppendU16(b, c);
-  return b;
-}
-const Bytes kEnglish = LanguageFile(
+const Bytes kEnglish = test::Utf16File(
     u"English\r\n0409;0809;\r\n13 &Next >\r\n7 Free: <%SPACEAVA%>\r\n"
     u"100 Welcome to <%SETUPTITLE%><br>It needs <%SPACEREQ%>.\r\n101 <LANG13> or <LANG$64>\r\n"
     u"\"102\" <LANGx>\r\n");
-const Bytes kFrench = LanguageFile(u"Fran\u00e7ais \U0001D11E\r\n040c\r\n13 Suivant");  // a surrogate pair
+const Bytes kFrench = test::Utf16File(u"Fran\u00e7ais \U0001D11E\r\n040c\r\n13 Suivant");  // a surrogate pair
 
 // A setup whose "file" line counts the 8192 bytes of group 1; group 2 has a kind but
 // no entries, "ChangeLog" is no language.

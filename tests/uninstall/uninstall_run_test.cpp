@@ -22,12 +22,9 @@ namespace {
 namespace fs = std::filesystem;
 
 Bytes UninstallLanguageFile() {
-  Bytes b = {0xFF, 0xFE};
-  const std::u16string text =
+  return Utf16File(
       u"English\r\n0409;\r\n19 Uninstalling <%KZPNAME%>: <%FNUM%> of <%FTOTAL%> items\r\n"
-      u"24 registary enteries\r\n25 directories\r\n";
-  for (char16_t c : text) AppendU16(b, c);
-  return b;
+      u"24 registary enteries\r\n25 directories\r\n");
 }
 
 struct RecordingView : IRemovalView {

@@ -19,13 +19,7 @@ namespace {
 
 using test::Bytes;
 using test::ErrorOf;
-
-// A language file as an editor saves it: FF FE, then each character low byte first.
-Bytes Utf16File(std::u16string_view text) {
-  Bytes b = {0xFF, 0xFE};
-  for (char16_t c : text) test::AppendU16(b, c);
-  return b;
-}
+using test::Utf16File;
 
 std::vector<std::u16string> Split(const Bytes& b) {
   static const uint8_t kNone = 0;  // an empty buffer that is still there

@@ -122,9 +122,7 @@ TEST_F(WizardFlowTest, PageChecksRepeatedAfterALanguageSwitch) {
 }
 
 TEST_F(WizardFlowTest, CloseIsRefusedWhileWorkingFreeOnFinishAskedElsewhere) {
-  test::Bytes file = {0xFF, 0xFE};
-  const std::u16string text = u"English\r\n0409;\r\n27 Quit now?\r\n28 Exit Setup\r\n";
-  for (char16_t c : text) test::AppendU16(file, c);
+  const test::Bytes file = test::Utf16File(u"English\r\n0409;\r\n27 Quit now?\r\n28 Exit Setup\r\n");
   TLanguages languages;
   languages.Add(file.data(), file.size());
   languages.Current = 0;
