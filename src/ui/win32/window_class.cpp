@@ -2,17 +2,17 @@
 
 namespace setup::ui {
 
-void RegisterWindowClassOnce(HINSTANCE instance, const WindowClassSpec& spec) {
+void RegisterWindowClassOnce(HINSTANCE instance, const WindowClassOptions& options) {
   WNDCLASSEXW windowClass{};
-  if (GetClassInfoExW(instance, spec.name, &windowClass)) return;
+  if (GetClassInfoExW(instance, options.name, &windowClass)) return;
   windowClass.cbSize = sizeof windowClass;
-  windowClass.style = spec.style;
-  windowClass.lpfnWndProc = spec.procedure;
+  windowClass.style = options.style;
+  windowClass.lpfnWndProc = options.procedure;
   windowClass.hInstance = instance;
-  windowClass.hIcon = spec.icon;
+  windowClass.hIcon = options.icon;
   windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  windowClass.hbrBackground = spec.background;
-  windowClass.lpszClassName = spec.name;
+  windowClass.hbrBackground = options.background;
+  windowClass.lpszClassName = options.name;
   RegisterClassExW(&windowClass);
 }
 

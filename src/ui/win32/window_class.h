@@ -5,7 +5,7 @@
 
 namespace setup::ui {
 
-struct WindowClassSpec {
+struct WindowClassOptions {
   const wchar_t* name;
   WNDPROC procedure;
   HBRUSH background = nullptr;  // none: the window paints its whole background itself
@@ -15,6 +15,6 @@ struct WindowClassSpec {
 
 // Registers the class for the module with the arrow cursor, once: a class already
 // registered by an earlier window is left as it is.
-void RegisterWindowClassOnce(HINSTANCE instance, const WindowClassSpec& spec);
+void RegisterWindowClassOnce(HINSTANCE instance, const WindowClassOptions& options);
 
 }  // namespace setup::ui
