@@ -55,3 +55,20 @@ none_exist() {
   for path in "$@"; do [ -e "$path" ] && return 1; done
   return 0
 }
+
+# run_reported OUT COMMAND...: runs a driver command with its report in OUT, its errors and
+# exit status in OUT.err. The driver always reports something (each step as it begins,
+# then EXIT or TIMEOUT), so an empty report means Wine never got it to its first look at
+# the windows: it is started once more.
+run_reported() {
+  local out=$1 attempt status
+  shift
+  : >"$out.err"
+  for attempt in 1 2; do
+    "$@" >"$out" 2>>"$out.err"
+    status=$?
+    echo "driver exit $status" >>"$out.err"
+    [ -s "$out" ] && return 0
+    echo "note: the driver reported nothing for ${out##*/} (exit $status)"
+  done
+}

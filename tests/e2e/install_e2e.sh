@@ -95,20 +95,11 @@ wine "$setupc" compile "$(winpath "$repo/examples/demo/demo.setup")" --stub "$(w
 
 # drive NAME [PROGRAM]: runs PROGRAM (default: the setup) through the steps on stdin;
 # the driver's report in $data/NAME.out, the screenshots named in the steps as PNG.
-# A driver that reports nothing at all never got as far as its first step (it reports
-# each step as it begins): Wine did not start it, and it is started once more.
 drive() {
-  local name=$1 program=${2:-$setup} attempt status
+  local name=$1 program=${2:-$setup}
   cat >"$data/$name.steps"
-  : >"$data/$name.err"
-  for attempt in 1 2; do
-    wine "$driver" run --timeout-ms 90000 --steps "$(winpath "$data/$name.steps")" -- "$(winpath "$program")" \
-      >"$data/$name.out" 2>>"$data/$name.err"
-    status=$?
-    echo "driver exit $status" >>"$data/$name.err"
-    [ -s "$data/$name.out" ] && break
-    echo "note: the driver of the $name run reported nothing (exit $status)"
-  done
+  run_reported "$data/$name.out" \
+    wine "$driver" run --timeout-ms 90000 --steps "$(winpath "$data/$name.steps")" -- "$(winpath "$program")"
   local shot
   for shot in $(sed -n 's/^SCREENSHOT .*\\\(wizard-[a-z0-9-]*\)\.bmp$/\1/p' "$data/$name.out"); do
     convert "$data/$shot.bmp" "$screenshots/$shot.png" && rm -f "$data/$shot.bmp"

@@ -122,19 +122,10 @@ flip_byte() {
 # the question whether to quit.
 title=StubE2E
 printf 'wait-window\nlist\nanswer Yes\nclose\n' >"$data/close.steps"
-# A driver that reports nothing at all never got to its first look at the windows (it
-# always ends with EXIT or TIMEOUT): Wine did not start it, and it is started once more.
 run_driver() {
-  local out=$1 attempt status
+  local out=$1
   shift
-  : >"$out.err"
-  for attempt in 1 2; do
-    wine "$driver" run --timeout-ms 30000 --steps "$(winpath "$data/close.steps")" "$@" >"$out" 2>>"$out.err"
-    status=$?
-    echo "driver exit $status" >>"$out.err"
-    [ -s "$out" ] && break
-    echo "note: the driver reported nothing for ${out##*/} (exit $status)"
-  done
+  run_reported "$out" wine "$driver" run --timeout-ms 30000 --steps "$(winpath "$data/close.steps")" "$@"
 }
 
 events() { grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$1"; }
