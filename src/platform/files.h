@@ -14,6 +14,7 @@ enum class OpenMode {
   ReadShared,          // read; others may read and write (a running program opens itself)
   ReadWriteExclusive,  // read and write an existing file; no sharing
   CreateExclusive,     // create or truncate, read and write; no sharing
+  ReadWriteShared,     // read and write an existing file; others may read and write
 };
 
 // An open file; closes itself. Move-only.
@@ -38,6 +39,15 @@ class File {
   size_t Read(void* dest, size_t count);
   // Writes all count bytes or returns false.
   bool Write(const void* src, size_t count);
+  // Reads exactly count bytes at position; false when fewer could be read.
+  bool ReadAt(uint64_t position, void* dest, size_t count);
+  // Writes all count bytes at position; false when fewer could be written.
+  bool WriteAt(uint64_t position, const void* src, size_t count);
+  // Sets the file's length (cuts it, or extends it with zero bytes); the position is
+  // left at the new end.
+  bool SetLength(uint64_t length);
+  // Waits until everything written so far has reached the disk.
+  bool Flush();
 
  private:
   intptr_t handle_ = -1;
@@ -56,6 +66,13 @@ bool RemoveFile(const std::string& path);
 bool CopyFileReplacing(const std::string& source, const std::string& dest);
 // Renames or moves a file; false when it fails (also when newPath already exists).
 bool RenameFile(const std::string& oldPath, const std::string& newPath);
+// True when the file exists and carries the read-only attribute.
+bool IsReadOnly(const std::string& path);
+// Clears the read-only attribute and keeps the others; true when the file is writable
+// afterwards as far as its attributes go.
+bool ClearReadOnly(const std::string& path);
+// Sets the read-only attribute (tests and tools make read-only archives with it).
+bool SetReadOnly(const std::string& path);
 // Removes a folder that is empty; false when it is absent, not empty or locked.
 bool RemoveFolder(const std::string& path);
 

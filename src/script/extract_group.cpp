@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "script/number_text.h"
 #include "script/setup_context.h"
+#include "script/setup_failure.h"
 #include "script/shell_link.h"
 
 namespace setup {
@@ -16,7 +17,6 @@ namespace setup {
 namespace {
 
 constexpr uint16_t kExtractingText = 18;  // "Extracting <%FILENAME%>"
-constexpr uint16_t kSetupFailedText = 23;  // "Setup failed to install patch."
 constexpr std::u16string_view kFileNameMacro = u"<%FILENAME%>";
 
 void ReportExtracting(SetupContext& context, const std::u16string& statusText, const std::string& what) {
@@ -105,8 +105,7 @@ void ExtractGroupTo(SetupContext& context, const std::string& folder, uint16_t g
 
   if (refusedCount > 0) {
     platform::ShowMessage(UnsafeEntryMessage(firstRefused, firstReason, refusedCount), kUnsafeEntryCaption);
-    context.HandOff.SetFinishText(context.Languages.GetString(kSetupFailedText), /*repaint=*/true);
-    context.Run.SetupFailed = true;
+    MarkSetupFailed(context);
   }
 }
 

@@ -37,6 +37,7 @@ bool File::Open(const std::string& path, OpenMode mode) {
     case OpenMode::ReadShared: flags |= O_RDONLY; break;
     case OpenMode::ReadWriteExclusive: flags |= O_RDWR; break;
     case OpenMode::CreateExclusive: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    case OpenMode::ReadWriteShared: flags |= O_RDWR; break;
   }
   int fd;
   do {
@@ -95,6 +96,46 @@ bool File::Write(const void* src, size_t count) {
     done += static_cast<size_t>(n);
   }
   return true;
+}
+
+bool File::ReadAt(uint64_t position, void* dest, size_t count) {
+  return Seek(position) && Read(dest, count) == count;
+}
+
+bool File::WriteAt(uint64_t position, const void* src, size_t count) {
+  return Seek(position) && Write(src, count);
+}
+
+bool File::SetLength(uint64_t length) {
+  if (handle_ < 0) return false;
+  int rc;
+  do {
+    rc = ::ftruncate(Fd(handle_), static_cast<off_t>(length));
+  } while (rc != 0 && errno == EINTR);
+  return rc == 0 && Seek(length);
+}
+
+bool File::Flush() { return handle_ >= 0 && ::fsync(Fd(handle_)) == 0; }
+
+// The read-only attribute is the owner's write permission bit.
+bool IsReadOnly(const std::string& path) {
+  struct stat st {};
+  return ::stat(posix::MapPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+         (st.st_mode & S_IWUSR) == 0;
+}
+
+bool ClearReadOnly(const std::string& path) {
+  const std::string local = posix::MapPath(path);
+  struct stat st {};
+  if (::stat(local.c_str(), &st) != 0) return false;
+  return (st.st_mode & S_IWUSR) != 0 || ::chmod(local.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
+}
+
+bool SetReadOnly(const std::string& path) {
+  const std::string local = posix::MapPath(path);
+  struct stat st {};
+  return ::stat(local.c_str(), &st) == 0 &&
+         ::chmod(local.c_str(), (st.st_mode & 07777) & ~mode_t{S_IWUSR | S_IWGRP | S_IWOTH}) == 0;
 }
 
 bool FileExists(const std::string& path) {

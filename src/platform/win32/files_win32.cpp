@@ -80,6 +80,10 @@ bool File::Open(const std::string& path, OpenMode mode) {
       access = GENERIC_READ | GENERIC_WRITE;
       disposition = CREATE_ALWAYS;
       break;
+    case OpenMode::ReadWriteShared:
+      access = GENERIC_READ | GENERIC_WRITE;
+      share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+      break;
   }
   HANDLE handle = CreateFileW(WidePath(path).c_str(), access, share, nullptr, disposition,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -146,6 +150,38 @@ bool File::Write(const void* src, size_t count) {
     done += written;
   }
   return true;
+}
+
+bool File::ReadAt(uint64_t position, void* dest, size_t count) {
+  return Seek(position) && Read(dest, count) == count;
+}
+
+bool File::WriteAt(uint64_t position, const void* src, size_t count) {
+  return Seek(position) && Write(src, count);
+}
+
+bool File::SetLength(uint64_t length) {
+  return Seek(length) && SetEndOfFile(ToHandle(handle_)) != 0;
+}
+
+bool File::Flush() { return handle_ != kClosed && FlushFileBuffers(ToHandle(handle_)) != 0; }
+
+bool IsReadOnly(const std::string& path) {
+  const DWORD attributes = Attributes(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+bool ClearReadOnly(const std::string& path) {
+  const DWORD attributes = Attributes(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  if ((attributes & FILE_ATTRIBUTE_READONLY) == 0) return true;
+  return SetFileAttributesW(WidePath(path).c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY}) != 0;
+}
+
+bool SetReadOnly(const std::string& path) {
+  const DWORD attributes = Attributes(path);
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         SetFileAttributesW(WidePath(path).c_str(), attributes | FILE_ATTRIBUTE_READONLY) != 0;
 }
 
 bool FileExists(const std::string& path) {
