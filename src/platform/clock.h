@@ -1,5 +1,5 @@
 #pragma once
-// Millisecond tick counter, sleep, and the processor's time-stamp counter.
+// Millisecond tick counter, sleep, the processor's time-stamp counter, local time.
 
 #include <cstdint>
 
@@ -12,5 +12,8 @@ void SleepMs(uint32_t milliseconds);
 // settable rate (2,000,000 per millisecond by default), so with the manual clock it
 // advances only with SleepMs.
 uint64_t TimeStampCounter();
+// The current local time as an MS-DOS date (high word) and time (low word): the
+// time stamps of archive records.
+uint32_t LocalDosDateTime();
 
 }  // namespace setup::platform

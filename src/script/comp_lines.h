@@ -24,6 +24,9 @@ struct TCompLine {
   std::vector<std::string> Params;  // 8-bit text in the system code page
   int32_t ParamCount = 0;           // always Params.size()
   int32_t LineIndex = -1;           // the record's own position when CommandId > 0
+  // Set once a command has replaced a scrambled parameter by its plain text, so that a
+  // jump back to the line does not unscramble it a second time.
+  bool Unscrambled = false;
 };
 
 class TCompLines {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "package/pak.h"
+#include "package/pak_system.h"
 #include "script/command_list.h"
 #include "script/comp_lines.h"
 #include "script/path_variables.h"
@@ -35,6 +36,8 @@ struct SetupContext {
   TLanguages Languages;
   TLanguageStrings Macros;
   TUninstallList UninstallList;  // files are recorded in their path-variable form
+
+  TPakSystem KzpEngine;  // updates the product's KZP packages ("kzpupdate" and friends)
 
   TRunState Run;     // the line being run and the failure flag
   THandOff HandOff;  // status, progress and finish text for the wizard

@@ -80,6 +80,43 @@ int UsageError(std::ostream& err, const std::string& message) {
   return kExitUsage;
 }
 
+// setupc kzp ACTION ...: the arguments after "kzp" are parsed like a command's own.
+int RunKzp(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  ParsedArguments parsed;
+  std::string error;
+  const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
+  if (rest.empty()) return UsageError(err, "kzp needs an action: list, extract, verify or pack");
+  const std::string& action = rest[0];
+  if (!ParseArguments(rest, {"--password"}, {"--json", "--official"}, parsed, error)) return UsageError(err, error);
+  if (parsed.help) return ShowUsage(out);
+  KzpOptions options;
+  options.action = action;
+  const size_t wanted = action == "list" || action == "verify" ? 1 : action == "extract" || action == "pack" ? 2 : 0;
+  if (wanted == 0) return UsageError(err, "unknown kzp action \"" + action + "\"");
+  if (parsed.positional.size() != wanted) {
+    return UsageError(err, "kzp " + action + " takes " + std::to_string(wanted) + (wanted == 1 ? " argument" : " arguments") +
+                               ", got " + std::to_string(parsed.positional.size()));
+  }
+  const bool packing = action == "pack";
+  if ((parsed.values.count("--password") != 0 || parsed.flags.count("--official") != 0) && !packing) {
+    return UsageError(err, "--password and --official belong to kzp pack");
+  }
+  if (parsed.flags.count("--json") != 0 && action != "list") return UsageError(err, "--json belongs to kzp list");
+  options.json = parsed.flags.count("--json") != 0;
+  options.official = parsed.flags.count("--official") != 0;
+  if (auto password = parsed.values.find("--password"); password != parsed.values.end()) {
+    options.password = password->second;
+  }
+  if (packing) {
+    options.folder = parsed.positional[0];
+    options.output = parsed.positional[1];
+  } else {
+    options.package = parsed.positional[0];
+    if (wanted == 2) options.folder = parsed.positional[1];
+  }
+  return KzpCommand(options, out, err);
+}
+
 int RunCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
   const std::string& command = arguments[0];
   ParsedArguments parsed;
@@ -184,6 +221,7 @@ int RunCommand(const std::vector<std::string>& arguments, std::ostream& out, std
     options.progress = IsTerminal(err);
     return CompileCommand(options, out, err);
   }
+  if (command == "kzp") return RunKzp(arguments, out, err);
   ReportError(err, "unknown command \"" + command + "\"");
   err << UsageText();
   return kExitUsage;
@@ -261,6 +299,16 @@ std::string UsageText() {
          "      Show texts of the language in group-0 entry ENTRY as a page shows them\n"
          "      (tags, <BR> and macros expanded; one text a line). NUMBER is decimal or\n"
          "      $ and hexadecimal.\n"
+         "  kzp list [--json] PACKAGE\n"
+         "      Show a KZP package's signature form, password (set or none), official\n"
+         "      flag and records (kind, size, stored length, offset, time, name).\n"
+         "  kzp extract PACKAGE DIR\n"
+         "      Write each record's content to DIR (sound blocks as stored).\n"
+         "  kzp verify PACKAGE\n"
+         "      Inflate every data block and check its size; exit 1 when any is damaged.\n"
+         "  kzp pack DIR OUT [--password P] [--official]\n"
+         "      Write a new KZP package from the files below DIR (.WAV files become\n"
+         "      sound blocks).\n"
          "\n"
          "info, log and text write UTF-8.\n"
          "\n"

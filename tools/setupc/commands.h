@@ -57,6 +57,16 @@ struct CompileOptions {
   bool progress = false;  // a progress line on err for large payloads
 };
 
+struct KzpOptions {
+  std::string action;    // list, extract, verify or pack
+  std::string package;   // the KZP package (pack: the one written)
+  std::string folder;    // extract: the target; pack: the source
+  std::string output;    // pack: the package written
+  std::string password;  // pack
+  bool official = false; // pack
+  bool json = false;     // list
+};
+
 int PackCommand(const PackOptions& options, std::ostream& out, std::ostream& err);
 int ListCommand(const ListOptions& options, std::ostream& out, std::ostream& err);
 int VerifyCommand(const VerifyOptions& options, std::ostream& out, std::ostream& err);
@@ -65,6 +75,7 @@ int InfoCommand(const InfoOptions& options, std::ostream& out, std::ostream& err
 int LogCommand(const LogOptions& options, std::ostream& out, std::ostream& err);
 int TextCommand(const TextOptions& options, std::ostream& out, std::ostream& err);
 int CompileCommand(const CompileOptions& options, std::ostream& out, std::ostream& err);
+int KzpCommand(const KzpOptions& options, std::ostream& out, std::ostream& err);
 
 // Whether stream is the process's standard error and that is a terminal.
 bool IsTerminal(const std::ostream& stream);

@@ -5,6 +5,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "package/kzp_format.h"
 #include "package/package_password_key.h"
 #include "platform/codepage.h"
 #include "script/command_list.h"
@@ -309,8 +310,23 @@ class Compiler {
         params.push_back(AddGroup(index, p[0]));
         return params;
       }
-      case Rule::KzpUpdate:
-        return {p[0], EncodeString(PackagePasswordKey, p[1]), p[2], AddGroup(index, p[0])};
+      case Rule::KzpUpdate: {
+        // The package's signature and records have room for so much and no more.
+        if (p[1].size() > kKzpMaxPasswordLength) {
+          Error(index, "the password is " + std::to_string(p[1].size()) +
+                           " characters long; a KZP package holds at most " +
+                           std::to_string(kKzpMaxPasswordLength));
+        }
+        const size_t first = payload_.size();
+        std::string group = AddGroup(index, p[0]);
+        for (size_t k = first; k < payload_.size(); ++k) {
+          if (payload_[k].name.size() > kKzpMaxNameLength) {
+            Error(index, "entry name " + Quoted(payload_[k].name) +
+                             " is longer than 127 characters, more than a KZP record holds");
+          }
+        }
+        return {p[0], EncodeString(PackagePasswordKey, p[1]), p[2], std::move(group)};
+      }
       case Rule::KzpOfficial:
         return {p[0], EncodeString(PackagePasswordKey, p[1]), p[2]};
       case Rule::VfsUpdate: {

@@ -5,7 +5,8 @@
 
 namespace setup::platform {
 
-// Without a screen, a box is a line on stderr and the first button is the answer.
+// Without a screen, a box is a line on stderr and the first button is the answer
+// (Cancel for Retry/Cancel).
 int SystemMessageBox(const MessageRequest& request) {
   std::fprintf(stderr, "[%s] %s\n", WideToAnsi(request.caption).c_str(),
                WideToAnsi(request.text).c_str());
@@ -14,6 +15,8 @@ int SystemMessageBox(const MessageRequest& request) {
     case MessageButtons::OkCancel: return kAnswerOk;
     case MessageButtons::YesNo:
     case MessageButtons::YesNoCancel: return kAnswerYes;
+    // Retrying what nobody can put right would ask for ever.
+    case MessageButtons::RetryCancel: return kAnswerCancel;
   }
   return kAnswerOk;
 }

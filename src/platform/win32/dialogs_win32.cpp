@@ -12,8 +12,10 @@ int SystemMessageBox(const MessageRequest& request) {
     case MessageButtons::OkCancel: style = MB_OKCANCEL; break;
     case MessageButtons::YesNo: style = MB_YESNO; break;
     case MessageButtons::YesNoCancel: style = MB_YESNOCANCEL; break;
+    case MessageButtons::RetryCancel: style = MB_RETRYCANCEL; break;
   }
   if (request.icon == MessageIcon::Question) style |= MB_ICONQUESTION;
+  if (request.icon == MessageIcon::Warning) style |= MB_ICONWARNING;
   const std::wstring text = win32::ToWide(request.text);
   const std::wstring caption = win32::ToWide(request.caption);
   // A quit request already in this thread's queue (a closed main window posts one)

@@ -1,5 +1,5 @@
 #pragma once
-// "duplicateentry": gives a KZP package entry a second name.
+// "duplicateentry": gives an entry of a KZP package file a second name.
 
 #include "script/command_class.h"
 
@@ -8,6 +8,7 @@ namespace setup {
 class TDuplicateEntryCommand final : public TCommandClass {
  public:
   TDuplicateEntryCommand();
+  void SFXProcess(SetupContext& context, int32_t lineIndex) override;
 };
 
 }  // namespace setup

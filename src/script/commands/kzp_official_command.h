@@ -8,6 +8,7 @@ namespace setup {
 class TKZPOfficialCommand final : public TCommandClass {
  public:
   TKZPOfficialCommand();
+  void SFXProcess(SetupContext& context, int32_t lineIndex) override;
 };
 
 }  // namespace setup

@@ -9,6 +9,7 @@ class TKZPUpdateCommand final : public TCommandClass {
  public:
   TKZPUpdateCommand();
   uint8_t GroupKind() const override;
+  void SFXProcess(SetupContext& context, int32_t lineIndex) override;
 };
 
 }  // namespace setup
