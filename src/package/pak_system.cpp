@@ -14,6 +14,10 @@ namespace {
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
+std::string LostMessage(const std::string& path) {
+  return "Disk full, " + path + " is lost. Restore it from backup and try again. ";
+}
+
 std::string RestoredMessage(const std::string& path) {
   return "Disk full, " + path + " could not be written and has been restored as it was before the update. " +
          "Free some disk space and try again.";
@@ -93,8 +97,7 @@ KzpOutcome TPakSystem::Cut() {
                                ", file may be in use or drive is write protected...");
   }
   if (!file_.SetLength(layout_.TableStart)) {
-    RollBack();
-    return KzpOutcome::Failure(RestoredMessage(path_));
+    return FailAndRollBack(RestoredMessage(path_));
   }
   return {};
 }
@@ -122,8 +125,7 @@ KzpOutcome TPakSystem::AddEntry(TPak& package, size_t index) {
     block.reset();  // a corrupt stream in the setup package
   }
   if (!block) {
-    RollBack();
-    return KzpOutcome::Failure("Error: Verification Failed. Setup is corrupt.\rID: " + std::to_string(index) +
+    return FailAndRollBack("Error: Verification Failed. Setup is corrupt.\rID: " + std::to_string(index) +
                                " Filename: " + entry.Name);
   }
 
@@ -135,12 +137,10 @@ KzpOutcome TPakSystem::AddEntry(TPak& package, size_t index) {
   }
   // Offsets are 32-bit: a package cannot grow past 4 GiB.
   if (writePosition_ + block->Data.size() > UINT32_MAX) {
-    RollBack();
-    return KzpOutcome::Failure("File " + path_ + " cannot grow past 4 GiB; it has been restored as it was before the update.");
+    return FailAndRollBack("File " + path_ + " cannot grow past 4 GiB; it has been restored as it was before the update.");
   }
   if (!file_.WriteAt(writePosition_, block->Data.data(), block->Data.size())) {
-    RollBack();
-    return KzpOutcome::Failure(RestoredMessage(path_));
+    return FailAndRollBack(RestoredMessage(path_));
   }
   TKzpRecord record;
   record.Kind = block->Kind;
@@ -164,19 +164,24 @@ KzpOutcome TPakSystem::WriteHeader() {
   const Bytes tail = BuildKzpTail(table, Password, Official, RandomKeyByte(), RandomKeyByte());
   if (!file_.WriteAt(writePosition_, tail.data(), tail.size()) ||
       !file_.SetLength(writePosition_ + tail.size()) || !journal_.Commit(file_)) {
-    RollBack();
-    return KzpOutcome::Failure(RestoredMessage(path_));
+    return FailAndRollBack(RestoredMessage(path_));
   }
   CloseWithoutChange();
   return {};
 }
 
-void TPakSystem::RollBack() {
+bool TPakSystem::RollBack() {
   journal_.Close();
   file_.Close();
-  RecoverArchive(path_);
   records_.clear();
   index_.clear();
+  // When even that fails, the journal stays and the next open tries again.
+  return RecoverArchive(path_) == JournalRecovery::RolledBack;
+}
+
+KzpOutcome TPakSystem::FailAndRollBack(std::string message) {
+  if (!RollBack()) return KzpOutcome::Failure(LostMessage(path_));
+  return KzpOutcome::Failure(std::move(message));
 }
 
 void TPakSystem::CloseWithoutChange() {

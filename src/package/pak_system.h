@@ -91,8 +91,12 @@ class TPakSystem {
   KzpOutcome Cut();
   KzpOutcome AddEntry(TPak& package, size_t index);
   KzpOutcome WriteHeader();
-  // Puts the package back as it was before this operation and closes it.
-  void RollBack();
+  // Puts the package back as it was before this operation and closes it; false when
+  // that failed too (the journal then stays for the next open).
+  bool RollBack();
+  // Rolls back and fails with message, or with the "is lost" message when the roll-back
+  // itself failed.
+  KzpOutcome FailAndRollBack(std::string message);
   void CloseWithoutChange();
 
   TKzpRecord* Find(const std::string& name);

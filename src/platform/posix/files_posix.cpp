@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <filesystem>
 #include <mutex>
@@ -15,7 +16,25 @@ namespace setup::platform {
 
 namespace {
 int Fd(intptr_t handle) { return static_cast<int>(handle); }
+
+std::atomic<uint64_t> writeCount{0};
+std::atomic<uint64_t> failAt{0};
+std::atomic<uint64_t> crashAt{0};
+
+enum class WriteFate { Proceed, Fail, Crash };
+
+// Counts one write and says what the test hooks make of it.
+WriteFate NextWrite() {
+  const uint64_t n = ++writeCount;
+  if (failAt != 0 && n == failAt) return WriteFate::Fail;
+  if (crashAt != 0 && n >= crashAt) return WriteFate::Crash;
+  return WriteFate::Proceed;
+}
 }  // namespace
+
+void posix::FailFileWritesAfter(uint64_t count) { failAt = count == 0 ? 0 : writeCount + count + 1; }
+void posix::CrashInFileWriteAfter(uint64_t count) { crashAt = count == 0 ? 0 : writeCount + count + 1; }
+uint64_t posix::FileWriteCount() { return writeCount; }
 
 File::~File() { Close(); }
 
@@ -87,6 +106,13 @@ size_t File::Read(void* dest, size_t count) {
 
 bool File::Write(const void* src, size_t count) {
   if (handle_ < 0) return false;
+  const WriteFate fate = NextWrite();
+  if (fate == WriteFate::Fail) return false;
+  if (fate == WriteFate::Crash) {
+    // Half the bytes reach the file; whether they all do does not matter any more.
+    if (::write(Fd(handle_), src, count / 2) < 0) ::_exit(posix::kCrashExitCode);
+    ::_exit(posix::kCrashExitCode);
+  }
   size_t done = 0;
   const auto* in = static_cast<const char*>(src);
   while (done < count) {
@@ -108,6 +134,9 @@ bool File::WriteAt(uint64_t position, const void* src, size_t count) {
 
 bool File::SetLength(uint64_t length) {
   if (handle_ < 0) return false;
+  const WriteFate fate = NextWrite();
+  if (fate == WriteFate::Fail) return false;
+  if (fate == WriteFate::Crash) ::_exit(posix::kCrashExitCode);
   int rc;
   do {
     rc = ::ftruncate(Fd(handle_), static_cast<off_t>(length));

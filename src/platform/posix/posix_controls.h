@@ -40,6 +40,16 @@ void SetOsVersion(const OsVersion& version);
 void SetSystemMetric(int index, int value);
 void ResetOsVersion();
 
+// Interrupted writes, for crash-safety tests. Each File::Write and File::SetLength
+// counts as one write. After `count` more writes, the next one fails (FailFileWrites;
+// the writes after it succeed again) or ends the process half done, as a power cut would (CrashInFileWrite: half the
+// bytes written, then _exit(kCrashExitCode)). 0 turns the hook off.
+inline constexpr int kCrashExitCode = 77;
+void FailFileWritesAfter(uint64_t count);
+void CrashInFileWriteAfter(uint64_t count);
+// Writes so far in this process.
+uint64_t FileWriteCount();
+
 // Documents OpenDocumentMaximized was asked to open, oldest first; cleared by reset.
 std::vector<std::string> OpenedDocuments();
 void ResetOpenedDocuments();
