@@ -110,7 +110,7 @@ bool ArchiveJournal::Begin(const std::string& archivePath, uint64_t originalLeng
 }
 
 bool ArchiveJournal::Save(uint64_t offset, ByteView original) {
-  if (!journal_.IsOpen() || original.size() > UINT32_MAX) return false;
+  if (!journal_.IsOpen() || uint64_t{original.size()} > UINT32_MAX) return false;
   uint8_t head[kRecordHead];
   PutU64(head, offset);
   PutU32(head + 8, static_cast<uint32_t>(original.size()));

@@ -162,7 +162,9 @@ Bytes BuildKzpTail(const std::vector<const TKzpRecord*>& records, const std::str
   Bytes table(records.size() * kKzpRecordSize);
   for (size_t i = 0; i < records.size(); ++i) records[i]->Serialize(&table[i * kKzpRecordSize]);
   const Bytes stream = CompressBest(table);
-  if (stream.size() > UINT32_MAX || table.size() > UINT32_MAX) throw SetupError("KZP table too large");
+  if (uint64_t{stream.size()} > UINT32_MAX || uint64_t{table.size()} > UINT32_MAX) {
+    throw SetupError("KZP table too large");
+  }
 
   TQuillEncryptionType cipher;
   cipher.A = a;

@@ -19,6 +19,7 @@ repo=$(cd "$here/../.." && pwd)
 wine_run=$repo/scripts/wine-run
 source "$repo/scripts/lib/wine-session.sh"
 source "$here/e2e_common.sh"
+source "$repo/scripts/lib/demo-stage.sh"
 
 stub="" driver="" setupc="" work=""
 while [ $# -gt 0 ]; do
@@ -88,8 +89,18 @@ reg_key_absent() { ! wine reg query "$1" >/dev/null 2>&1; }
 snapshot before
 
 # --- compile the demo and install it ---------------------------------------------------
+# setupc under Wine, with local paths turned into Windows ones.
+run_setupc() {
+  local arg args=()
+  for arg in "$@"; do
+    if [[ $arg == /* ]]; then args+=("$(winpath "$arg")"); else args+=("$arg"); fi
+  done
+  wine "$setupc" "${args[@]}"
+}
+demo=$data/demo
+stage_demo "$demo" || { echo "install_e2e: staging the demo failed" >&2; exit 1; }
 setup=$data/setup.exe
-wine "$setupc" compile "$(winpath "$repo/examples/demo/demo.setup")" --stub "$(winpath "$stub")" \
+wine "$setupc" compile "$(winpath "$demo/demo.setup")" --stub "$(winpath "$stub")" \
   -o "$(winpath "$setup")" >"$data/compile.log" 2>&1 ||
   { echo "install_e2e: setupc compile failed" >&2; cat "$data/compile.log" >&2; exit 1; }
 
@@ -185,6 +196,30 @@ check "copyfile made logs\\demo.ini.default" "differs or missing" \
   same "$payload/program/demo.ini" "$instdir/logs/demo.ini.default"
 link=$(find "$prefix/drive_c/users" -path '*Start Menu/Programs/Demo Product/Manual.lnk' | head -n1)
 check "the Start-menu shortcut exists (OK on the question)" "no Manual.lnk" test -n "$link"
+
+# --- the data package, patched in place ---------------------------------------------------
+kzp="$instdir/Data/main.kzp"
+run_setupc kzp verify "$kzp" 2>&1 | tr -d '\r' >"$data/kzp-verify.txt"
+expect "data package: six records, every block sound" "6 records, 0 damaged" "$(cat "$data/kzp-verify.txt")"
+check "data package: no journal left" "main.kzp.journal exists" test ! -e "$kzp.journal"
+run_setupc kzp list --json "$kzp" 2>&1 | tr -d '\r' >"$data/kzp-list.json"
+kzp_field() { grep -F "\"name\": \"$1\"" "$data/kzp-list.json" | sed -n "s/.*\"$2\": \([0-9]*\).*/\1/p"; }
+expect "data package: signature, password and official flag" '"signature": "new",
+"password_set": true,
+"official": true,' "$(grep -E '"(signature|password_set|official)"' "$data/kzp-list.json" | sed 's/^ *//')"
+expect "data package: records in order (replaced at the end, its letter case kept)" \
+  'Config\\Settings.ini Sounds\\menu.txt Maps\\Harbour.map Sounds\\ding.wav Textures\\Wall.txt textures\\wall-copy.txt' \
+  "$(sed -n 's/.*"name": "\([^"]*\)".*/\1/p' "$data/kzp-list.json" | tr '\n' ' ' | sed 's/ $//')"
+expect "data package: the unchanged entry stayed in its block" "0" "$(kzp_field 'Config\\Settings.ini' offset)"
+expect "data package: the sound became a sound block" "1" "$(kzp_field 'Sounds\\ding.wav' kind)"
+expect "data package: the second name shares the block" "$(kzp_field 'Textures\\Wall.txt' offset)" \
+  "$(kzp_field 'textures\\wall-copy.txt' offset)"
+run_setupc kzp extract "$kzp" "$data/kzp-out" >/dev/null 2>&1
+for rel in Config/Settings.ini Maps/Harbour.map; do
+  check "data package: $rel holds the patch's bytes" "differs or missing" same "$demo/kzp/patch/$rel" "$data/kzp-out/$rel"
+done
+check "data package: Textures\\Wall.txt holds the patch's bytes" "differs or missing" \
+  same "$demo/kzp/patch/textures/wall.txt" "$data/kzp-out/Textures/Wall.txt"
 
 # --- registry ------------------------------------------------------------------------------
 expect "HKLM Path is the folder used" 'C:\Program Files\Demo Product\' "$(reg_value 'HKLM\Software\Demo Product' Path)"
@@ -339,7 +374,7 @@ expect "language run: the quit question in German, then the end" \
 EXIT 0" "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$out")"
 
 # --- a script that ends with "failure" ------------------------------------------------------
-cp -r "$repo/examples/demo" "$data/faildemo"
+cp -r "$demo" "$data/faildemo"
 printf 'failure\r\n' >>"$data/faildemo/demo.setup"
 mkdir -p "$data/fail"
 wine "$setupc" compile "$(winpath "$data/faildemo/demo.setup")" --stub "$(winpath "$stub")" \

@@ -1,0 +1,17 @@
+# The example product as setupc compiles it. examples/demo holds the sources; the
+# product's own archives that its script patches (the base of the data package) are
+# made from them at build time. stage_demo copies examples/demo to a build folder and
+# makes those archives there, so the source tree stays as it is.
+#
+# stage_demo DEST: the caller defines run_setupc, which runs setupc with local paths
+# (under Wine it turns them into Windows paths).
+stage_demo() {
+  local dest=$1 repo
+  repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+  rm -rf "$dest" && mkdir -p "$dest" || return 1
+  cp -r "$repo/examples/demo/." "$dest/" || return 1
+  rm -f "$dest/setup.exe"
+  mkdir -p "$dest/product/Data"
+  # The data package as the product's first installation leaves it.
+  run_setupc kzp pack "$dest/kzp/base" "$dest/product/Data/main.kzp" --password demo >/dev/null || return 1
+}
