@@ -22,6 +22,9 @@ void PutU64(uint8_t* p, uint64_t value) {
   PutU32(p + 4, static_cast<uint32_t>(value >> 32));
 }
 
+// Whether a length fits the record's 32-bit field (always, in a 32-bit process).
+bool FitsU32(uint64_t length) { return length <= UINT32_MAX; }
+
 uint64_t GetU64(const uint8_t* p) { return GetU32(p) | (uint64_t{GetU32(p + 4)} << 32); }
 
 struct SavedRegion {
@@ -110,7 +113,7 @@ bool ArchiveJournal::Begin(const std::string& archivePath, uint64_t originalLeng
 }
 
 bool ArchiveJournal::Save(uint64_t offset, ByteView original) {
-  if (!journal_.IsOpen() || uint64_t{original.size()} > UINT32_MAX) return false;
+  if (!journal_.IsOpen() || !FitsU32(original.size())) return false;
   uint8_t head[kRecordHead];
   PutU64(head, offset);
   PutU32(head + 8, static_cast<uint32_t>(original.size()));

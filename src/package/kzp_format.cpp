@@ -19,6 +19,9 @@ bool IsAlphanumeric(uint8_t c) {
 
 bool Tag(const uint8_t* p, const char* tag) { return std::memcmp(p, tag, 4) == 0; }
 
+// Whether a size fits a 32-bit field (always, in a 32-bit process).
+bool FitsU32(uint64_t size) { return size <= UINT32_MAX; }
+
 // The signature from the last bytes of the file (at most 56, all a signature can span).
 bool ReadSignature(ByteView end, TKzpSignature& signature, std::string& reason) {
   signature = TKzpSignature{};
@@ -162,7 +165,7 @@ Bytes BuildKzpTail(const std::vector<const TKzpRecord*>& records, const std::str
   Bytes table(records.size() * kKzpRecordSize);
   for (size_t i = 0; i < records.size(); ++i) records[i]->Serialize(&table[i * kKzpRecordSize]);
   const Bytes stream = CompressBest(table);
-  if (uint64_t{stream.size()} > UINT32_MAX || uint64_t{table.size()} > UINT32_MAX) {
+  if (!FitsU32(stream.size()) || !FitsU32(table.size())) {
     throw SetupError("KZP table too large");
   }
 
