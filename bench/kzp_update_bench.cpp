@@ -2,9 +2,12 @@
 // entries, against a floor of copying the same stored bytes from the setup package
 // into a file (read, write, flush); then the same at half the size (25,000 and 2,500)
 // to show that the update grows linearly with the package. Prints the ratios and the
-// peak memory the process reached.
+// peak memory the process reached. Most of an update of a large package is its table:
+// inflated on opening and deflated again at the highest level when the update ends
+// (7.6 MB for 50,000 records), work the floor does not do.
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -109,8 +112,18 @@ int main() {
   const fs::path dir = fs::temp_directory_path() / "kzp_update_bench";
   fs::remove_all(dir);
   fs::create_directories(dir);
-  const Timing large = Measure(dir, 50000);
-  const Timing half = Measure(dir, 25000);
+  // The best of three runs of each: the machine's noise only ever adds time.
+  auto best = [&](size_t count) {
+    Timing result = Measure(dir, count);
+    for (int i = 0; i < 2; ++i) {
+      const Timing again = Measure(dir, count);
+      result.update = std::min(result.update, again.update);
+      result.floor = std::min(result.floor, again.floor);
+    }
+    return result;
+  };
+  const Timing large = best(50000);
+  const Timing half = best(25000);
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   std::printf("kzp update, 50,000 entries + 5,000 changed: %.3f s; floor (copy the stored bytes): %.3f s; "
