@@ -1,4 +1,5 @@
 #include <atomic>
+#include <ctime>
 #include <chrono>
 #include <thread>
 
@@ -37,6 +38,15 @@ uint64_t TimeStampCounter() {
   // product wraps.
   const uint64_t rate = cyclesPerMs;
   return ns / 1000000 * rate + ns % 1000000 * rate / 1000000;
+}
+
+uint32_t LocalDosDateTime() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  if (localtime_r(&now, &local) == nullptr || local.tm_year < 80) return 0;
+  const uint32_t date = static_cast<uint32_t>(((local.tm_year - 80) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);
+  const uint32_t time = static_cast<uint32_t>((local.tm_hour << 11) | (local.tm_min << 5) | (local.tm_sec / 2));
+  return (date << 16) | time;
 }
 
 namespace posix {
