@@ -70,6 +70,10 @@ class TVFSFile {
   // Writes root slot's record as the root array holds it.
   void WriteRootSlot(size_t slot);
 
+  // The MD5 of the archive's bytes from offset 44 to the end, read in 262,144-byte
+  // pieces (what Flush stores). Raises "MD5 Error" when hashing fails.
+  platform::Md5Digest ComputeDigest();
+
   uint32_t FreeBlockCount() const { return free_.FreeCount(); }
   const std::string& Path() const { return path_; }
   bool FullTree() const { return fullTree_; }
@@ -89,7 +93,6 @@ class TVFSFile {
  private:
   void ReadTables(const ProgressCallback& progress);
   void WriteBlockEntry(uint32_t block, TVFSBlockEntry entry);
-  platform::Md5Digest ComputeDigest();
 
   platform::File file_;
   std::string path_;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <ostream>
 
+#include "base/archive_journal.h"
 #include "package/entry_path.h"
 #include "platform/files.h"
 #include "setupc/commands.h"
@@ -143,6 +144,8 @@ int Create(const VfsOptions& options, std::ostream& out, std::ostream& err) {
   const std::string description = "made by setupc vfs create";
   std::copy(description.begin(), description.end(), header.Description.begin());
   {
+    std::error_code ec;
+    std::filesystem::create_directories(FsPath(FolderOf(output)), ec);
     platform::File file;
     const Bytes front = header.FrontBytes();
     const Bytes rest = header.DescriptionBytes();
@@ -157,16 +160,22 @@ int Create(const VfsOptions& options, std::ostream& out, std::ostream& err) {
     ReportError(err, output + ": " + archive.Damage());
     return kExitFailed;
   }
-  for (const FolderFile& file : files) {
-    const std::optional<Bytes> content = ReadWholeFile(file.path);
-    if (!content || content->size() > UINT32_MAX) {
-      ReportError(err, "cannot read " + file.path);
-      return kExitFailed;
+  try {
+    for (const FolderFile& file : files) {
+      const std::optional<Bytes> content = ReadWholeFile(file.path);
+      if (!content || content->size() > UINT32_MAX) throw VfsError("cannot read " + file.path);
+      archive.Tree().PutFile(file.name, content->empty() ? nullptr : content->data(),
+                             static_cast<uint32_t>(content->size()));
     }
-    archive.Tree().PutFile(file.name, content->empty() ? nullptr : content->data(),
-                           static_cast<uint32_t>(content->size()));
+    archive.Flush(/*skipDigest=*/false);
+  } catch (const VfsError& e) {
+    // No half-made archive stays behind.
+    archive.Close();
+    platform::RemoveFile(JournalPath(output));
+    platform::RemoveFile(output);
+    ReportError(err, e.what());
+    return kExitFailed;
   }
-  archive.Flush(/*skipDigest=*/false);
   out << files.size() << " files put into " << output << "\n";
   return kExitOk;
 }
