@@ -1,5 +1,6 @@
 // TVFSFile::Open: reading the header and tables, and refusing a damaged archive.
 
+#include <cstdint>
 #include <string>
 
 #include "base/archive_journal.h"
@@ -53,6 +54,7 @@ void TVFSFile::ReadTables(const ProgressCallback& progress) {
   h.DescriptionSize = GetU32(fixed + 44);
   if (h.DescriptionSize < kVfsMinDescriptionSize) throw VfsError("The description size is below 256.");
   if (h.BlockTableOffset() > size) throw VfsError("The header is incomplete.");
+  if (h.BlockTableOffset() > SIZE_MAX / 2) throw VfsError("Its header is too large to read.");
   Bytes rest(h.DescriptionSize + size_t{4});
   if (!file_.ReadAt(kVfsFixedHeaderSize, rest.data(), rest.size())) throw VfsError("The header is incomplete.");
   h.Description.assign(rest.begin(), rest.begin() + kVfsMinDescriptionSize);
@@ -65,6 +67,7 @@ void TVFSFile::ReadTables(const ProgressCallback& progress) {
     throw VfsError("Its tables and " + Number(h.BlockCount) + " blocks need " + Number(h.DataEnd()) +
                    " bytes; the file holds " + Number(size) + ".");
   }
+  if (h.DataStart() > SIZE_MAX / 2) throw VfsError("Its tables are too large to read.");
   const uint64_t total = uint64_t{h.BlockCount} + h.RootCount;
   if (progress) progress(0, total);
 

@@ -2,6 +2,9 @@
 // room left, damaged archives refused and left untouched, the index's hash keys.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
+#include "setupc/commands.h"
 #include "vfs/vfs_file.h"
 #include "vfs/vfs_reader.h"
 
@@ -25,10 +28,17 @@ class VfsArchiveTest : public ::testing::Test {
     archive.Close();
     ReadArchive r = ReadAndValidate(path_);
     EXPECT_EQ(r.problems, std::vector<std::string>{});
+    EXPECT_EQ(Check(), 0) << report_.str();
     return r;
+  }
+  // setupc vfs check's exit code.
+  int Check() {
+    report_.str("");
+    return setupc::VfsCheck(path_, report_, report_);
   }
   TempDir dir_;
   std::string path_ = dir_.Path("game.vfs");
+  std::ostringstream report_;
 };
 
 TEST_F(VfsArchiveTest, WritePathEdgeCases) {
@@ -114,6 +124,7 @@ TEST_F(VfsArchiveTest, DamagedArchivesAreRefusedAndNeverWritten) {
     EXPECT_FALSE(archive.Damage().empty()) << what;
     archive.Close();
     EXPECT_EQ(ReadFileBytes(path_), bytes) << what;
+    EXPECT_EQ(Check(), 1) << what;
   }
 }
 

@@ -4,6 +4,7 @@
 // of compressed files and the ".ht" index.
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <ostream>
 #include <unordered_set>
@@ -71,7 +72,8 @@ bool Checker::ReadHeader() {
   std::copy_n(&fixed[28], 16, h_.Digest.begin());
   h_.DescriptionSize = GetU32(&fixed[44]);
   if (h_.DescriptionSize < kVfsMinDescriptionSize) Problem("DescriptionSize is below 256");
-  if (h_.DescriptionSize < kVfsMinDescriptionSize || h_.BlockTableOffset() > size_) {
+  if (h_.DescriptionSize < kVfsMinDescriptionSize || h_.BlockTableOffset() > size_ ||
+      h_.BlockTableOffset() > SIZE_MAX / 2) {
     Problem("the header is incomplete");
     return false;
   }
@@ -80,6 +82,10 @@ bool Checker::ReadHeader() {
   h_.UsedBlocks = GetU32(used);
   if (h_.RootCount > kVfsMaxRootCount) Problem("RootCount " + std::to_string(h_.RootCount) + " is above 256");
   if (h_.BlockSize == 0 && h_.BlockCount > 0) Problem("BlockSize is 0");
+  if (h_.DataStart() > SIZE_MAX / 2) {
+    Problem("the tables are too large to read");
+    return false;
+  }
   if (h_.DataEnd() > size_) {
     Problem("the tables and blocks need " + std::to_string(h_.DataEnd()) + " bytes; the file holds " +
             std::to_string(size_));

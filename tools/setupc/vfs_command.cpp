@@ -146,6 +146,8 @@ int Create(const VfsOptions& options, std::ostream& out, std::ostream& err) {
   {
     std::error_code ec;
     std::filesystem::create_directories(FsPath(FolderOf(output)), ec);
+    // A journal of an earlier archive of that name would roll the new one back.
+    platform::RemoveFile(JournalPath(output));
     platform::File file;
     const Bytes front = header.FrontBytes();
     const Bytes rest = header.DescriptionBytes();
