@@ -62,7 +62,7 @@ std::string HashKeyOf(std::string_view path) {
   return key;
 }
 
-std::string LowerAscii(std::string_view text) {
+std::string VfsFoldCase(std::string_view text) {
   std::string out(text);
   for (char& c : out) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');

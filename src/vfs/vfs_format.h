@@ -83,7 +83,7 @@ uint32_t PathHash(std::string_view key);
 std::string HashKeyOf(std::string_view path);
 
 // ASCII letters folded to lower case; other bytes as they are.
-std::string LowerAscii(std::string_view text);
+std::string VfsFoldCase(std::string_view text);
 
 // The number of blocks a content of size bytes takes (an empty content takes one).
 uint64_t BlocksFor(uint64_t size, uint32_t blockSize);

@@ -28,7 +28,7 @@ int32_t TVFSTree::NewEntry() {
 
 void TVFSTree::Index(int32_t entry) {
   // A name that occurs twice keeps the first entry, as a scan in tree order finds it.
-  byPath_.emplace(LowerAscii(entries_[static_cast<size_t>(entry)].Path), entry);
+  byPath_.emplace(VfsFoldCase(entries_[static_cast<size_t>(entry)].Path), entry);
 }
 
 void TVFSTree::AddRootEntry(uint32_t slot) {
@@ -76,7 +76,7 @@ void TVFSTree::BuildFull() {
 }
 
 int32_t TVFSTree::FindByPath(const std::string& path) const {
-  const auto it = byPath_.find(LowerAscii(path));
+  const auto it = byPath_.find(VfsFoldCase(path));
   return it == byPath_.end() ? -1 : it->second;
 }
 
@@ -185,7 +185,7 @@ void TVFSTree::DeleteEntry(int32_t index, bool nested) {
     TVFSTreeEntry& entry = entries_[static_cast<size_t>(current)];
     SetDirty(current, false);
     file_.FreeChain(*entry.Node);
-    const auto it = byPath_.find(LowerAscii(entry.Path));
+    const auto it = byPath_.find(VfsFoldCase(entry.Path));
     if (it != byPath_.end() && it->second == current) byPath_.erase(it);
   }
   TVFSTreeEntry& top = entries_[static_cast<size_t>(index)];

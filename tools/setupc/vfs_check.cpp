@@ -155,7 +155,7 @@ void Checker::Walk() {
     if (item.node.Name.empty() || item.node.Name.find('\\') != std::string::npos) {
       Problem(item.path + ": a name holds \"\\\" or is empty");
     }
-    if (!seen.insert(LowerAscii(item.path)).second) Problem(item.path + ": the path occurs twice");
+    if (!seen.insert(VfsFoldCase(item.path)).second) Problem(item.path + ": the path occurs twice");
     if (item.node.IsFile() == item.node.IsFolder()) Problem(item.path + ": neither file nor folder, or both");
     const std::vector<uint32_t> chain = Chain(item.node, item.path);
     if (chain.empty() && item.node.StoredSize > 0) continue;
