@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "base/archive_journal.h"
 #include "base/text_replace.h"
 #include "package/entry_path.h"
 #include "platform/codepage.h"
@@ -43,7 +42,11 @@ void FailUpdate(SetupContext& context, const std::string& message, const std::st
   if (state.CurrentVfs) {
     const std::string path = state.CurrentVfs->Path();
     state.CurrentVfs->Close();
-    RecoverArchive(path);
+    // Opening it again rolls the unfinished change back through its journal and
+    // rewrites the index to match.
+    TVFSFile rolledBack;
+    rolledBack.Open(path, /*fullTree=*/true);
+    rolledBack.Close();
   }
   state.CurrentVfs.reset();
   state.VfsFlushed = false;

@@ -146,7 +146,15 @@ bool TVFSFile::Open(const std::string& path, bool fullTree, const ProgressCallba
   }
   writer_.Attach(&file_, path_, header_.DataStart(), header_.BlockSize);
   // The index may already describe the content that was rolled back: write it anew.
-  if (recovered_ && fullTree_ && writable) hashFile_.Save();
+  if (recovered_ && fullTree_ && writable) {
+    try {
+      hashFile_.Save();
+    } catch (const VfsError& e) {
+      damage_ = e.what();
+      Close();
+      return false;
+    }
+  }
   return true;
 }
 
