@@ -8,8 +8,10 @@
 
 #include <atomic>
 #include <filesystem>
+#include <sstream>
 
 #include "base/archive_journal.h"
+#include "setupc/commands.h"
 #include "vfs/vfs_file.h"
 #include "vfs/vfs_reader.h"
 
@@ -82,6 +84,8 @@ TEST(VfsCrashTest, AnUpdateKilledAnywhereComesBackOldOrNew) {
     const ReadArchive r = ReadAndValidate(work);
     EXPECT_EQ(r.problems, std::vector<std::string>{}) << "killed before write " << k;
     EXPECT_FALSE(std::filesystem::exists(JournalPath(work)));
+    std::ostringstream report;
+    EXPECT_EQ(setupc::VfsCheck(work, report, report), 0) << report.str();
     const auto files = Contents(r);
     EXPECT_TRUE(files == oldFiles || files == newFiles) << "killed before write " << k;
     oldSeen += files == oldFiles;
