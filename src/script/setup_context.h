@@ -13,6 +13,7 @@
 #include "script/path_variables.h"
 #include "script/run_state.h"
 #include "script/setup_info.h"
+#include "script/vfs_update.h"
 #include "ui/model/language_strings.h"
 #include "ui/model/languages.h"
 #include "uninstall/uninstall_list.h"
@@ -41,6 +42,7 @@ struct SetupContext {
 
   TRunState Run;     // the line being run and the failure flag
   THandOff HandOff;  // status, progress and finish text for the wizard
+  TVfsUpdateState Vfs;  // the VFS archive an update holds open
 };
 
 }  // namespace setup

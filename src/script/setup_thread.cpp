@@ -6,6 +6,7 @@
 
 #include "platform/shell.h"
 #include "script/setup_context.h"
+#include "script/vfs_update.h"
 #include "uninstall/uninstaller_builder.h"
 
 namespace setup {
@@ -44,6 +45,9 @@ void RunScript(SetupContext& context) {
   // Shortcut creation needs the component-object system on this thread.
   platform::ComponentObjectScope componentObjects;
   RunLines(context);
+  // An archive the script left open gets its header, digest and index now, before the
+  // log that records the run is saved.
+  CloseVfsArchive(context);
   // Also after "failure": the folder, the log of what was done, and the uninstaller
   // that undoes it.
   ForceDirectoriesLogged(context.SetupInfo.InstallDir, context.UninstallList);

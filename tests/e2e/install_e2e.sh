@@ -221,6 +221,32 @@ done
 check "data package: Textures\\Wall.txt holds the patch's bytes" "differs or missing" \
   same "$demo/kzp/patch/textures/wall.txt" "$data/kzp-out/Textures/Wall.txt"
 
+# --- the VFS archive the setup patched ------------------------------------------------------
+vfs=$instdir/game.vfs
+wine "$setupc" vfs check "$(winpath "$vfs")" 2>&1 | tr -d '\r' >"$data/vfs-check.txt"
+check "game.vfs checks clean after the two updates" "see $data/vfs-check.txt" grep -qx ok "$data/vfs-check.txt"
+wine "$setupc" vfs list --json "$(winpath "$vfs")" 2>&1 | tr -d '\r' >"$data/vfs-list.json"
+expect "game.vfs holds the base files and both updates" \
+  'maps
+maps\\arena
+maps\\arena\\arena.map
+maps\\start.map
+readme.txt
+textures
+textures\\sky.txt
+textures\\wall.txt' "$(sed -n 's/.*"path": "\([^"]*\)".*/\1/p' "$data/vfs-list.json")"
+rm -rf "$data/vfs-out"
+wine "$setupc" vfs extract "$(winpath "$vfs")" "$(winpath "$data/vfs-out")" >/dev/null 2>&1
+for f in maps/start.map maps/arena/arena.map; do
+  check "game.vfs: $f is the patch's" "differs or missing" same "$demo/vfs/patch-1/$f" "$data/vfs-out/$f"
+done
+check "game.vfs: textures/sky.txt added" "differs or missing" same "$demo/vfs/patch-2/textures/sky.txt" "$data/vfs-out/textures/sky.txt"
+check "game.vfs: readme.txt kept" "differs or missing" same "$demo/vfs/base/readme.txt" "$data/vfs-out/readme.txt"
+# The digest the stub wrote through the CryptoAPI, against OpenSSL's MD5 of the same bytes.
+expect "game.vfs: the digest equals OpenSSL's MD5 from offset 44" \
+  "$(tail -c +45 "$vfs" | openssl dgst -md5 -r | cut -c1-32)" "$(od -An -tx1 -j28 -N16 "$vfs" | tr -d ' \n')"
+check "game.vfs: no journal left" "game.vfs.journal exists" test ! -e "$vfs.journal"
+
 # --- registry ------------------------------------------------------------------------------
 expect "HKLM Path is the folder used" 'C:\Program Files\Demo Product\' "$(reg_value 'HKLM\Software\Demo Product' Path)"
 expect "HKLM Version" '1.0' "$(reg_value 'HKLM\Software\Demo Product' Version)"

@@ -222,6 +222,48 @@ int RunCommand(const std::vector<std::string>& arguments, std::ostream& out, std
     return CompileCommand(options, out, err);
   }
   if (command == "kzp") return RunKzp(arguments, out, err);
+  if (command == "vfs") {
+    if (!parse({"--block-size", "--blocks", "--roots"}, {"--json"})) return UsageError(err, error);
+    if (parsed.help) return ShowUsage(out);
+    if (parsed.positional.empty()) return UsageError(err, "vfs needs list, extract, check or create");
+    VfsOptions options;
+    options.action = parsed.positional[0];
+    options.arguments.assign(parsed.positional.begin() + 1, parsed.positional.end());
+    options.json = parsed.flags.count("--json") != 0;
+    const std::map<std::string, size_t> counts{{"list", 1}, {"extract", 2}, {"check", 1}, {"create", 2}};
+    const auto expected = counts.find(options.action);
+    if (expected == counts.end()) return UsageError(err, "unknown vfs action \"" + options.action + "\"");
+    if (options.arguments.size() != expected->second) {
+      return UsageError(err, "vfs " + options.action + " takes " + std::to_string(expected->second) +
+                                 (expected->second == 1 ? " argument" : " arguments") + ", got " +
+                                 std::to_string(options.arguments.size()));
+    }
+    if (options.json && options.action != "list") return UsageError(err, "--json belongs to vfs list");
+    if (options.action == "create") {
+      // Limits: a table that fits in memory, 256 root slots (slot numbers are bytes).
+      const struct {
+        const char* name;
+        uint32_t* value;
+        uint64_t low;
+        uint64_t high;
+      } numbers[] = {{"--block-size", &options.blockSize, 1, 1u << 24},
+                     {"--blocks", &options.blocks, 1, 1u << 24},
+                     {"--roots", &options.roots, 1, 256}};
+      for (const auto& number : numbers) {
+        const auto value = parsed.values.find(number.name);
+        const std::string text = value == parsed.values.end() ? std::string() : value->second;
+        if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos ||
+            std::stoull(text) < number.low || std::stoull(text) > number.high) {
+          return UsageError(err, std::string(number.name) + " must be a number from " + std::to_string(number.low) +
+                                     " to " + std::to_string(number.high));
+        }
+        *number.value = static_cast<uint32_t>(std::stoull(text));
+      }
+    } else if (!parsed.values.empty()) {
+      return UsageError(err, "--block-size, --blocks and --roots belong to vfs create");
+    }
+    return VfsCommand(options, out, err);
+  }
   ReportError(err, "unknown command \"" + command + "\"");
   err << UsageText();
   return kExitUsage;
@@ -309,6 +351,15 @@ std::string UsageText() {
          "  kzp pack DIR OUT [--password P] [--official]\n"
          "      Write a new KZP package from the files below DIR (.WAV files become\n"
          "      sound blocks).\n"
+         "  vfs list [--json] ARCHIVE\n"
+         "      Show a VFS archive's folders and files with flags and sizes.\n"
+         "  vfs extract ARCHIVE DIR\n"
+         "      Write each file of the archive to DIR/PATH.\n"
+         "  vfs check ARCHIVE\n"
+         "      Report every problem: chains, free blocks, UsedBlocks, digest, contents,\n"
+         "      the .ht index (order, validity flags, records); exit 1 when damaged.\n"
+         "  vfs create DIR OUT --block-size N --blocks N --roots N\n"
+         "      Make a VFS archive from the files below DIR, with its .ht index.\n"
          "\n"
          "info, log and text write UTF-8.\n"
          "\n"

@@ -67,6 +67,15 @@ struct KzpOptions {
   bool json = false;     // list
 };
 
+struct VfsOptions {
+  std::string action;                  // list, extract, check, create
+  std::vector<std::string> arguments;  // after the action
+  bool json = false;
+  uint32_t blockSize = 0;  // create
+  uint32_t blocks = 0;
+  uint32_t roots = 0;
+};
+
 int PackCommand(const PackOptions& options, std::ostream& out, std::ostream& err);
 int ListCommand(const ListOptions& options, std::ostream& out, std::ostream& err);
 int VerifyCommand(const VerifyOptions& options, std::ostream& out, std::ostream& err);
@@ -76,6 +85,9 @@ int LogCommand(const LogOptions& options, std::ostream& out, std::ostream& err);
 int TextCommand(const TextOptions& options, std::ostream& out, std::ostream& err);
 int CompileCommand(const CompileOptions& options, std::ostream& out, std::ostream& err);
 int KzpCommand(const KzpOptions& options, std::ostream& out, std::ostream& err);
+int VfsCommand(const VfsOptions& options, std::ostream& out, std::ostream& err);
+// setupc vfs check: every problem as a "problem: " line, then "ok" or the count.
+int VfsCheck(const std::string& archive, std::ostream& out, std::ostream& err);
 
 // Whether stream is the process's standard error and that is a terminal.
 bool IsTerminal(const std::ostream& stream);

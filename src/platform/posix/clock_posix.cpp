@@ -1,4 +1,5 @@
 #include <atomic>
+#include <ctime>
 #include <chrono>
 #include <ctime>
 #include <thread>
