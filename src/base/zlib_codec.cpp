@@ -3,6 +3,8 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <string>
 
 #include "base/errors.h"
@@ -34,9 +36,24 @@ Bytes CompressBest(ByteView data) {
   return out;
 }
 
-InflateResult Inflate(ByteView stream, uint64_t expected) {
+namespace {
+std::atomic<uint64_t> bufferLimit{0};
+}  // namespace
+
+uint64_t MaxBufferSize() {
+  const uint64_t limit = bufferLimit;
+  return limit != 0 ? limit : static_cast<uint64_t>(PTRDIFF_MAX);
+}
+
+void SetMaxBufferSize(uint64_t bytes) { bufferLimit = bytes; }
+
+InflateResult Inflate(ByteView stream, uint64_t expected, uint64_t bufferLimit) {
   InflateResult result{{}, 0};
   const uint64_t cap = std::min<uint64_t>(expected, MaxInflatedSize(stream.size()));
+  if (cap > std::min(bufferLimit, MaxBufferSize())) {
+    throw SetupError("Compressed data too large: " + std::to_string(cap) +
+                     " bytes do not fit in this process's memory");
+  }
   result.content.resize(static_cast<size_t>(cap));
 
   z_stream zs{};
@@ -82,6 +99,49 @@ InflateResult Inflate(ByteView stream, uint64_t expected) {
   result.inflatedLength = produced;
   result.content.resize(static_cast<size_t>(std::min<uint64_t>(produced, cap)));
   return result;
+}
+
+}  // namespace setup
+
+namespace setup {
+
+struct StreamInflater::State {
+  z_stream zs{};
+};
+
+StreamInflater::StreamInflater(size_t pieceSize) : state_(std::make_unique<State>()), piece_(pieceSize) {
+  const int rc = inflateInit(&state_->zs);
+  if (rc != Z_OK) throw SetupError(ZlibMessage(state_->zs, rc));
+}
+
+StreamInflater::~StreamInflater() { inflateEnd(&state_->zs); }
+
+bool StreamInflater::Feed(ByteView input, const std::function<bool(ByteView)>& sink) {
+  z_stream& zs = state_->zs;
+  const uint8_t* in = input.data();
+  size_t inLeft = input.size();
+  for (;;) {
+    if (zs.avail_in == 0 && inLeft > 0) {
+      zs.next_in = const_cast<Bytef*>(in);
+      zs.avail_in = static_cast<uInt>(std::min<size_t>(inLeft, 1u << 30));
+      in += zs.avail_in;
+      inLeft -= zs.avail_in;
+    }
+    if (finished_) {
+      if (zs.avail_in > 0) throw SetupError("Corrupt compressed data (bytes after the end of the stream)");
+      return true;
+    }
+    zs.next_out = piece_.data();
+    zs.avail_out = static_cast<uInt>(piece_.size());
+    const int rc = inflate(&zs, Z_NO_FLUSH);
+    if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) throw SetupError(ZlibMessage(zs, rc));
+    const size_t made = piece_.size() - zs.avail_out;
+    produced_ += made;
+    finished_ = rc == Z_STREAM_END;
+    if (made > 0 && !sink(ByteView(piece_.data(), made))) return false;
+    // A full piece may leave more output waiting; otherwise zlib needs more input.
+    if (!finished_ && zs.avail_out > 0 && zs.avail_in == 0 && inLeft == 0) return true;
+  }
 }
 
 }  // namespace setup

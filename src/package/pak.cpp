@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <new>
 
 #include "base/crc32.h"
 #include "base/errors.h"
@@ -88,7 +89,18 @@ void TPak::ReadPackage() {
   }
   // Never read more than count records could fill, whatever the offsets say.
   const uint64_t readLength = std::min<uint64_t>(tableLength, trailer.Count * kMaxRecordSize);
-  Bytes table(static_cast<size_t>(readLength));
+  // A table is read whole: one this process cannot hold is damaged, never narrowed.
+  if (readLength > MaxBufferSize()) {
+    MarkDamaged("the table's " + std::to_string(readLength) + " bytes do not fit in memory");
+    return;
+  }
+  Bytes table;
+  try {
+    table.resize(static_cast<size_t>(readLength));
+  } catch (const std::bad_alloc&) {
+    MarkDamaged("the table's " + std::to_string(readLength) + " bytes do not fit in memory");
+    return;
+  }
   if (!file_.Seek(trailer.TableOffset) || file_.Read(table.data(), table.size()) != table.size()) {
     MarkDamaged("the table could not be read");
     return;
@@ -238,6 +250,40 @@ size_t TPak::CountInGroup(uint16_t group) const {
 }
 
 size_t TPak::CountGrouped() const { return entries_.size() - CountInGroup(0); }
+
+bool TPak::StreamContent(size_t index, const std::function<bool(ByteView)>& sink) {
+  if (index >= entries_.size()) return false;
+  const TPakEntry& entry = entries_[index];
+  uint32_t crc = 0;
+  bool streamed = false;
+  uint64_t length = 0;
+  // A large entry stored as it is carries no CRC (0).
+  bool checkCrc = true;
+  if (entry.StoredSize == 0) {
+    checkCrc = !entry.IsLarge();
+    streamed = StreamStored(index, [&](ByteView chunk) {
+      crc = Crc32(chunk, crc);
+      return sink(chunk);
+    });
+    length = entry.Size;
+  } else {
+    StreamInflater inflater(kStreamChunkSize);
+    streamed = StreamStored(index, [&](ByteView chunk) {
+      crc = Crc32(chunk, crc);
+      return inflater.Feed(chunk, sink);
+    });
+    if (streamed && !inflater.Finished()) throw SetupError("Corrupt compressed data (the stream is truncated)");
+    length = inflater.Produced();
+  }
+  if (!streamed || (checkCrc && crc != entry.Crc)) return false;
+  if (length != entry.Size) {
+    platform::ShowMessage(entry.Name + "\r\rError: DecompSize - " + std::to_string(length) + " OrigSize - " +
+                              std::to_string(entry.Size),
+                          std::string("Error"));
+    return false;
+  }
+  return true;
+}
 
 bool TPak::StreamStored(size_t index, const std::function<bool(ByteView)>& sink) {
   if (index >= entries_.size() || !file_.IsOpen()) return false;

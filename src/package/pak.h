@@ -91,11 +91,20 @@ class TPak {
   // large entry is never held whole. No CRC check. False on a short read, data outside
   // the data region, or when sink returns false.
   bool StreamStored(size_t index, const std::function<bool(ByteView)>& sink);
+  // Hands an entry's content to sink in pieces of at most kStreamChunkSize: a
+  // compressed entry is inflated as its stored bytes stream by, so that neither is held
+  // whole. The stored bytes are checked against the record's CRC and the content
+  // against its size (a wrong size shows the "DecompSize" box, as ExtractEntry does)
+  // once everything has passed; false then, or on a read failure. A corrupt stream
+  // raises SetupError.
+  bool StreamContent(size_t index, const std::function<bool(ByteView)>& sink);
 
   // --- writing (CreateNew or Append) ------------------------------------------------
   // Appends a record and returns its index. Throws SetupError for a name longer than
   // 65,535 bytes or a 65,536th entry.
   size_t AddEntry(const std::string& name, const std::string& sourceFile, uint16_t group);
+  // Takes the last record back (its data, if any was written, stays as dead bytes).
+  void RemoveLastEntry();
   // Sets size, compresses (or copies) data, sets stored size and CRC; returns the bytes
   // to store, nullopt for empty content.
   std::optional<Bytes> PackEntry(size_t index, ByteView data);
@@ -116,6 +125,11 @@ class TPak {
   // The same from the source file; a large source is streamed in kStreamChunkSize
   // chunks. Throws SetupError when the source cannot be read.
   bool WriteEntryFromFile(size_t index);
+  // The same with another package's entry as it is stored there (no inflating and
+  // deflating again), streamed in chunks and checked against its CRC on the way. False
+  // for an empty entry, a failed read or write, or a CRC mismatch; the file is then cut
+  // back to where the entry began.
+  bool WriteEntryCopied(size_t index, TPak& source, size_t sourceIndex);
   // Writes the table and the trailer at the end of the file.
   bool WriteTable();
 

@@ -34,6 +34,19 @@ size_t TPak::AddEntry(const std::string& name, const std::string& sourceFile, ui
   return entries_.size() - 1;
 }
 
+void TPak::RemoveLastEntry() {
+  RequireWriting(state_);
+  if (entries_.empty()) return;
+  const size_t index = entries_.size() - 1;
+  const TPakEntry& entry = entries_[index];
+  if (const auto it = nameIndex_.find(IndexKey(entry.Name, entry.Group)); it != nameIndex_.end() && it->second == index) {
+    nameIndex_.erase(it);
+  }
+  std::vector<size_t>& group = groupIndex_[entry.Group];
+  if (!group.empty() && group.back() == index) group.pop_back();
+  entries_.pop_back();
+}
+
 PackedEntry TPak::PackContent(ByteView data) {
   if (data.size() > std::numeric_limits<uint32_t>::max()) throw SetupError("Entry too large for a package");
   PackedEntry packed;
@@ -159,6 +172,38 @@ bool TPak::WriteEntryFromFile(size_t index) {
   }
   fileSize_ = end;
   entry.Offset = static_cast<uint32_t>(offset);
+  return true;
+}
+
+bool TPak::WriteEntryCopied(size_t index, TPak& source, size_t sourceIndex) {
+  RequireWriting(state_);
+  if (index >= entries_.size() || sourceIndex >= source.Count()) return false;
+  const TPakEntry& from = source.Entries()[sourceIndex];
+  TPakEntry& entry = entries_[index];
+  entry.Size = from.Size;
+  entry.StoredSize = from.StoredSize;
+  entry.Crc = from.Crc;
+  entry.Offset = 0;
+  if (from.Size == 0) return false;
+  const uint64_t start = fileSize_;
+  std::optional<uint64_t> offset;
+  uint32_t crc = 0;
+  const bool copied = source.StreamStored(sourceIndex, [&](ByteView chunk) {
+    uint64_t at = 0;
+    if (!AppendBytes(chunk, at)) return false;
+    if (!offset) offset = at;
+    crc = Crc32(chunk, crc);
+    return true;
+  });
+  // A large entry stored as it is carries no CRC (0); every other one must match.
+  const bool checked = (from.IsLarge() && from.StoredSize == 0) || crc == from.Crc;
+  if (!copied || !checked || !offset) {
+    fileSize_ = start;
+    file_.SetLength(start);
+    entry.Size = entry.StoredSize = entry.Crc = 0;
+    return false;
+  }
+  entry.Offset = static_cast<uint32_t>(*offset);
   return true;
 }
 

@@ -32,22 +32,30 @@ void WriteWholeEntry(TPak& package, size_t index, const std::string& target) {
   if (content && !content->empty()) out.Write(content->data(), content->size());
 }
 
-// A large entry: its stored bytes (the content itself, large entries are stored
-// uncompressed) copied chunk by chunk. The CRC is not checked on this path.
-void CopyLargeEntry(SetupContext& context, size_t index, const std::string& target,
-                    const std::u16string& statusText) {
+// A large entry, or a compressed one that would take much memory whole: its content
+// streamed to the file in chunks of at most 25 MiB (a compressed one inflated on the
+// way), with "Name - done / total" before each chunk. A raw large entry's CRC is not
+// checked on this path. A compressed entry that fails its check leaves the file empty,
+// as a failed whole extraction does.
+void StreamEntryTo(SetupContext& context, size_t index, const std::string& target,
+                   const std::u16string& statusText) {
   const TPakEntry& entry = context.Package.Entries()[index];
   platform::File out;
   if (!out.Open(target, platform::OpenMode::CreateExclusive)) return;
   const std::string totalText = FormatSize(entry.Size);
   uint64_t done = 0;
-  context.Package.StreamStored(index, [&](ByteView chunk) {
+  auto write = [&](ByteView chunk) {
     ReportExtracting(context, statusText,
                      entry.Name + " - " + FormatSize(static_cast<int64_t>(done)) + " / " + totalText);
     if (!out.Write(chunk.data(), chunk.size())) return false;
     done += chunk.size();
     return true;
-  });
+  };
+  if (entry.StoredSize == 0) {
+    context.Package.StreamStored(index, write);
+  } else if (!context.Package.StreamContent(index, write)) {
+    out.SetLength(0);
+  }
 }
 
 void ExtractEntryTo(SetupContext& context, size_t index, const std::string& target,
@@ -55,10 +63,13 @@ void ExtractEntryTo(SetupContext& context, size_t index, const std::string& targ
   context.UninstallList.AddFile(target);
   ForceDirectoriesLogged(FolderPart(target), context.UninstallList);
   const TPakEntry& entry = context.Package.Entries()[index];
-  // A large entry that a foreign writer compressed after all is inflated like a small
-  // one: copying its stored bytes would write the compressed stream as the file.
-  if (entry.IsLarge() && entry.StoredSize == 0) {
-    CopyLargeEntry(context, index, target, statusText);
+  // A large entry that a foreign writer compressed after all is inflated, not copied:
+  // its stored bytes are not the file. Compressed entries over one chunk are inflated
+  // as they stream, so that no entry is ever held whole (a 32-bit setup has little
+  // address space).
+  const bool compressed = entry.StoredSize != 0;
+  if ((entry.IsLarge() && !compressed) || (compressed && entry.Size > kStreamChunkSize)) {
+    StreamEntryTo(context, index, target, statusText);
   } else {
     WriteWholeEntry(context.Package, index, target);
   }

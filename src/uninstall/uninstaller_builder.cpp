@@ -146,8 +146,9 @@ void ApplyIcons(SetupContext& context, const std::string& target, const std::str
 }
 
 // Copies the group-0 "UNINSTALL_" entries (the icon excepted) under their names without
-// the prefix. An empty entry is copied as an empty record; one with content that cannot
-// be extracted is left out rather than recorded without its data.
+// the prefix, as they are stored (streamed, never held whole). An empty entry is
+// copied as an empty record; one whose stored bytes cannot be read or fail their CRC
+// is left out rather than recorded without its data.
 void CopyUninstallerFiles(TPak& package, TPak& out) {
   for (size_t i = 0; i < package.Count(); ++i) {
     const TPakEntry& entry = package.Entries()[i];
@@ -157,10 +158,8 @@ void CopyUninstallerFiles(TPak& package, TPak& out) {
       out.AddEntry(name, name, 0);
       continue;
     }
-    const std::optional<Bytes> content = package.ExtractEntry(i);
-    if (!content) continue;
     const size_t index = out.AddEntry(name, name, 0);
-    out.WriteEntryFromMemory(index, *content);
+    if (!out.WriteEntryCopied(index, package, i)) out.RemoveLastEntry();
   }
 }
 

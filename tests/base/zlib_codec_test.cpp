@@ -10,6 +10,8 @@
 namespace setup {
 namespace {
 
+using test::ErrorOf;
+
 TEST(Crc32, KnownAnswerAndContinuation) {
   const Bytes bytes = test::ToBytes("123456789");
   EXPECT_EQ(Crc32(bytes), 0xCBF43926u);
@@ -40,6 +42,35 @@ TEST(ZlibCodec, CorruptOrTruncatedStreamsRaiseAnError) {
   badChecksum.back() ^= 0xFF;
   for (const Bytes& bad : {truncated, badHeader, badChecksum, Bytes()}) {
     EXPECT_THROW(Inflate(bad, 20000), SetupError);
+  }
+}
+
+// A 32-bit process cannot hold what a 64-bit size may claim: the claim is refused, never
+// narrowed into a small buffer that inflate would then overrun.
+TEST(ZlibCodec, SizesBeyondTheAddressSpaceAreRefused) {
+  const Bytes stream = CompressBest(Bytes(100000, 0));
+  EXPECT_NE(ErrorOf([&] { Inflate(stream, 100000, 0x7FFF); }).find("too large"), std::string::npos);
+  EXPECT_EQ(Inflate(stream, 100000, 100000).content.size(), 100000u);
+}
+
+// Pieces in, pieces out: the same content as a whole inflation, whatever the cuts.
+TEST(ZlibCodec, StreamInflaterHandsOnPiecesAndRefusesTrailingBytes) {
+  const Bytes content = test::CompressibleBytes(300000);
+  const Bytes stream = CompressBest(content);
+  for (size_t cut : {size_t{1}, size_t{777}, stream.size()}) {
+    StreamInflater inflater(4096);
+    Bytes out;
+    for (size_t at = 0; at < stream.size(); at += cut) {
+      const ByteView piece = ByteView(stream).subspan(at, std::min(cut, stream.size() - at));
+      ASSERT_TRUE(inflater.Feed(piece, [&](ByteView b) {
+        EXPECT_LE(b.size(), 4096u);
+        out.insert(out.end(), b.begin(), b.end());
+        return true;
+      }));
+    }
+    EXPECT_TRUE(inflater.Finished());
+    EXPECT_EQ(out, content) << cut;
+    EXPECT_THROW(inflater.Feed(test::ToBytes("x"), [](ByteView) { return true; }), SetupError);
   }
 }
 

@@ -10,6 +10,10 @@
 # the registered uninstaller removes the installation through its pages and its
 # finaliser removes the uninstaller; the drive and the registry are compared with their
 # state before the installation, and only the differences listed in the test may remain.
+# The folder and registry expectations describe the 64-bit build that runs here ("Program
+# Files", HKLM\Software itself); the shipping 32-bit setup sees the 32-bit view of 64-bit
+# Windows instead ("Program Files (x86)", HKLM\Software\WOW6432Node), for install and
+# uninstall alike (docs/install-run.md).
 #
 # usage: install_e2e.sh --stub STUB.exe --driver setup_driver.exe --setupc SETUPC.exe --work DIR
 set -uo pipefail

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/errors.h"
+#include "base/zlib_codec.h"
 #include "package/pak.h"
 #include "test_support.h"
 
@@ -79,6 +80,12 @@ TEST_F(PakDamage, TrailersAndTablesThatDoNotFitTheFile) {
               PakState::NoPackage)
         << size;
   }
+  // A table larger than the process can hold (a 32-bit limit simulated): damaged,
+  // never narrowed or left to fail in the allocator.
+  SetMaxBufferSize(20);
+  EXPECT_EQ(Open(raw.bytes).State(), PakState::Damaged);
+  SetMaxBufferSize(0);
+  EXPECT_NE(pak_.DamageReason().find("do not fit in memory"), std::string::npos);
   TPak missing;
   EXPECT_FALSE(missing.Create(dir_.Path("not-there")));
   EXPECT_EQ(missing.State(), PakState::NoPackage);

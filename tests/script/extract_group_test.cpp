@@ -103,6 +103,21 @@ TEST_F(ExtractGroupTest, LargeEntryIsCopiedInChunksIntoNewFoldersWithByteStatus)
   EXPECT_EQ(context.HandOff.FilesDone(), 1);
 }
 
+// A compressed entry over one chunk is inflated as it streams to the file, never held
+// whole (the byte status shows the chunks only that path writes).
+TEST_F(ExtractGroupTest, LargeCompressedEntryIsInflatedInChunks) {
+  Bytes content(kStreamChunkSize + 5 * 1024 * 1024, 0);
+  for (size_t offset : {size_t{0}, size_t{kStreamChunkSize} - 1, size_t{kStreamChunkSize}, content.size() - 1}) {
+    content[offset] = 0x5A;
+  }
+  OpenPackage({{"big\\z.bin", 1, content, true}});
+  Line("file", {"payload", "1"});
+  Run();
+  EXPECT_EQ(statuses, (Strings{"Extracting big\\z.bin", "Extracting big\\z.bin - 0.00 Bytes / 30.00 MB",
+                               "Extracting big\\z.bin - 25.00 MB / 30.00 MB", "Extracting "}));
+  EXPECT_TRUE(test::ReadFileBytes(Local("C:\\Program Files\\Demo\\big\\z.bin")) == content);
+}
+
 TEST_F(ExtractGroupTest, EntriesNamedOutsideTheFolderAreRefusedAndTheRunFails) {
   test::MessageRecorder boxes;
   // Which names are unsafe is the entry-path rules' business; two of them will do here.
