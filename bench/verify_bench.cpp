@@ -2,20 +2,18 @@
 // data, against a floor of bare reads + CRC-32 + zlib inflate over the same stored
 // bytes. Prints MB/s for both and their ratio, and the peak memory beside the largest
 // entry (verification must hold one entry at a time).
-#include <malloc.h>
 #include <zlib.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "base/crc32.h"
 #include "bench_data.h"
+#include "heap_counter.h"
 #include "package/pak.h"
 
 using namespace setup;
@@ -29,28 +27,6 @@ double Seconds(std::chrono::steady_clock::time_point since) {
 }
 
 }  // namespace
-
-// Counts the bytes the program holds through operator new, and their peak.
-namespace {
-std::atomic<size_t> heapInUse{0};
-std::atomic<size_t> heapPeak{0};
-}  // namespace
-
-void* operator new(size_t size) {
-  void* p = std::malloc(size == 0 ? 1 : size);
-  if (p == nullptr) throw std::bad_alloc();
-  const size_t now = heapInUse += malloc_usable_size(p);
-  size_t peak = heapPeak;
-  while (now > peak && !heapPeak.compare_exchange_weak(peak, now)) {
-  }
-  return p;
-}
-void operator delete(void* p) noexcept {
-  if (p == nullptr) return;
-  heapInUse -= malloc_usable_size(p);
-  std::free(p);
-}
-void operator delete(void* p, size_t) noexcept { operator delete(p); }
 
 int main(int argc, char** argv) {
   const size_t total = argc > 1 ? std::stoul(argv[1]) * 1000000ul : 200000000ul;
@@ -103,14 +79,14 @@ int main(int argc, char** argv) {
     }
     floorSeconds = std::min(floorSeconds, Seconds(start));
 
-    heapPeak = heapInUse.load();
-    const size_t heapBefore = heapInUse;
+    bench::ResetHeapPeak();
+    const size_t heapBefore = bench::HeapInUse();
     start = std::chrono::steady_clock::now();
     for (size_t i = 0; i < pak.Count(); ++i) {
       if (!pak.VerifyEntry(i)) return 1;
     }
     verifySeconds = std::min(verifySeconds, Seconds(start));
-    heapGrowth = std::max(heapGrowth, heapPeak - heapBefore);
+    heapGrowth = std::max(heapGrowth, bench::HeapPeak() - heapBefore);
   }
 
   const double mb = static_cast<double>(contentBytes) / 1e6;
