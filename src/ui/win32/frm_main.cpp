@@ -5,13 +5,13 @@
 
 #include <commctrl.h>
 
-#include <exception>
 #include <stdexcept>
 
 #include "platform/codepage.h"
 #include "platform/win32/wide_text.h"
 #include "script/path_variables.h"
 #include "setup/error_report.h"
+#include "ui/win32/callback_guard.h"
 #include "ui/win32/page_area.h"
 #include "ui/win32/page_font.h"
 #include "ui/win32/window_class.h"
@@ -215,15 +215,7 @@ void TFrmMain::KeyboardCommand(int id) {
   }
 }
 
-void TFrmMain::Guarded(const std::function<void()>& handler) {
-  try {
-    handler();
-  } catch (const std::exception& e) {
-    WriteErrorReport(e.what(), "");
-  } catch (...) {
-    WriteErrorReport("", "");
-  }
-}
+void TFrmMain::Guarded(const std::function<void()>& handler) { GuardCallback(handler); }
 
 void TFrmMain::SetPagesUp() {
   using platform::win32::ToWide;

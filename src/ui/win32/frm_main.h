@@ -69,7 +69,8 @@ class TFrmMain final : public IMainForm {
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  // Runs a handler; an error inside it goes to the error report, which ends the process.
+  // Runs a handler through GuardCallback: an error inside it goes to the error report,
+  // which ends the process.
   void Guarded(const std::function<void()>& handler);
   void KeyboardCommand(int id);
 

@@ -8,6 +8,7 @@
 #include "platform/codepage.h"
 #include "script/install_run.h"
 #include "ui/model/wizard_flow.h"
+#include "ui/win32/callback_guard.h"
 #include "ui/win32/frm_main.h"
 #include "ui/win32/grad_gauge.h"
 
@@ -70,17 +71,21 @@ void TFrmMain::ProcessPendingMessages() {
 
 void TFrmMain::ShowPendingHandOff() {
   const THandOffPending pending = context_.HandOff.TakePending();
-  // A failure while showing is no reason to stop the run.
+  // A failure while showing is no reason to stop the run. Much of the showing happens
+  // in the controls' window procedures, behind SetWindowTextW and RedrawWindow: their
+  // failures are carried back here rather than reported where they arise.
   if (pending.StatusText && statusLabel_ != nullptr) {
     try {
-      statusLabel_->SetCaption(platform::AnsiToWide(*pending.StatusText));
-      if (statusLabel_->Window() != nullptr) UpdateWindow(statusLabel_->Window());
+      CarryCallbackErrors([&] {
+        statusLabel_->SetCaption(platform::AnsiToWide(*pending.StatusText));
+        if (statusLabel_->Window() != nullptr) UpdateWindow(statusLabel_->Window());
+      });
     } catch (...) {
     }
   }
   if (pending.ProgressValue && progressBar_ != nullptr) {
     try {
-      progressBar_->Gauge()->SetProgress(*pending.ProgressValue);
+      CarryCallbackErrors([&] { progressBar_->Gauge()->SetProgress(*pending.ProgressValue); });
     } catch (...) {
     }
   }

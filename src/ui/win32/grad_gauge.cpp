@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/win32/wide_text.h"
+#include "ui/win32/paint_scope.h"
 #include "ui/win32/window_class.h"
 
 namespace setup::ui {
@@ -294,8 +295,8 @@ void TGradGauge::PaintTo(HDC dc) {
 }
 
 void TGradGauge::PaintBuffered() {
-  PAINTSTRUCT paint{};
-  const HDC dc = BeginPaint(window_.get(), &paint);
+  const TPaintScope paint(window_.get());
+  const HDC dc = paint.Dc();
   if (dc == nullptr) return;
   RECT client{};
   GetClientRect(window_.get(), &client);
@@ -310,7 +311,6 @@ void TGradGauge::PaintBuffered() {
       PaintTo(dc);  // unbuffered rather than not at all
     }
   }
-  EndPaint(window_.get(), &paint);
 }
 
 }  // namespace setup::ui

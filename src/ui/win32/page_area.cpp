@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "ui/win32/page_font.h"
+#include "ui/win32/paint_scope.h"
 #include "ui/win32/system_colour.h"
 #include "ui/win32/window_class.h"
 
@@ -158,10 +159,10 @@ LRESULT TPageArea::ChildColour(UINT message, HDC dc, HWND child) {
 }
 
 void TPageArea::Paint() {
-  PAINTSTRUCT paint;
-  const HDC dc = BeginPaint(window_.get(), &paint);
+  const TPaintScope paint(window_.get());
+  const HDC dc = paint.Dc();
   if (dc == nullptr) return;
-  const RECT& area = paint.rcPaint;
+  const RECT& area = paint.Area();
   const int width = area.right - area.left;
   const int height = area.bottom - area.top;
   // Off screen first, so that the pictures never flicker over the colour.
@@ -175,7 +176,6 @@ void TPageArea::Paint() {
     PaintBackground(dc, area);
     RestoreDC(dc, saved);
   }
-  EndPaint(window_.get(), &paint);
 }
 
 // Printing the area (WM_PRINT) draws its client area and then, when asked, every

@@ -14,6 +14,7 @@
 #include "ui/win32/page_control_kinds.h"
 #include "ui/win32/page_gdi.h"
 #include "ui/win32/page_window_control.h"
+#include "ui/win32/paint_scope.h"
 #include "ui/win32/window_class.h"
 
 namespace setup::ui {
@@ -185,8 +186,8 @@ class TPageStatic final : public TWindowControl {
   }
 
   void Paint() const {
-    PAINTSTRUCT paint;
-    const HDC dc = BeginPaint(window_.get(), &paint);
+    const TPaintScope paint(window_.get());
+    const HDC dc = paint.Dc();
     if (dc == nullptr) return;
     RECT client;
     GetClientRect(window_.get(), &client);
@@ -198,7 +199,6 @@ class TPageStatic final : public TWindowControl {
     } else {
       PaintTo(dc);
     }
-    EndPaint(window_.get(), &paint);
   }
 
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -14,6 +14,7 @@
 #include "platform/dialogs.h"
 #include "platform/win32/wide_text.h"
 #include "script/setup_context.h"
+#include "ui/win32/callback_guard.h"
 #include "ui/win32/page_area.h"
 #include "ui/win32/page_control_kinds.h"
 #include "ui/win32/page_gdi.h"
@@ -46,14 +47,20 @@ struct StreamSource {
   size_t offset = 0;
 };
 
+// Called by the rich edit's own code while EM_STREAMIN runs; a failure ends the stream
+// (a non-zero answer) when it does not end the process.
 DWORD CALLBACK ReadChunk(DWORD_PTR cookie, LPBYTE buffer, LONG count, LONG* read) {
-  auto* source = reinterpret_cast<StreamSource*>(cookie);
-  const size_t left = source->bytes.size() - source->offset;
-  const size_t chunk = std::min(left, static_cast<size_t>(std::max<LONG>(count, 0)));
-  std::memcpy(buffer, source->bytes.data() + source->offset, chunk);
-  source->offset += chunk;
-  *read = static_cast<LONG>(chunk);
-  return 0;
+  return GuardCallback(
+      [&]() -> DWORD {
+        auto* source = reinterpret_cast<StreamSource*>(cookie);
+        const size_t left = source->bytes.size() - source->offset;
+        const size_t chunk = std::min(left, static_cast<size_t>(std::max<LONG>(count, 0)));
+        std::memcpy(buffer, source->bytes.data() + source->offset, chunk);
+        source->offset += chunk;
+        *read = static_cast<LONG>(chunk);
+        return 0;
+      },
+      DWORD{1});
 }
 
 bool IsRichText(ByteView bytes) {

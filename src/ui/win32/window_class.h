@@ -14,7 +14,10 @@ struct WindowClassOptions {
 };
 
 // Registers the class for the module with the arrow cursor, once: a class already
-// registered by an earlier window is left as it is.
+// registered by an earlier window is left as it is. The class's windows get their
+// messages through one guarding procedure that runs options.procedure inside
+// GuardCallback (callback_guard.h): no exception a message handler raises, painting
+// included, leaves the procedure into the system's frames.
 void RegisterWindowClassOnce(HINSTANCE instance, const WindowClassOptions& options);
 
 }  // namespace setup::ui
