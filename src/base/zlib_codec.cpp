@@ -19,6 +19,16 @@ std::string ZlibMessage(const z_stream& zs, int code) {
   return text + ")";
 }
 
+// Hands zlib the next part of the input once it has used up the last one (zlib takes
+// at most a uInt at a time).
+void RefillInput(z_stream& zs, const uint8_t*& in, size_t& inLeft) {
+  if (zs.avail_in != 0 || inLeft == 0) return;
+  zs.next_in = const_cast<Bytef*>(in);
+  zs.avail_in = static_cast<uInt>(std::min<size_t>(inLeft, 1u << 30));
+  in += zs.avail_in;
+  inLeft -= zs.avail_in;
+}
+
 }  // namespace
 
 uint64_t MaxInflatedSize(uint64_t streamSize) {
@@ -65,12 +75,7 @@ InflateResult Inflate(ByteView stream, uint64_t expected, uint64_t bufferLimit) 
   uint8_t scratch[16384];  // receives output past the expected length, only to count it
   uint64_t produced = 0;
   for (;;) {
-    if (zs.avail_in == 0 && inLeft > 0) {
-      zs.next_in = const_cast<Bytef*>(in);
-      zs.avail_in = static_cast<uInt>(std::min<size_t>(inLeft, 1u << 30));
-      in += zs.avail_in;
-      inLeft -= zs.avail_in;
-    }
+    RefillInput(zs, in, inLeft);
     uint8_t* outPtr;
     size_t outRoom;
     if (produced < cap) {
@@ -121,12 +126,7 @@ bool StreamInflater::Feed(ByteView input, const std::function<bool(ByteView)>& s
   const uint8_t* in = input.data();
   size_t inLeft = input.size();
   for (;;) {
-    if (zs.avail_in == 0 && inLeft > 0) {
-      zs.next_in = const_cast<Bytef*>(in);
-      zs.avail_in = static_cast<uInt>(std::min<size_t>(inLeft, 1u << 30));
-      in += zs.avail_in;
-      inLeft -= zs.avail_in;
-    }
+    RefillInput(zs, in, inLeft);
     if (finished_) {
       if (zs.avail_in > 0) throw SetupError("Corrupt compressed data (bytes after the end of the stream)");
       return true;
