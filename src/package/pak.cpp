@@ -141,20 +141,21 @@ bool TPak::DataInRegion(const TPakEntry& entry) const {
   return entry.Offset >= trailer_.DataStart && entry.Offset + length <= regionEnd;
 }
 
-std::optional<Bytes> TPak::ReadStored(size_t index) {
+std::optional<Bytes> TPak::ReadStored(size_t index) const {
   if (index >= entries_.size() || !file_.IsOpen()) return std::nullopt;
   const TPakEntry& entry = entries_[index];
   const uint32_t length = entry.StoredLength();
   if (length == 0 || !DataInRegion(entry)) return std::nullopt;
   Bytes stored(length);
-  if (!file_.Seek(entry.Offset) || file_.Read(stored.data(), length) != length) return std::nullopt;
+  if (!file_.ReadAtShared(entry.Offset, stored.data(), length)) return std::nullopt;
   if (Crc32(stored) != entry.Crc) return std::nullopt;
   return stored;
 }
 
-std::optional<Bytes> TPak::ExtractEntry(size_t index) {
+TPakContent TPak::DecodeEntry(size_t index) const {
+  TPakContent result;
   std::optional<Bytes> stored = ReadStored(index);
-  if (!stored) return std::nullopt;
+  if (!stored) return result;
   const TPakEntry& entry = entries_[index];
 
   std::optional<Bytes> content;
@@ -163,19 +164,30 @@ std::optional<Bytes> TPak::ExtractEntry(size_t index) {
     content = std::move(stored);
     inflatedLength = entry.Size;
   } else if (entry.Size != 0) {
-    InflateResult result = Inflate(*stored, entry.Size);
-    inflatedLength = result.inflatedLength;
-    content = std::move(result.content);
+    InflateResult inflated = Inflate(*stored, entry.Size);
+    inflatedLength = inflated.inflatedLength;
+    content = std::move(inflated.content);
   }
   if (inflatedLength != entry.Size || entry.Size == 0) {
-    if (content) {
-      platform::ShowMessage(entry.Name + "\r\rError: DecompSize - " + std::to_string(inflatedLength) +
-                                " OrigSize - " + std::to_string(entry.Size),
-                            std::string("Error"));
-    }
-    return std::nullopt;
+    result.WrongLength = content.has_value();
+    result.InflatedLength = inflatedLength;
+    return result;
   }
-  return content;
+  result.Content = std::move(content);
+  return result;
+}
+
+void TPak::ReportWrongLength(size_t index, uint64_t inflatedLength) const {
+  const TPakEntry& entry = entries_.at(index);
+  platform::ShowMessage(entry.Name + "\r\rError: DecompSize - " + std::to_string(inflatedLength) + " OrigSize - " +
+                            std::to_string(entry.Size),
+                        std::string("Error"));
+}
+
+std::optional<Bytes> TPak::ExtractEntry(size_t index) {
+  TPakContent decoded = DecodeEntry(index);
+  if (decoded.WrongLength) ReportWrongLength(index, decoded.InflatedLength);
+  return std::move(decoded.Content);
 }
 
 std::optional<size_t> TPak::IndexOf(const std::string& name, uint16_t group) const {
@@ -277,26 +289,25 @@ bool TPak::StreamContent(size_t index, const std::function<bool(ByteView)>& sink
   }
   if (!streamed || (checkCrc && crc != entry.Crc)) return false;
   if (length != entry.Size) {
-    platform::ShowMessage(entry.Name + "\r\rError: DecompSize - " + std::to_string(length) + " OrigSize - " +
-                              std::to_string(entry.Size),
-                          std::string("Error"));
+    ReportWrongLength(index, length);
     return false;
   }
   return true;
 }
 
-bool TPak::StreamStored(size_t index, const std::function<bool(ByteView)>& sink) {
+bool TPak::StreamStored(size_t index, const std::function<bool(ByteView)>& sink) const {
   if (index >= entries_.size() || !file_.IsOpen()) return false;
   const TPakEntry& entry = entries_[index];
   uint64_t left = entry.StoredLength();
   if (!DataInRegion(entry)) return false;
   if (left == 0) return true;
-  if (!file_.Seek(entry.Offset)) return false;
+  uint64_t position = entry.Offset;
   Bytes chunk(static_cast<size_t>(std::min<uint64_t>(left, kStreamChunkSize)));
   while (left > 0) {
     const size_t n = static_cast<size_t>(std::min<uint64_t>(left, chunk.size()));
-    if (file_.Read(chunk.data(), n) != n) return false;
+    if (!file_.ReadAtShared(position, chunk.data(), n)) return false;
     if (!sink(ByteView(chunk.data(), n))) return false;
+    position += n;
     left -= n;
   }
   return true;

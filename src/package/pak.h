@@ -39,6 +39,14 @@ struct PackedEntry {
   Bytes Stored;  // the bytes to append; empty for empty content
 };
 
+// One entry read and checked (DecodeEntry): its content, or nullopt when the entry
+// failed (short read, CRC mismatch, wrong length) or is empty.
+struct TPakContent {
+  std::optional<Bytes> Content;
+  bool WrongLength = false;     // inflated, but not to the record's size
+  uint64_t InflatedLength = 0;  // what it inflated to, for the "DecompSize" box
+};
+
 class TPak {
  public:
   TPak() = default;
@@ -66,11 +74,17 @@ class TPak {
   // --- reading -------------------------------------------------------------------
   // The stored bytes, checked against the record's CRC; nullopt on a short read, a
   // CRC mismatch, data outside the data region, or an empty entry.
-  std::optional<Bytes> ReadStored(size_t index);
+  // Safe to call from several threads at once, as DecodeEntry is.
+  std::optional<Bytes> ReadStored(size_t index) const;
   // The content: a copy or the inflated stream. nullopt on failure or for an empty
   // entry. A wrong inflated length shows the "DecompSize" box; a corrupt stream
   // raises SetupError.
   std::optional<Bytes> ExtractEntry(size_t index);
+  // ExtractEntry's work without showing anything, so that another thread can do it:
+  // the caller shows the box (ReportWrongLength) when wrongLength is set, in its turn.
+  TPakContent DecodeEntry(size_t index) const;
+  // The "DecompSize" box for an entry that inflated to inflatedLength bytes.
+  void ReportWrongLength(size_t index, uint64_t inflatedLength) const;
   // ExtractEntry of the first entry of Group named Name (case-insensitive); size is
   // that entry's size, or 0 when none matches.
   std::optional<Bytes> ExtractByName(const std::string& name, uint16_t group, uint32_t& size);
@@ -90,7 +104,7 @@ class TPak {
   // Hands an entry's stored bytes to sink in chunks of at most kStreamChunkSize, so a
   // large entry is never held whole. No CRC check. False on a short read, data outside
   // the data region, or when sink returns false.
-  bool StreamStored(size_t index, const std::function<bool(ByteView)>& sink);
+  bool StreamStored(size_t index, const std::function<bool(ByteView)>& sink) const;
   // Hands an entry's content to sink in pieces of at most kStreamChunkSize: a
   // compressed entry is inflated as its stored bytes stream by, so that neither is held
   // whole. The stored bytes are checked against the record's CRC and the content

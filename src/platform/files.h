@@ -41,6 +41,10 @@ class File {
   bool Write(const void* src, size_t count);
   // Reads exactly count bytes at position; false when fewer could be read.
   bool ReadAt(uint64_t position, void* dest, size_t count);
+  // The same without relying on the file position, so that several threads may read
+  // one open file at once (a package verified on every processor, the next entry
+  // inflated while the previous one is written). The position afterwards is unspecified.
+  bool ReadAtShared(uint64_t position, void* dest, size_t count) const;
   // Writes all count bytes at position; false when fewer could be written.
   bool WriteAt(uint64_t position, const void* src, size_t count);
   // Sets the file's length (cuts it, or extends it with zero bytes); the position is

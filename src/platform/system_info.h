@@ -7,8 +7,21 @@ namespace setup::platform {
 
 // The system default language identifier (for example 0x0409).
 uint16_t SystemDefaultLangId();
-// Restricts the process to the first processor (affinity mask 1); failures are ignored.
-void RestrictToFirstProcessor();
+// The processors this process may run on (at least 1).
+unsigned ProcessorCount();
+// Keeps the calling thread on the first processor while it lives (a time-stamp counter
+// measurement reads one processor's counter twice); restores the thread's previous
+// processors afterwards. Failures are ignored.
+class FirstProcessorScope {
+ public:
+  FirstProcessorScope();
+  ~FirstProcessorScope();
+  FirstProcessorScope(const FirstProcessorScope&) = delete;
+  FirstProcessorScope& operator=(const FirstProcessorScope&) = delete;
+
+ private:
+  uintptr_t previousMask_ = 0;
+};
 // Makes every number the program formats use "." as decimal separator.
 void UseDotDecimalSeparator();
 // Total physical memory in bytes, the system's classic memory-status figure (in a

@@ -53,6 +53,8 @@ bool WriteTextFile(const std::string& path, const std::string& text) {
 }
 
 uint32_t MeasureOnce() {
+  // Both readings from one processor's counter.
+  const platform::FirstProcessorScope firstProcessor;
   const uint32_t priorityClass = platform::ProcessPriorityClass();
   const int threadPriority = platform::ThreadPriority();
   platform::SetProcessPriorityClass(platform::kRealtimePriorityClass);

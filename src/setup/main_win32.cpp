@@ -33,7 +33,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   SetupContext context;
   ErrorReportContextScope reportContext(context);
   try {
-    platform::RestrictToFirstProcessor();
     platform::UseDotDecimalSeparator();
     context.SystemLangID = platform::SystemDefaultLangId();
 

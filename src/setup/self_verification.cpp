@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
+#include "package/pak_verifier.h"
 
 namespace setup {
 
@@ -53,16 +54,24 @@ VerificationOutcome OpenAndVerifyPackage(SetupContext& context, const std::vecto
   view.SetProgress(0, static_cast<uint32_t>(count));
   view.Repaint();
 
+  // The entries are checked on every processor; their outcomes arrive in table order,
+  // so the window advances and the first failure is reported as one loop would.
   int64_t requiredSpace = 0;
+  TPakVerifier verifier(package, VerifyWorkerCount());
   for (size_t i = 0; i < count; ++i) {
     const TPakEntry& entry = package.Entries()[i];
-    bool passed = true;
-    try {
-      passed = entry.Size == 0 || package.VerifyEntry(i);
-    } catch (const std::exception& e) {
-      throw VerificationStageError(e.what());
+    const EntryVerification outcome = verifier.Next();
+    if (outcome.Error) {
+      verifier.Stop();
+      try {
+        std::rethrow_exception(outcome.Error);
+      } catch (const std::exception& e) {
+        throw VerificationStageError(e.what());
+      }
     }
-    if (!passed) {
+    if (!outcome.Passed) {
+      verifier.Stop();
+      if (outcome.WrongLength) package.ReportWrongLength(i, outcome.InflatedLength);
       platform::ShowMessage("Error: Verification Failed. Setup is corrupt.\rID: " + std::to_string(i) +
                                 " Filename: " + entry.Name,
                             std::string("Verification Error"));

@@ -3,7 +3,7 @@
 // check the setup stub under Wine.
 //
 // Usage:
-//   setup_driver run [--timeout-ms N] [--screenshot-pause] [--close-window TITLE]
+//   setup_driver run [--timeout-ms N] [--screenshot-pause] [--timestamps] [--close-window TITLE]
 //                    [--steps FILE] -- PROGRAM [ARGS...]
 //
 //   Starts PROGRAM with ARGS and polls its top-level windows until it ends.
@@ -17,6 +17,8 @@
 //                       it; a test takes its screenshot in between
 //   --steps FILE        drive the wizard with the steps in FILE (see wizard_steps.h);
 //                       message boxes are answered as the steps say
+//   --timestamps        start every output line with "@MS ", the milliseconds since
+//                       the program was started (for timing start-up and exit)
 //   --close-window TITLE  close the program's top-level window with this title (as a
 //                       user would with its close button) when it appears, and again
 //                       every half second while it stays (it may refuse while working)
@@ -69,6 +71,7 @@ using driver::ClassName;
 using driver::Complain;
 using driver::Escape;
 using driver::Report;
+using driver::StampReportsFrom;
 using driver::WindowText;
 using driver::TopLevelWindowsOf;
 using setup::platform::win32::UniqueKernelHandle;
@@ -180,6 +183,7 @@ BOOL CALLBACK CollectChildWindow(HWND window, LPARAM data) {
 struct RunOptions {
   DWORD timeoutMs = 60000;
   bool screenshotPause = false;
+  bool timestamps = false;
   std::optional<std::wstring> closeTitle;
   std::vector<std::wstring> command;
   driver::WizardSteps steps;
@@ -318,6 +322,11 @@ int Run(RunOptions& options) {
   }
   // A crash of the program ends it at once instead of opening a crash dialog.
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+  if (options.timestamps) {
+    LARGE_INTEGER origin{};
+    QueryPerformanceCounter(&origin);
+    StampReportsFrom(origin);
+  }
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
@@ -355,7 +364,7 @@ int Run(RunOptions& options) {
 
 int Usage() {
   Complain(
-      L"usage: setup_driver run [--timeout-ms N] [--screenshot-pause] [--close-window TITLE] [--steps FILE] "
+      L"usage: setup_driver run [--timeout-ms N] [--screenshot-pause] [--timestamps] [--close-window TITLE] [--steps FILE] "
       L"-- PROGRAM [ARGS...]");
   return kExitUsage;
 }
@@ -374,6 +383,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (option == L"--screenshot-pause") {
       options.screenshotPause = true;
+    } else if (option == L"--timestamps") {
+      options.timestamps = true;
     } else if (option == L"--steps" && i + 1 < argc) {
       if (!options.steps.Load(argv[++i])) return kExitUsage;
     } else if (option == L"--close-window" && i + 1 < argc) {

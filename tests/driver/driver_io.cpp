@@ -22,9 +22,24 @@ void WriteLine(HANDLE stream, const std::wstring& line) {
   WriteFile(stream, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
 }
 
+// Set by StampReportsFrom: the performance-counter reading the stamps count from.
+LARGE_INTEGER stampOrigin{};
+
 }  // namespace
 
-void Report(const std::wstring& line) { WriteLine(GetStdHandle(STD_OUTPUT_HANDLE), line); }
+void StampReportsFrom(LARGE_INTEGER origin) { stampOrigin = origin; }
+
+void Report(const std::wstring& line) {
+  if (stampOrigin.QuadPart == 0) {
+    WriteLine(GetStdHandle(STD_OUTPUT_HANDLE), line);
+    return;
+  }
+  LARGE_INTEGER now{}, frequency{};
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  const long long ms = (now.QuadPart - stampOrigin.QuadPart) * 1000 / frequency.QuadPart;
+  WriteLine(GetStdHandle(STD_OUTPUT_HANDLE), L"@" + std::to_wstring(ms) + L" " + line);
+}
 void Complain(const std::wstring& line) {
   WriteLine(GetStdHandle(STD_ERROR_HANDLE), L"setup_driver: " + line);
 }

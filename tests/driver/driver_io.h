@@ -10,6 +10,9 @@ namespace driver {
 
 // One line on stdout (or stderr with "setup_driver: " in front), UTF-8, unbuffered.
 void Report(const std::wstring& line);
+// From now on every reported line starts with "@MS ", the milliseconds since ORIGIN
+// (a QueryPerformanceCounter reading).
+void StampReportsFrom(LARGE_INTEGER origin);
 void Complain(const std::wstring& line);
 // Carriage return and line feed as the two characters "\r" and "\n".
 std::wstring Escape(const std::wstring& text);

@@ -5,6 +5,7 @@
 
 #include "package/buffer_manager.h"
 #include "package/pak.h"
+#include "package/pak_verifier.h"
 #include "test_support.h"
 
 namespace setup {
@@ -125,6 +126,35 @@ TEST_F(PakRead, GroupWalksCountsAndCursor) {
 
 // Catches: a block read past the end of the borrowed buffer, a count reported larger
 // than what was copied, a seek past the end that reads anyway.
+// Catches: outcomes handed back out of table order, a later failure overtaking an
+// earlier one, a worker that shows a box itself instead of leaving it to the caller.
+TEST(PakVerifier, HandsOutcomesBackInTableOrderWhateverTheWorkersDo) {
+  std::vector<test::RawEntry> entries;
+  for (uint32_t i = 0; i < 48; ++i) {
+    entries.push_back({"file" + std::to_string(i), 1, test::CompressibleBytes(3000 + i * 997, i), i % 3 != 0});
+  }
+  test::RawPackage raw = test::BuildRawPackage(entries);
+  raw.bytes[raw.records[9].offset + 5] ^= 0x01;      // entry 9: CRC mismatch
+  raw.bytes[raw.records[40].offset + 7] ^= 0x01;     // entry 40: CRC mismatch too
+  test::TempDir dir;
+  test::WriteFileBytes(dir.Path("p.pak"), raw.bytes);
+  TPak pak;
+  ASSERT_TRUE(pak.Create(dir.Path("p.pak")));
+  test::MessageRecorder boxes;
+
+  for (unsigned workers : {1u, 4u}) {
+    TPakVerifier verifier(pak, workers);
+    for (size_t i = 0; i < 9; ++i) EXPECT_TRUE(verifier.Next().Passed) << i;
+    const EntryVerification failed = verifier.Next();
+    EXPECT_FALSE(failed.Passed);
+    EXPECT_FALSE(failed.WrongLength);
+    verifier.Stop();
+  }
+  EXPECT_TRUE(boxes.boxes.empty()) << "workers never show anything themselves";
+  EXPECT_GE(VerifyWorkerCount(), 1u);
+  EXPECT_LE(VerifyWorkerCount(), kMaxVerifyWorkers);
+}
+
 TEST(BufferManager, ReadsPastTheEndGiveTheRestThenNothing) {
   const Bytes data = {1, 2, 3, 4, 5};
   TBufferManager m(data);

@@ -170,15 +170,20 @@ TEST(Win32SystemInfo, PrioritiesRoundTripAndTheClocksAdvance) {
   EXPECT_GE(TickCount() - ticks, 70u);
 }
 
-// Catches: a mask other than the first processor, a decimal separator left to the
-// user's locale.
+// Catches: a measuring thread left off the first processor or not given back its own
+// processors, a processor count that ignores the process's mask, a decimal separator
+// left to the user's locale.
 TEST(Win32SystemInfo, StartUpSettingsTakeEffect) {
-  RestrictToFirstProcessor();
   DWORD_PTR processMask = 0;
   DWORD_PTR systemMask = 0;
   ASSERT_TRUE(GetProcessAffinityMask(GetCurrentProcess(), &processMask, &systemMask));
-  EXPECT_EQ(processMask, static_cast<DWORD_PTR>(1));
-  SetProcessAffinityMask(GetCurrentProcess(), systemMask);
+  SetThreadAffinityMask(GetCurrentThread(), processMask);
+  {
+    const FirstProcessorScope scope;
+    EXPECT_EQ(SetThreadAffinityMask(GetCurrentThread(), 1), static_cast<DWORD_PTR>(1));
+  }
+  EXPECT_EQ(SetThreadAffinityMask(GetCurrentThread(), processMask), processMask);
+  EXPECT_EQ(ProcessorCount(), static_cast<unsigned>(__builtin_popcountll(processMask)));
 
   char text[16];
   if (std::setlocale(LC_NUMERIC, "German_Germany.1252") != nullptr) {

@@ -128,6 +128,19 @@ bool File::ReadAt(uint64_t position, void* dest, size_t count) {
   return Seek(position) && Read(dest, count) == count;
 }
 
+bool File::ReadAtShared(uint64_t position, void* dest, size_t count) const {
+  if (handle_ < 0) return false;
+  auto* out = static_cast<char*>(dest);
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t n = ::pread(Fd(handle_), out + done, count - done, static_cast<off_t>(position + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
 bool File::WriteAt(uint64_t position, const void* src, size_t count) {
   return Seek(position) && Write(src, count);
 }

@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <atomic>
 #include <clocale>
+#include <thread>
 
 #include "platform/posix/posix_controls.h"
 #include "platform/system_info.h"
@@ -15,7 +17,11 @@ uint64_t TotalPhysicalMemory() { return physicalMemory; }
 
 uint16_t SystemDefaultLangId() { return langId; }
 
-void RestrictToFirstProcessor() {}
+unsigned ProcessorCount() { return std::max(1u, std::thread::hardware_concurrency()); }
+
+// Native runs measure nothing that needs one processor.
+FirstProcessorScope::FirstProcessorScope() = default;
+FirstProcessorScope::~FirstProcessorScope() = default;
 
 void UseDotDecimalSeparator() { std::setlocale(LC_NUMERIC, "C"); }
 

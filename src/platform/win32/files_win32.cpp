@@ -156,6 +156,25 @@ bool File::ReadAt(uint64_t position, void* dest, size_t count) {
   return Seek(position) && Read(dest, count) == count;
 }
 
+bool File::ReadAtShared(uint64_t position, void* dest, size_t count) const {
+  if (handle_ == kClosed) return false;
+  auto* out = static_cast<char*>(dest);
+  size_t done = 0;
+  while (done < count) {
+    const DWORD chunk = static_cast<DWORD>(std::min(count - done, kMaxChunk));
+    // The offset travels with the call: the system serialises reads on one handle,
+    // and no thread depends on the file pointer they move.
+    OVERLAPPED at{};
+    const uint64_t offset = position + done;
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD read = 0;
+    if (!ReadFile(ToHandle(handle_), out + done, chunk, &read, &at) || read == 0) return false;
+    done += read;
+  }
+  return true;
+}
+
 bool File::WriteAt(uint64_t position, const void* src, size_t count) {
   return Seek(position) && Write(src, count);
 }

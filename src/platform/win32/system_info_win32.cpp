@@ -8,10 +8,21 @@ namespace setup::platform {
 
 uint16_t SystemDefaultLangId() { return GetSystemDefaultLangID(); }
 
-void RestrictToFirstProcessor() {
-  // A machine (or a job object) may refuse the mask; running on more processors is
-  // harmless, so the result is not checked.
-  SetProcessAffinityMask(GetCurrentProcess(), 1);
+unsigned ProcessorCount() {
+  DWORD_PTR processMask = 0;
+  DWORD_PTR systemMask = 0;
+  if (!GetProcessAffinityMask(GetCurrentProcess(), &processMask, &systemMask) || processMask == 0) return 1;
+  unsigned count = 0;
+  for (; processMask != 0; processMask &= processMask - 1) ++count;
+  return count;
+}
+
+FirstProcessorScope::FirstProcessorScope()
+    : previousMask_(static_cast<uintptr_t>(SetThreadAffinityMask(GetCurrentThread(), 1))) {}
+
+FirstProcessorScope::~FirstProcessorScope() {
+  // 0: the mask was refused, so there is nothing to restore.
+  if (previousMask_ != 0) SetThreadAffinityMask(GetCurrentThread(), static_cast<DWORD_PTR>(previousMask_));
 }
 
 void UseDotDecimalSeparator() {
