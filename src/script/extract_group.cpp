@@ -1,9 +1,12 @@
 #include "script/extract_group.h"
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "base/text_replace.h"
 #include "package/entry_path.h"
+#include "package/entry_prefetch.h"
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
@@ -23,13 +26,13 @@ void ReportExtracting(SetupContext& context, const std::u16string& statusText, c
   context.HandOff.ReportStatus(ReplaceAll(statusText, kFileNameMacro, platform::AnsiToWide(what)));
 }
 
-// A small entry: extracted whole, then written. A failed extraction (or an empty
-// entry) still leaves the file, empty.
-void WriteWholeEntry(TPak& package, size_t index, const std::string& target) {
-  const std::optional<Bytes> content = package.ExtractEntry(index);
+// An entry extracted whole, then written; a failed extraction (or an empty entry) still
+// leaves the file, empty.
+void WriteWholeEntry(const TPak& package, size_t index, const std::string& target, const TPakContent& decoded) {
+  if (decoded.WrongLength) package.ReportWrongLength(index, decoded.InflatedLength);
   platform::File out;
   if (!out.Open(target, platform::OpenMode::CreateExclusive)) return;
-  if (content && !content->empty()) out.Write(content->data(), content->size());
+  if (decoded.Content && !decoded.Content->empty()) out.Write(decoded.Content->data(), decoded.Content->size());
 }
 
 // A large entry, or a compressed one that would take much memory whole: its content
@@ -58,20 +61,97 @@ void StreamEntryTo(SetupContext& context, size_t index, const std::string& targe
   }
 }
 
-void ExtractEntryTo(SetupContext& context, size_t index, const std::string& target,
-                    const std::u16string& statusText) {
-  context.UninstallList.AddFile(target);
-  ForceDirectoriesLogged(FolderPart(target), context.UninstallList);
-  const TPakEntry& entry = context.Package.Entries()[index];
-  // A large entry that a foreign writer compressed after all is inflated, not copied:
-  // its stored bytes are not the file. Compressed entries over one chunk are inflated
-  // as they stream, so that no entry is ever held whole (a 32-bit setup has little
-  // address space).
+// A large entry that a foreign writer compressed after all is inflated, not copied: its
+// stored bytes are not the file. Compressed entries over one chunk are inflated as they
+// stream, so that no entry is ever held whole (a 32-bit setup has little address space).
+bool StreamsToFile(const TPakEntry& entry) {
   const bool compressed = entry.StoredSize != 0;
-  if ((entry.IsLarge() && !compressed) || (compressed && entry.Size > kStreamChunkSize)) {
-    StreamEntryTo(context, index, target, statusText);
-  } else {
-    WriteWholeEntry(context.Package, index, target);
+  return (entry.IsLarge() && !compressed) || (compressed && entry.Size > kStreamChunkSize);
+}
+
+// One group's entries in table order. The next entry to be extracted whole is decoded
+// on the prefetcher's thread while the current one is written (or streamed).
+class GroupExtraction {
+ public:
+  GroupExtraction(SetupContext& context, const std::string& folder, uint16_t group)
+      : context_(context), folder_(folder), prefetcher_(context.Package) {
+    context.Package.ForEachInGroup(group, [this](size_t index) { indices_.push_back(index); });
+  }
+
+  void Run();
+
+ private:
+  const TPakEntry& EntryAt(size_t position) const { return context_.Package.Entries()[indices_[position]]; }
+  // The entry's path, split once: when it was looked at ahead, from then.
+  EntryPath PathAt(size_t position);
+  // Starts decoding the entry at position when it will be extracted whole.
+  void DecodeAhead(size_t position);
+  void ExtractEntryTo(size_t position, const std::string& target);
+
+  SetupContext& context_;
+  const std::string& folder_;
+  std::u16string statusText_;
+  std::vector<size_t> indices_;
+  EntryPrefetcher prefetcher_;
+  std::optional<std::pair<size_t, EntryPath>> splitAhead_;
+};
+
+EntryPath GroupExtraction::PathAt(size_t position) {
+  if (splitAhead_ && splitAhead_->first == position) return std::move(splitAhead_->second);
+  return SplitEntryPath(EntryAt(position).Name);
+}
+
+void GroupExtraction::DecodeAhead(size_t position) {
+  if (position >= indices_.size() || StreamsToFile(EntryAt(position))) return;
+  EntryPath path = SplitEntryPath(EntryAt(position).Name);
+  // A refused name is never read.
+  if (path.Safe()) prefetcher_.Start(indices_[position]);
+  splitAhead_.emplace(position, std::move(path));
+}
+
+void GroupExtraction::ExtractEntryTo(size_t position, const std::string& target) {
+  const size_t index = indices_[position];
+  context_.UninstallList.AddFile(target);
+  ForceDirectoriesLogged(FolderPart(target), context_.UninstallList);
+  if (StreamsToFile(EntryAt(position))) {
+    DecodeAhead(position + 1);
+    StreamEntryTo(context_, index, target, statusText_);
+    return;
+  }
+  const TPakContent decoded = prefetcher_.Take();
+  DecodeAhead(position + 1);
+  WriteWholeEntry(context_.Package, index, target, decoded);
+}
+
+void GroupExtraction::Run() {
+  statusText_ = context_.Languages.GetString(kExtractingText);
+  std::string firstRefused;
+  std::string firstReason;
+  size_t refusedCount = 0;
+
+  DecodeAhead(0);
+  for (size_t position = 0;; ++position) {
+    const bool found = position < indices_.size();
+    // The status comes before the test for the end: the last line shows the empty name.
+    ReportExtracting(context_, statusText_, found ? EntryAt(position).Name : std::string());
+    if (!found) break;
+
+    const EntryPath path = PathAt(position);
+    if (path.Safe()) {
+      ExtractEntryTo(position, folder_ + "\\" + JoinEntryPath(path.components, '\\'));
+    } else {
+      DecodeAhead(position + 1);
+      if (refusedCount++ == 0) {
+        firstRefused = EntryAt(position).Name;
+        firstReason = path.refusal;
+      }
+    }
+    context_.HandOff.StepProgress(true);
+  }
+
+  if (refusedCount > 0) {
+    platform::ShowMessage(UnsafeEntryMessage(firstRefused, firstReason, refusedCount), kUnsafeEntryCaption);
+    MarkSetupFailed(context_);
   }
 }
 
@@ -88,36 +168,7 @@ std::string UnsafeEntryMessage(const std::string& name, const std::string& reaso
 }
 
 void ExtractGroupTo(SetupContext& context, const std::string& folder, uint16_t group) {
-  TPak& package = context.Package;
-  const std::u16string statusText = context.Languages.GetString(kExtractingText);
-
-  std::string firstRefused;
-  std::string firstReason;
-  size_t refusedCount = 0;
-
-  size_t index = 0;
-  bool found = package.FindFirstIndex(group, index);
-  for (;;) {
-    const std::string name = found ? package.Entries()[index].Name : std::string();
-    // The status comes before the test for the end: the last line shows the empty name.
-    ReportExtracting(context, statusText, name);
-    if (!found) break;
-
-    const EntryPath path = SplitEntryPath(name);
-    if (path.Safe()) {
-      ExtractEntryTo(context, index, folder + "\\" + JoinEntryPath(path.components, '\\'), statusText);
-    } else if (refusedCount++ == 0) {
-      firstRefused = name;
-      firstReason = path.refusal;
-    }
-    context.HandOff.StepProgress(true);
-    found = package.FindNextIndex(group, index);
-  }
-
-  if (refusedCount > 0) {
-    platform::ShowMessage(UnsafeEntryMessage(firstRefused, firstReason, refusedCount), kUnsafeEntryCaption);
-    MarkSetupFailed(context);
-  }
+  GroupExtraction(context, folder, group).Run();
 }
 
 }  // namespace setup

@@ -151,6 +151,28 @@ TEST_F(ExtractGroupTest, EntriesNamedOutsideTheFolderAreRefusedAndTheRunFails) {
   EXPECT_FALSE(fs::exists(Local("C:\\AfterTheFailure")));  // the script stopped
 }
 
+// Catches: an entry read ahead whose stream is corrupt raising before the entries in
+// front of it are written, or before it is logged itself.
+TEST_F(ExtractGroupTest, ACorruptStreamReadAheadRaisesOnlyInItsTurn) {
+  RawPackage pkg = BuildRawPackage({{"a.txt", 1, CompressibleBytes(4000)},
+                                    {"b.txt", 1, CompressibleBytes(6000, 2)},
+                                    {"c.txt", 1, CompressibleBytes(5000, 3)}});
+  RawRecord& c = pkg.records[2];
+  pkg.bytes[c.offset + c.storedSize - 1] ^= 0xFF;  // the Adler-32 no longer matches
+  const uint32_t crc = static_cast<uint32_t>(crc32(0, &pkg.bytes[c.offset], c.storedSize));
+  const size_t crcAt = pkg.tableOffset + 2 * (20 + 5) + 2 + 5;
+  for (int i = 0; i < 4; ++i) pkg.bytes[crcAt + static_cast<size_t>(i)] = static_cast<uint8_t>(crc >> (8 * i));
+  WriteFileBytes(dir_.Path("setup.pak"), pkg.bytes);
+  ASSERT_TRUE(context.Package.Create(dir_.Path("setup.pak")));
+  Line("file", {"payload", "1"});
+  EXPECT_THROW(Run(), SetupError);
+
+  EXPECT_EQ(ReadLocal("C:\\Program Files\\Demo\\a.txt"), CompressibleBytes(4000));
+  EXPECT_EQ(ReadLocal("C:\\Program Files\\Demo\\b.txt"), CompressibleBytes(6000, 2));
+  EXPECT_EQ(context.UninstallList.Files(),
+            (Strings{"$INSTDIR\\a.txt", "$INSTDIR\\b.txt", "$INSTDIR\\c.txt"}));
+}
+
 TEST_F(ExtractGroupTest, GroupThatIsNoNumberRaises) {
   OpenPackage({{"a.txt", 1, ToBytes("a")}});
   Line("file", {"payload", "one"});
