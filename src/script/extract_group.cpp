@@ -10,6 +10,7 @@
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
+#include "platform/system_info.h"
 #include "script/number_text.h"
 #include "script/setup_context.h"
 #include "script/setup_failure.h"
@@ -74,8 +75,10 @@ bool StreamsToFile(const TPakEntry& entry) {
 class GroupExtraction {
  public:
   GroupExtraction(SetupContext& context, const std::string& folder, uint16_t group)
-      : context_(context), folder_(folder), prefetcher_(context.Package) {
+      : context_(context), folder_(folder) {
     context.Package.ForEachInGroup(group, [this](size_t index) { indices_.push_back(index); });
+    // On one processor a second thread would only take turns with this one.
+    if (platform::ProcessorCount() > 1 && indices_.size() > 1) prefetcher_.emplace(context.Package);
   }
 
   void Run();
@@ -92,7 +95,7 @@ class GroupExtraction {
   const std::string& folder_;
   std::u16string statusText_;
   std::vector<size_t> indices_;
-  EntryPrefetcher prefetcher_;
+  std::optional<EntryPrefetcher> prefetcher_;
   std::optional<std::pair<size_t, EntryPath>> splitAhead_;
 };
 
@@ -102,10 +105,10 @@ EntryPath GroupExtraction::PathAt(size_t position) {
 }
 
 void GroupExtraction::DecodeAhead(size_t position) {
-  if (position >= indices_.size() || StreamsToFile(EntryAt(position))) return;
+  if (!prefetcher_ || position >= indices_.size() || StreamsToFile(EntryAt(position))) return;
   EntryPath path = SplitEntryPath(EntryAt(position).Name);
   // A refused name is never read.
-  if (path.Safe()) prefetcher_.Start(indices_[position]);
+  if (path.Safe()) prefetcher_->Start(indices_[position]);
   splitAhead_.emplace(position, std::move(path));
 }
 
@@ -118,7 +121,8 @@ void GroupExtraction::ExtractEntryTo(size_t position, const std::string& target)
     StreamEntryTo(context_, index, target, statusText_);
     return;
   }
-  const TPakContent decoded = prefetcher_.Take();
+  const TPakContent decoded =
+      prefetcher_ && prefetcher_->Pending() ? prefetcher_->Take() : context_.Package.DecodeEntry(index);
   DecodeAhead(position + 1);
   WriteWholeEntry(context_.Package, index, target, decoded);
 }

@@ -87,6 +87,9 @@ void ForceDirectoriesLogged(const std::string& path, TUninstallList& list) {
   const bool driveLetter =
       !path.empty() && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
   if (path.size() < 4 || !driveLetter || path[1] != ':' || path[2] != '\\') return;
+  // A folder that exists has every parent: one look instead of one per level, which
+  // matters when a group puts thousands of files into folders that are already there.
+  if (platform::DirectoryExists(path)) return;
 
   std::string current = path.substr(0, 3);
   size_t start = 3;
