@@ -133,10 +133,20 @@ void TFrmVerify::SetProgress(uint32_t position, uint32_t maximum) {
 }
 
 void TFrmVerify::Repaint() {
-  // Paints the window and its controls synchronously; the message queue is left
-  // alone, so no input is processed.
-  RedrawWindow(window_.get(), nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  // Paints synchronously; the message queue is left alone, so no input is processed.
+  // The whole window the first time; after that only the two controls that change
+  // (once per entry, and a whole window's painting costs far more than checking a
+  // small entry), then whatever a resized status line uncovered.
+  if (!painted_) {
+    RedrawWindow(window_.get(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    painted_ = true;
+    return;
+  }
+  for (HWND control : {statusLabel_, progressBar1_}) {
+    RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  }
+  UpdateWindow(window_.get());
 }
 
 }  // namespace setup::ui

@@ -52,6 +52,7 @@ class TFrmVerify final : public IVerifyView {
   HWND statusLabel_ = nullptr;
   HWND progressBar1_ = nullptr;
   int labelHeight_ = 15;
+  bool painted_ = false;  // the whole window has been painted once
 };
 
 }  // namespace setup::ui
