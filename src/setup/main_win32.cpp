@@ -36,9 +36,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     platform::UseDotDecimalSeparator();
     context.SystemLangID = platform::SystemDefaultLangId();
 
-    // The main form exists, hidden, from here on; every failure after the package is
-    // open frees it before the process ends.
-    auto mainForm = std::make_unique<ui::TFrmMain>(context);
+    // The main form (hidden, with its idle worker thread) is made while the
+    // verification window pauses after the last entry, where it costs no time; every
+    // failure after that frees it before the process ends.
+    std::unique_ptr<ui::TFrmMain> mainForm;
 
     // The application title ("Verifying Contents") names the task-bar button; the
     // verification window is a tool window without one, and the main form is hidden,
@@ -46,8 +47,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     {
       ui::TFrmVerify frmVerify;
       frmVerify.Show();
-      const VerificationOutcome outcome = OpenAndVerifyPackage(context, platform::CommandLineArguments(),
-                                                               platform::ModuleFileName(), frmVerify);
+      const VerificationOutcome outcome =
+          OpenAndVerifyPackage(context, platform::CommandLineArguments(), platform::ModuleFileName(), frmVerify,
+                               [&] { mainForm = std::make_unique<ui::TFrmMain>(context); });
       // Failures were shown already.
       if (outcome != VerificationOutcome::Verified) EndRun(mainForm);
     }

@@ -35,7 +35,8 @@ std::string ChoosePackageFile(const std::vector<std::string>& arguments, const s
 }
 
 VerificationOutcome OpenAndVerifyPackage(SetupContext& context, const std::vector<std::string>& arguments,
-                                         const std::string& moduleFileName, IVerifyView& view) {
+                                         const std::string& moduleFileName, IVerifyView& view,
+                                         const std::function<void()>& duringPause) {
   view.SetStatus("Loading Header");
   view.SetProgress(0, 100);
   view.Repaint();
@@ -85,7 +86,9 @@ VerificationOutcome OpenAndVerifyPackage(SetupContext& context, const std::vecto
 
   // The first figure of the space required; start-up refines it from the script.
   context.Variables.SetRequiredSpace(requiredSpace);
-  PauseSince(platform::TickCount());
+  const uint32_t loopEnded = platform::TickCount();
+  if (duringPause) duringPause();
+  PauseSince(loopEnded);
   return VerificationOutcome::Verified;
 }
 

@@ -3,6 +3,7 @@
 // executable's own, or the file named by the first argument), reject a file without
 // a package, and verify every entry under the verification window.
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -37,7 +38,10 @@ std::string ChoosePackageFile(const std::vector<std::string>& arguments, const s
 // verification loop, the 500 ms pause. Fills context.Package, ExternalPackage and
 // the first space-required figure (the sizes of all entries outside group 0). The caller destroys the window
 // afterwards.
+// duringPause, when given, runs once every entry has passed, inside the pause (work
+// that shows nothing, such as creating the hidden main form, then costs no time).
 VerificationOutcome OpenAndVerifyPackage(SetupContext& context, const std::vector<std::string>& arguments,
-                                         const std::string& moduleFileName, IVerifyView& view);
+                                         const std::string& moduleFileName, IVerifyView& view,
+                                         const std::function<void()>& duringPause = {});
 
 }  // namespace setup
