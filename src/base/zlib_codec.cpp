@@ -47,15 +47,15 @@ Bytes CompressBest(ByteView data) {
 }
 
 namespace {
-std::atomic<uint64_t> bufferLimit{0};
+std::atomic<uint64_t> maxBufferSetting{0};
 }  // namespace
 
 uint64_t MaxBufferSize() {
-  const uint64_t limit = bufferLimit;
+  const uint64_t limit = maxBufferSetting;
   return limit != 0 ? limit : static_cast<uint64_t>(PTRDIFF_MAX);
 }
 
-void SetMaxBufferSize(uint64_t bytes) { bufferLimit = bytes; }
+void SetMaxBufferSize(uint64_t bytes) { maxBufferSetting = bytes; }
 
 InflateResult Inflate(ByteView stream, uint64_t expected, uint64_t bufferLimit) {
   InflateResult result{{}, 0};
