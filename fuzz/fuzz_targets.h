@@ -21,18 +21,18 @@ struct Target {
   TargetFunction run;
 };
 
-void FuzzPak(const uint8_t* data, size_t size);          // a package file: TPak, setupc info
-void FuzzSetupInfo(const uint8_t* data, size_t size);    // the "SetupInfo" record
-void FuzzCompLines(const uint8_t* data, size_t size);    // the "CompiledLines" entry
-void FuzzLanguage(const uint8_t* data, size_t size);     // a language file
-void FuzzLayout(const uint8_t* data, size_t size);       // the page set and its page files
-void FuzzInstallLog(const uint8_t* data, size_t size);   // "install.log"
-void FuzzCompile(const uint8_t* data, size_t size);      // a script for setupc compile
-void FuzzKzp(const uint8_t* data, size_t size);          // a KZP package
-void FuzzVfs(const uint8_t* data, size_t size);          // a VFS archive and its tree
-void FuzzVfsIndex(const uint8_t* data, size_t size);     // the ".ht" index of an archive
-void FuzzSound(const uint8_t* data, size_t size);        // a WAVE file for a KZP sound entry
-void FuzzJournal(const uint8_t* data, size_t size);      // an archive's undo journal
+void FuzzPak(const uint8_t* data, size_t size);         // a package file: TPak, setupc info
+void FuzzSetupInfo(const uint8_t* data, size_t size);   // the "SetupInfo" record
+void FuzzCompLines(const uint8_t* data, size_t size);   // the "CompiledLines" entry
+void FuzzLanguage(const uint8_t* data, size_t size);    // a language file
+void FuzzLayout(const uint8_t* data, size_t size);      // the page set and its page files
+void FuzzInstallLog(const uint8_t* data, size_t size);  // "install.log"
+void FuzzCompile(const uint8_t* data, size_t size);     // a script for setupc compile
+void FuzzKzp(const uint8_t* data, size_t size);         // a KZP package
+void FuzzVfs(const uint8_t* data, size_t size);         // a VFS archive and its tree
+void FuzzVfsIndex(const uint8_t* data, size_t size);    // the ".ht" index of an archive
+void FuzzSound(const uint8_t* data, size_t size);       // a WAVE file for a KZP sound entry
+void FuzzJournal(const uint8_t* data, size_t size);     // an archive's undo journal
 
 // Every target, by name.
 std::span<const Target> Targets();

@@ -111,8 +111,8 @@ void PackageSeeds() {
     const std::string source = outRoot + "/compile/" + script + ".setup";
     WriteLocal(folder + "/" + script + ".setup", ReadAll(source));
     const std::string output = folder + "/" + script + ".exe";
-    Run({"compile", folder + "/" + script + ".setup", "-o", output, "--stub", folder + "/stub.exe", "--finaliser",
-         folder + "/finalise.exe"});
+    Run({"compile", folder + "/" + script + ".setup", "-o", output, "--stub", folder + "/stub.exe",
+         "--finaliser", folder + "/finalise.exe"});
     Seed("pak", std::string(script) + "-setup.bin", ReadAll(output));
     if (std::string(script) != "full") continue;
     // The records of group 0, as the stub reads them.
@@ -155,19 +155,22 @@ void TextSeeds() {
   Seed("language", "german.txt", file);
 
   // The page set, then page1.txt, page2.txt, page3.txt after form feeds.
-  Seed("layout", "pages.txt",
-       TextBytes("[Pages]\r\npage1.txt\r\npage2.txt\r\npage3.txt\r\n[PageTypes]\r\nWelcome\r\nInstallDir\r\nFinish\r\n"
-                 "[Settings]\r\ncolour $00FF00\r\n"
-                 "\f[Side]\r\nType=TImage\r\nLeft=0\r\nTop=0\r\nWidth=180\r\nHeight=375\r\nFile=images\\Side.bmp\r\n"
-                 "Stretch=true\r\nCenter=true\r\nTile=true\r\n[Title]\r\nType=TLabel\r\nCaption=<LANG1>\r\n"
-                 "FontFace=Tahoma\r\nFontSize=10\r\nFontColour=$D4D4D4\r\nFontBold=true\r\nTransparent=true\r\n"
-                 "AutoSize=true\r\nWordWrap=true\r\n"
-                 "\f[Folder]\r\nType=TEdit\r\nText=$INSTDIR\r\nColour=16777215\r\n[Tree]\r\nType=TShellTreeView\r\n"
-                 "FontSelColour=$FF\r\nSelColour=$00FF00\r\n[Browse]\r\nType=TButton\r\nCaption=Browse\r\n"
-                 "Enabled=false\r\n[Frame]\r\nType=TPanel\r\nBorder=true\r\n[Line]\r\nType=TBevel\r\n"
-                 "[Choice]\r\nType=TRadio\r\nChecked=true\r\nCaption=<LANG2>\r\n"
-                 "\f[Notes]\r\nType=TMemo\r\nText=one<br>two\r\n[Log]\r\nType=TRichEdit\r\nFile=<%CHANGELOG%>\r\n"
-                 "Text=after\r\n[Gauge]\r\nType=TProgressBar\r\nForeColour=$FF0000\r\nBackColour=$000000\r\n"));
+  Seed(
+      "layout", "pages.txt",
+      TextBytes(
+          "[Pages]\r\npage1.txt\r\npage2.txt\r\npage3.txt\r\n[PageTypes]"
+          "\r\nWelcome\r\nInstallDir\r\nFinish\r\n"
+          "[Settings]\r\ncolour $00FF00\r\n"
+          "\f[Side]\r\nType=TImage\r\nLeft=0\r\nTop=0\r\nWidth=180\r\nHeight=375\r\nFile=images\\Side.bmp\r\n"
+          "Stretch=true\r\nCenter=true\r\nTile=true\r\n[Title]\r\nType=TLabel\r\nCaption=<LANG1>\r\n"
+          "FontFace=Tahoma\r\nFontSize=10\r\nFontColour=$D4D4D4\r\nFontBold=true\r\nTransparent=true\r\n"
+          "AutoSize=true\r\nWordWrap=true\r\n"
+          "\f[Folder]\r\nType=TEdit\r\nText=$INSTDIR\r\nColour=16777215\r\n[Tree]\r\nType=TShellTreeView\r\n"
+          "FontSelColour=$FF\r\nSelColour=$00FF00\r\n[Browse]\r\nType=TButton\r\nCaption=Browse\r\n"
+          "Enabled=false\r\n[Frame]\r\nType=TPanel\r\nBorder=true\r\n[Line]\r\nType=TBevel\r\n"
+          "[Choice]\r\nType=TRadio\r\nChecked=true\r\nCaption=<LANG2>\r\n"
+          "\f[Notes]\r\nType=TMemo\r\nText=one<br>two\r\n[Log]\r\nType=TRichEdit\r\nFile=<%CHANGELOG%>\r\n"
+          "Text=after\r\n[Gauge]\r\nType=TProgressBar\r\nForeColour=$FF0000\r\nBackColour=$000000\r\n"));
 
   InstallLogLists lists;
   lists.Files = {"$INSTDIR\\fuzz.exe", "$INSTDIR\\readme.txt", "$INSTDIR\\logs\\fuzz.log"};

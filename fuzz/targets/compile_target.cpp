@@ -33,9 +33,11 @@ const std::string& CompileFolder() {
     WriteText("vfs/maps.txt", "vfs entry\r\n");
     WriteText("ChangeLog.rtf", "{\\rtf1 changes}\r\n");
     WriteText("pages/default/Pages.txt",
-              "[Pages]\r\nwelcome.txt\r\nfinish.txt\r\n[PageTypes]\r\nWelcome\r\nFinish\r\n[Settings]\r\ncolour $FFFFFF\r\n");
-    WriteText("pages/default/welcome.txt",
-              "[WelcomeLabel]\r\nType=TLabel\r\nCaption=<LANG1>\r\n[Side]\r\nType=TImage\r\nFile=side.bmp\r\n");
+              "[Pages]\r\nwelcome.txt\r\nfinish.txt\r\n[PageTypes]\r\nWelcome\r\nFinish\r\n[Settings]"
+              "\r\ncolour $FFFFFF\r\n");
+    WriteText(
+        "pages/default/welcome.txt",
+        "[WelcomeLabel]\r\nType=TLabel\r\nCaption=<LANG1>\r\n[Side]\r\nType=TImage\r\nFile=side.bmp\r\n");
     WriteText("pages/default/side.bmp", "BM");
     WriteText("icon.ico", std::string_view("\0\0\1\0\0\0", 6));
     WriteText("finalise.exe", "MZ");
@@ -54,14 +56,17 @@ const std::string& CompileFolder() {
 
 namespace {
 
-bool PathChar(unsigned char c) { return std::isalnum(c) || c == '_' || c == '-' || c == '.' || c == ':' || c == '$'; }
+bool PathChar(unsigned char c) {
+  return std::isalnum(c) || c == '_' || c == '-' || c == '.' || c == ':' || c == '$';
+}
 
 // Whether every path the script can name stays inside the compile folder: no "..", and
 // every separator follows a name (a path that begins with one is absolute here).
 bool StaysInFolder(std::string_view script) {
   if (script.find("..") != std::string_view::npos) return false;
   for (size_t i = 0; i < script.size(); ++i) {
-    if ((script[i] == '/' || script[i] == '\\') && (i == 0 || !PathChar(static_cast<unsigned char>(script[i - 1])))) {
+    if ((script[i] == '/' || script[i] == '\\') &&
+        (i == 0 || !PathChar(static_cast<unsigned char>(script[i - 1])))) {
       return false;
     }
   }

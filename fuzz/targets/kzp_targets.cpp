@@ -36,7 +36,8 @@ void FuzzSound(const uint8_t* data, size_t size) {
   if (size == 0) return;
   const std::string name = (data[0] & 1) != 0 ? "Sounds\\Effects\\shot.wav" : "Sounds\\theme.wav";
   const std::optional<Bytes> block = BuildSoundBlock(name, ByteView(data + 1, size - 1));
-  if (block && (block->size() < kSoundHeaderSize || GetU32(&(*block)[54]) != block->size() - kSoundHeaderSize)) {
+  if (block &&
+      (block->size() < kSoundHeaderSize || GetU32(&(*block)[54]) != block->size() - kSoundHeaderSize)) {
     std::abort();  // the header's length is what follows it
   }
 }

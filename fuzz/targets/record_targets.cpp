@@ -25,7 +25,9 @@ void Require(bool condition) {
   if (!condition) std::abort();
 }
 
-bool SameSetupInfo(const TSetupInfoFile& a, const TSetupInfoFile& b) { return a.Serialize() == b.Serialize(); }
+bool SameSetupInfo(const TSetupInfoFile& a, const TSetupInfoFile& b) {
+  return a.Serialize() == b.Serialize();
+}
 
 }  // namespace
 

@@ -20,9 +20,10 @@ class ScratchDir {
     // Memory rather than a disk where there is a choice: the targets write a file per
     // input, and the journal flushes.
     const char* tmp = std::getenv("TMPDIR");
-    const std::filesystem::path base = (tmp == nullptr || *tmp == '\0') && std::filesystem::is_directory("/dev/shm")
-                                           ? std::filesystem::path("/dev/shm")
-                                           : std::filesystem::temp_directory_path();
+    const std::filesystem::path base =
+        (tmp == nullptr || *tmp == '\0') && std::filesystem::is_directory("/dev/shm")
+            ? std::filesystem::path("/dev/shm")
+            : std::filesystem::temp_directory_path();
     std::string pattern = (base / "setup-fuzz-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) {
       std::perror("setup fuzz: cannot make a scratch folder");
@@ -67,7 +68,8 @@ const std::string& ScratchFolder() {
 std::string WriteScratch(const std::string& name, ByteView bytes) {
   const std::string path = ScratchFolder() + "/" + name;
   std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr || (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())) {
+  if (file == nullptr ||
+      (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())) {
     std::perror(("setup fuzz: cannot write " + path).c_str());
     std::abort();
   }

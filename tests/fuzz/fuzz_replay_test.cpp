@@ -37,7 +37,8 @@ TEST(FuzzReplay, EverySeedAndRegressionInputRunsThroughItsTarget) {
         if (std::string_view(kind) == "corpus") ++seeds;
       }
     }
-    EXPECT_FALSE(FilesIn(fs::path(SETUP_FUZZ_DIR) / "corpus" / target.name).empty()) << target.name << " has no seeds";
+    EXPECT_FALSE(FilesIn(fs::path(SETUP_FUZZ_DIR) / "corpus" / target.name).empty())
+        << target.name << " has no seeds";
   }
   EXPECT_GT(seeds, 0u);
 }
@@ -49,8 +50,9 @@ TEST(FuzzReplay, EveryInputFolderNamesATarget) {
     for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(SETUP_FUZZ_DIR) / kind)) {
       const std::string name = entry.path().stem().string();
       if (entry.path().filename().string().starts_with(".")) continue;
-      EXPECT_TRUE(std::any_of(Targets().begin(), Targets().end(), [&](const Target& t) { return t.name == name; }))
-          << entry.path();
+      EXPECT_TRUE(std::any_of(Targets().begin(), Targets().end(), [&](const Target& t) {
+        return t.name == name;
+      })) << entry.path();
     }
   }
 }
