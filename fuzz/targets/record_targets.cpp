@@ -5,6 +5,7 @@
 
 #include "base/errors.h"
 #include "fuzz_targets.h"
+#include "platform/codepage.h"
 #include "script/command_list.h"
 #include "script/comp_lines.h"
 #include "script/group_kinds.h"
@@ -76,14 +77,15 @@ void FuzzLanguage(const uint8_t* data, size_t size) {
   languages.Current = 0;
   const TLanguage& language = languages.Languages()[0];
   for (uint16_t locale : language.Locales()) languages.FindByLocale(locale);
-  // Captions hold tags; so may the texts they insert. A few are expanded, as a page
-  // expands its captions.
-  size_t expanded = 0;
-  for (const TLanguageString& text : language.Strings()) {
-    if (expanded++ == 8) break;
+  // Captions hold tags; so may the texts they insert. A tag naming the first text and
+  // the first two texts are expanded: one expansion may insert a million characters,
+  // so more would only slow the search down.
+  const std::vector<TLanguageString>& strings = language.Strings();
+  if (strings.empty()) return;
+  for (const std::u16string& text : {u"<LANG" + platform::AnsiToWide(std::to_string(strings[0].Id)) + u">",
+                                     strings[0].Text, strings[strings.size() > 1 ? 1 : 0].Text}) {
     try {
-      languages.ReplaceTags(text.Text);
-      languages.ReplaceTags(u"<LANG" + std::u16string(1, static_cast<char16_t>(u'0' + text.Id % 10)) + u">");
+      languages.ReplaceTags(text);
     } catch (const SetupError&) {
     }
   }
