@@ -47,15 +47,15 @@ Bytes CompressBest(ByteView data) {
 }
 
 namespace {
-std::atomic<uint64_t> bufferLimit{0};
+std::atomic<uint64_t> maxBufferSetting{0};
 }  // namespace
 
 uint64_t MaxBufferSize() {
-  const uint64_t limit = bufferLimit;
+  const uint64_t limit = maxBufferSetting;
   return limit != 0 ? limit : static_cast<uint64_t>(PTRDIFF_MAX);
 }
 
-void SetMaxBufferSize(uint64_t bytes) { bufferLimit = bytes; }
+void SetMaxBufferSize(uint64_t bytes) { maxBufferSetting = bytes; }
 
 InflateResult Inflate(ByteView stream, uint64_t expected, uint64_t bufferLimit) {
   InflateResult result{{}, 0};
@@ -114,7 +114,10 @@ struct StreamInflater::State {
   z_stream zs{};
 };
 
-StreamInflater::StreamInflater(size_t pieceSize) : state_(std::make_unique<State>()), piece_(pieceSize) {
+StreamInflater::StreamInflater(size_t pieceSize)
+    : state_(std::make_unique<State>()),
+      piece_(std::make_unique_for_overwrite<uint8_t[]>(pieceSize)),
+      pieceSize_(pieceSize) {
   const int rc = inflateInit(&state_->zs);
   if (rc != Z_OK) throw SetupError(ZlibMessage(state_->zs, rc));
 }
@@ -131,14 +134,14 @@ bool StreamInflater::Feed(ByteView input, const std::function<bool(ByteView)>& s
       if (zs.avail_in > 0) throw SetupError("Corrupt compressed data (bytes after the end of the stream)");
       return true;
     }
-    zs.next_out = piece_.data();
-    zs.avail_out = static_cast<uInt>(piece_.size());
+    zs.next_out = piece_.get();
+    zs.avail_out = static_cast<uInt>(pieceSize_);
     const int rc = inflate(&zs, Z_NO_FLUSH);
     if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) throw SetupError(ZlibMessage(zs, rc));
-    const size_t made = piece_.size() - zs.avail_out;
+    const size_t made = pieceSize_ - zs.avail_out;
     produced_ += made;
     finished_ = rc == Z_STREAM_END;
-    if (made > 0 && !sink(ByteView(piece_.data(), made))) return false;
+    if (made > 0 && !sink(ByteView(piece_.get(), made))) return false;
     // A full piece may leave more output waiting; otherwise zlib needs more input.
     if (!finished_ && zs.avail_out > 0 && zs.avail_in == 0 && inLeft == 0) return true;
   }

@@ -52,7 +52,10 @@ class StreamInflater {
  private:
   struct State;
   std::unique_ptr<State> state_;
-  Bytes piece_;
+  // Not zero-filled: a short stream touches only the pages it writes, however large
+  // the piece (extraction streams in 25 MiB pieces).
+  std::unique_ptr<uint8_t[]> piece_;
+  size_t pieceSize_ = 0;
   bool finished_ = false;
   uint64_t produced_ = 0;
 };

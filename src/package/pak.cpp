@@ -279,7 +279,10 @@ bool TPak::StreamContent(size_t index, const std::function<bool(ByteView)>& sink
     });
     length = entry.Size;
   } else {
-    StreamInflater inflater(kStreamChunkSize);
+    // No piece larger than the stored bytes can inflate to: a damaged record's size
+    // does not decide how much is held.
+    StreamInflater inflater(
+        static_cast<size_t>(std::min<uint64_t>(kStreamChunkSize, MaxInflatedSize(entry.StoredLength()))));
     streamed = StreamStored(index, [&](ByteView chunk) {
       crc = Crc32(chunk, crc);
       return inflater.Feed(chunk, sink);

@@ -67,7 +67,7 @@ class ComponentObjectScope {
   ComponentObjectScope& operator=(const ComponentObjectScope&) = delete;
 
  private:
-  bool initialised_ = false;
+  [[maybe_unused]] bool initialised_ = false;  // the Windows half only
 };
 
 }  // namespace setup::platform
