@@ -70,6 +70,14 @@ bool StreamsToFile(const TPakEntry& entry) {
   return (entry.IsLarge() && !compressed) || (compressed && entry.Size > kStreamChunkSize);
 }
 
+// Handing an entry to the other thread and back costs some tens of microseconds, more
+// than inflating a small entry takes: only entries at least this large are read ahead.
+constexpr uint32_t kReadAheadFloor = 64 * 1024;
+
+bool WorthReadingAhead(const TPakEntry& entry) {
+  return entry.Size >= kReadAheadFloor && !StreamsToFile(entry);
+}
+
 // One group's entries in table order. The next entry to be extracted whole is decoded
 // on the prefetcher's thread while the current one is written (or streamed).
 class GroupExtraction {
@@ -105,7 +113,7 @@ EntryPath GroupExtraction::PathAt(size_t position) {
 }
 
 void GroupExtraction::DecodeAhead(size_t position) {
-  if (!prefetcher_ || position >= indices_.size() || StreamsToFile(EntryAt(position))) return;
+  if (!prefetcher_ || position >= indices_.size() || !WorthReadingAhead(EntryAt(position))) return;
   EntryPath path = SplitEntryPath(EntryAt(position).Name);
   // A refused name is never read.
   if (path.Safe()) prefetcher_->Start(indices_[position]);
