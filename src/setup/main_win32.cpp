@@ -10,6 +10,7 @@
 
 #include "platform/process.h"
 #include "platform/system_info.h"
+#include "platform/win32/system_library.h"
 #include "script/setup_context.h"
 #include "setup/error_report.h"
 #include "setup/self_verification.h"
@@ -28,6 +29,8 @@ namespace {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Before anything can load a DLL: none from the setup's folder or the working folder.
+  setup::platform::win32::LockDllSearchPath();
   using namespace setup;
   // Outlives the handlers below, so that the error report can still describe the setup.
   SetupContext context;

@@ -11,6 +11,7 @@
 #include <shellapi.h>
 
 #include "parent_process.h"
+#include "platform/win32/system_library.h"
 #include "self_removal.h"
 #include "uninstaller_removal.h"
 
@@ -43,6 +44,8 @@ int RemoveUninstaller(const wchar_t* uninstaller) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // It runs from the temporary folder, where other programs write too: no DLL from there.
+  setup::platform::win32::LockDllSearchPath();
   int count = 0;
   LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
   if (arguments == nullptr) return kExitWrongArguments;

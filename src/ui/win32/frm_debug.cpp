@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "platform/win32/system_library.h"
 #include "platform/win32/wide_text.h"
 #include "script/registry_roots.h"
 #include "script/setup_context.h"
@@ -50,7 +51,7 @@ std::vector<std::string> DebugDumpLines(const SetupContext& context) {
 TFrmDebug::TFrmDebug() {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   RegisterWindowClassOnce(instance, {kDebugFormClass, WindowProc, GetSysColorBrush(COLOR_BTNFACE)});
-  richEditLibrary_.reset(LoadLibraryW(L"msftedit.dll"));
+  richEditLibrary_.reset(platform::win32::LoadSystemLibrary(L"msftedit.dll"));
   window_.reset(CreateWindowExW(0, kDebugFormClass, L"Debug", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, kWidth, kHeight,
                                 nullptr, nullptr, instance, this));
   if (!window_) throw std::runtime_error("The debug window could not be created.");

@@ -12,6 +12,7 @@
 #include "script/path_variables.h"
 #include "setup/error_report.h"
 #include "ui/win32/callback_guard.h"
+#include "ui/win32/common_controls.h"
 #include "ui/win32/page_area.h"
 #include "ui/win32/page_font.h"
 #include "ui/win32/window_class.h"
@@ -43,7 +44,7 @@ HMENU ControlId(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id
 
 // An image list with one down arrow in the button text colour, on a masked background.
 HIMAGELIST CreateLanguageGlyph() {
-  HIMAGELIST list = ImageList_Create(kGlyphWidth, kGlyphHeight, ILC_COLOR32 | ILC_MASK, 1, 0);
+  HIMAGELIST list = CreateImageList(kGlyphWidth, kGlyphHeight, ILC_COLOR32 | ILC_MASK, 1, 0);
   if (list == nullptr) return nullptr;
   const HDC screen = GetDC(nullptr);
   const HDC dc = CreateCompatibleDC(screen);
@@ -61,7 +62,7 @@ HIMAGELIST CreateLanguageGlyph() {
   SelectObject(dc, previous);
   DeleteDC(dc);
   ReleaseDC(nullptr, screen);
-  ImageList_AddMasked(list, image, mask);
+  AddMaskedImage(list, image, mask);
   DeleteObject(image);
   return list;
 }
@@ -70,8 +71,7 @@ HIMAGELIST CreateLanguageGlyph() {
 
 TFrmMain::TFrmMain(SetupContext& context) : context_(context) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_TREEVIEW_CLASSES | ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&controls);
+  InitCommonControlClasses(ICC_STANDARD_CLASSES | ICC_TREEVIEW_CLASSES | ICC_PROGRESS_CLASS);
   RegisterWindowClassOnce(instance, {kMainFormClass, WindowProc, GetSysColorBrush(COLOR_BTNFACE), 0,
                                      LoadIconW(instance, MAKEINTRESOURCEW(1))});
 
@@ -115,7 +115,7 @@ TFrmMain::~TFrmMain() {
   if (languagePopupMenu_ != nullptr) DestroyMenu(languagePopupMenu_);
   if (window_) SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
   window_.reset();
-  if (languageGlyph_ != nullptr) ImageList_Destroy(languageGlyph_);
+  if (languageGlyph_ != nullptr) DestroyImageList(languageGlyph_);
 }
 
 HWND TFrmMain::CreateButton(int id, const wchar_t* caption, int left, int top, int width, int height,

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "platform/win32/wide_text.h"
+#include "ui/win32/common_controls.h"
 #include "ui/win32/window_class.h"
 
 namespace setup::ui {
@@ -40,8 +41,7 @@ HMENU ControlId(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id
 
 TFrmVerify::TFrmVerify() {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&controls);
+  InitCommonControlClasses(ICC_PROGRESS_CLASS);
   RegisterWindowClassOnce(instance, {kVerifyWindowClass, VerifyWindowProc, GetSysColorBrush(COLOR_BTNFACE)});
 
   font_.reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,

@@ -179,7 +179,7 @@ void TPicture::Draw(HDC dc, const RECT& dest, bool transparent) const {
       if (source == nullptr) return;
       const HGDIOBJ previous = SelectObject(source, bitmap_.get());
       if (transparent && form_ == Form::Bitmap) {
-        TransparentBlt(dc, dest.left, dest.top, width, height, source, 0, 0, width_, height_,
+        GdiTransparentBlt(dc, dest.left, dest.top, width, height, source, 0, 0, width_, height_,
                        transparentColour_);
       } else {
         const int previousMode = SetStretchBltMode(dc, COLORONCOLOR);

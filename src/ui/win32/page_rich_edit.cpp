@@ -12,6 +12,7 @@
 #include "base/errors.h"
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/wide_text.h"
 #include "script/setup_context.h"
 #include "ui/win32/callback_guard.h"
@@ -35,8 +36,8 @@ constexpr LPARAM kTextLimit = 0x7FFFFFFE;
 // loaded for the life of the process, as long as any of its windows may live.
 const wchar_t* RichEditClass() {
   static const wchar_t* const className = [] {
-    if (LoadLibraryW(L"msftedit.dll") != nullptr) return MSFTEDIT_CLASS;
-    LoadLibraryW(L"riched20.dll");
+    if (platform::win32::LoadSystemLibrary(L"msftedit.dll") != nullptr) return MSFTEDIT_CLASS;
+    platform::win32::LoadSystemLibrary(L"riched20.dll");
     return RICHEDIT_CLASSW;
   }();
   return className;

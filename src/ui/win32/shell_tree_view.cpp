@@ -9,6 +9,7 @@
 
 #include "platform/drives.h"
 #include "platform/win32/wide_text.h"
+#include "ui/win32/common_controls.h"
 #include "ui/win32/system_colour.h"
 
 namespace setup::ui {
@@ -80,8 +81,7 @@ COLORREF Actual(COLORREF colour, COLORREF fallback) {
 }  // namespace
 
 TVX_ShellTreeView::TVX_ShellTreeView(HWND parent, int left, int top, int width, int height) {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES};
-  InitCommonControlsEx(&controls);
+  InitCommonControlClasses(ICC_TREEVIEW_CLASSES);
   const DWORD style = WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS | TVS_HASBUTTONS | TVS_HASLINES |
                       TVS_LINESATROOT | TVS_SHOWSELALWAYS;
   window_.reset(CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"", style, left, top, width, height,
