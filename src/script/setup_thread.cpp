@@ -52,8 +52,11 @@ void RunScript(SetupContext& context) {
   // that undoes it.
   ForceDirectoriesLogged(context.SetupInfo.InstallDir, context.UninstallList);
   if (context.SetupInfo.CreateUninstaller == 1) {
-    context.UninstallList.Save(context.SetupInfo.InstallDir, context.SetupInfo.UninstallPrefix);
-    BuildUninstaller(context);
+    // The registration records the log's digest, so that the uninstaller can tell
+    // whether someone changed the log since.
+    std::string logDigest;
+    context.UninstallList.Save(context.SetupInfo.InstallDir, context.SetupInfo.UninstallPrefix, &logDigest);
+    BuildUninstaller(context, logDigest);
   }
 }
 

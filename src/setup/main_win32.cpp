@@ -1,7 +1,8 @@
 // The setup stub's entry point. It prepares the process, opens the package (appended to
 // this executable, or the file named by the first argument), verifies every entry under
 // the verification window, loads the setup and hands over to the main form. Every way
-// out ends the process with exit code 0; an unexpected error ends it through the error
+// out ends the process with exit code 0, except an uninstaller that refuses a changed
+// install log (kStartupRefusedExitCode); an unexpected error ends it through the error
 // report.
 #include <windows.h>
 
@@ -20,10 +21,10 @@
 
 namespace {
 
-// Frees the main form (unshown, or closed by the user) and ends with exit code 0.
-[[noreturn]] void EndRun(std::unique_ptr<setup::ui::TFrmMain>& mainForm) {
+// Frees the main form (unshown, or closed by the user) and ends with the exit code.
+[[noreturn]] void EndRun(std::unique_ptr<setup::ui::TFrmMain>& mainForm, uint32_t exitCode = 0) {
   mainForm.reset();
-  setup::platform::ExitProcess(0);
+  setup::platform::ExitProcess(exitCode);
 }
 
 }  // namespace
@@ -59,8 +60,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     // Loading, then the main form until the user closes it; a failure was shown when
     // it does not get that far. Either way the run is over.
-    FinishStartup(context, platform::ModuleFileName(), *mainForm);
-    EndRun(mainForm);
+    const StartupOutcome outcome = FinishStartup(context, platform::ModuleFileName(), *mainForm);
+    EndRun(mainForm, outcome == StartupOutcome::Refused ? kStartupRefusedExitCode : 0);
   } catch (const VerificationStageError& e) {
     WriteErrorReport(e.what(), "Verification Stage");
   } catch (const std::exception& e) {

@@ -7,9 +7,11 @@
 #include "platform/drives.h"
 #include "platform/files.h"
 #include "script/group_kinds.h"
+#include "script/path_variables.h"
 #include "script/register_macros.h"
 #include "setup/file_name_check.h"
 #include "uninstall/install_log.h"
+#include "uninstall/install_log_digest.h"
 
 namespace setup {
 
@@ -93,7 +95,15 @@ StartupOutcome ContinueStartup(SetupContext& context, const std::string& moduleF
     if (!platform::FileExists(InstallLogPath(info.InstallDir, info.UninstallPrefix))) {
       return Fail(kInstallLogMissingMessage, "Setup Error");
     }
-    context.UninstallList.Load(info.InstallDir, info.UninstallPrefix);
+    std::string logDigest;
+    context.UninstallList.Load(info.InstallDir, info.UninstallPrefix, &logDigest);
+    // Only the log the installation saved may direct the removal.
+    if (CheckInstallLogDigest(info, logDigest) == LogDigestCheck::Differs) {
+      context.UninstallList.Clear();
+      const std::string logPath = AddBackslash(info.InstallDir) + info.UninstallPrefix + "install.log";
+      platform::ShowMessage(InstallLogChangedMessage(logPath), std::string("Setup Error"));
+      return StartupOutcome::Refused;
+    }
   } else {
     // 17: the script, its commands, and the space its groups take on disk.
     if (!LoadRecord(context.Package, kCompiledLinesEntry, context.CompiledLines)) {

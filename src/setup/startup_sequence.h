@@ -4,6 +4,7 @@
 // the machine's folders, the file-name check, the languages, the installation folder
 // and its free space; then the hand-over to the main form.
 
+#include <cstdint>
 #include <string>
 
 #include "script/setup_context.h"
@@ -25,9 +26,14 @@ enum class RunMode { Install, Uninstall };
 RunMode ModeOf(const TSetupInfoFile& info);
 
 enum class StartupOutcome {
-  Wizard,  // everything is loaded: the main form takes over
-  Ended,   // a failure was shown: free the main form and end the process with code 0
+  Wizard,   // everything is loaded: the main form takes over
+  Ended,    // a failure was shown: free the main form and end the process with code 0
+  Refused,  // the uninstaller refused an install log changed since the installation
+            // (the box was shown): free the main form, end with kStartupRefusedExitCode
 };
+
+// The exit code of a start-up that refused to go on.
+inline constexpr uint32_t kStartupRefusedExitCode = 4;
 
 // Steps 13 to 23 of start-up, on the context that the verification filled (Package,
 // ExternalPackage, SystemLangID, and the space of the grouped entries in

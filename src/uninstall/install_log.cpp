@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "base/errors.h"
+#include "platform/sha256.h"
 
 namespace setup {
 
@@ -30,18 +32,16 @@ class SpanSource {
 };
 
 // Reads an open file through a buffer: a log is a run of small pieces (a count, a
-// short string), and one system call per piece would dominate loading.
+// short string), and one system call per piece would dominate loading. With a digest,
+// every buffer read is added to it.
 class FileSource {
  public:
-  explicit FileSource(platform::File& file) : file_(file), remaining_(file.Size()) {}
+  FileSource(platform::File& file, platform::Sha256* digest)
+      : file_(file), remaining_(file.Size()), digest_(digest) {}
 
   bool Read(uint8_t* dest, size_t count) {
     while (count > 0) {
-      if (pos_ == length_) {
-        length_ = file_.Read(buffer_.data(), buffer_.size());
-        pos_ = 0;
-        if (length_ == 0) return false;
-      }
+      if (pos_ == length_ && !Fill()) return false;
       const size_t n = std::min(count, length_ - pos_);
       std::memcpy(dest, buffer_.data() + pos_, n);
       pos_ += n;
@@ -53,9 +53,29 @@ class FileSource {
   }
   uint64_t Remaining() const { return remaining_; }
 
+  // Reads the rest of the file into the digest and returns the digest's text; empty
+  // when there is no digest or it failed.
+  std::string FinishDigest() {
+    if (digest_ == nullptr) return {};
+    while (Fill()) {
+    }
+    platform::Sha256Digest value{};
+    if (digestFailed_ || !digest_->Final(value)) return {};
+    return platform::DigestHex(value);
+  }
+
  private:
+  bool Fill() {
+    length_ = file_.Read(buffer_.data(), buffer_.size());
+    pos_ = 0;
+    if (digest_ != nullptr && length_ > 0 && !digest_->Update(buffer_.data(), length_)) digestFailed_ = true;
+    return length_ > 0;
+  }
+
   platform::File& file_;
   uint64_t remaining_;
+  platform::Sha256* digest_;
+  bool digestFailed_ = false;
   Bytes buffer_ = Bytes(64 * 1024);
   size_t pos_ = 0;
   size_t length_ = 0;
@@ -136,12 +156,16 @@ InstallLogImage DecodeInstallLog(ByteView bytes, std::string_view key) {
   return Decode(source, key);
 }
 
-bool ReadInstallLogFile(const std::string& path, InstallLogImage& image, std::string_view key) {
+bool ReadInstallLogFile(const std::string& path, InstallLogImage& image, std::string_view key,
+                        std::string* digest) {
   if (!platform::FileExists(path)) return false;
   platform::File file;
   if (!file.Open(path, platform::OpenMode::ReadShared)) return false;
-  FileSource source(file);
+  std::optional<platform::Sha256> sha;
+  if (digest != nullptr) sha.emplace();
+  FileSource source(file, sha ? &*sha : nullptr);
   image = Decode(source, key);
+  if (digest != nullptr) *digest = source.FinishDigest();
   return true;
 }
 

@@ -67,8 +67,11 @@ InstallLogImage DecodeInstallLog(ByteView bytes, std::string_view key = Uninstal
 
 // Decodes the log file at path (a Windows-style path, through the file services).
 // False, with image untouched, when the file does not exist or cannot be opened.
+// digest, when given, receives the SHA-256 (hex) of every byte of the file, read in
+// the same pass as the entries (so it is the digest of the log that was decoded, bytes
+// after the last entry included); it is emptied when the digest could not be made.
 bool ReadInstallLogFile(const std::string& path, InstallLogImage& image,
-                        std::string_view key = UninstallLogKey);
+                        std::string_view key = UninstallLogKey, std::string* digest = nullptr);
 
 // Writes one counted string at the file's position. Returns true when the write failed
 // (the file is not open, the disk is full) or the text is over 65,535 bytes, in which

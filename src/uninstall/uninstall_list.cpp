@@ -2,6 +2,7 @@
 
 #include "base/text_replace.h"
 #include "platform/files.h"
+#include "platform/sha256.h"
 
 namespace setup {
 
@@ -57,18 +58,21 @@ bool TUninstallList::HasRegistryEntry(const std::string& entry) const {
   return registryIndex_.count(Folded(entry)) != 0;
 }
 
-bool TUninstallList::Save(const std::string& folder, const std::string& prefix) const {
+bool TUninstallList::Save(const std::string& folder, const std::string& prefix, std::string* digest) const {
+  if (digest != nullptr) digest->clear();
   const std::string path = InstallLogPath(folder, prefix);
   const Bytes image = EncodeInstallLog(lists_);  // the lists are within the limits
   if (platform::FileExists(path)) platform::RemoveFile(path);
   platform::File file;
   if (!file.Open(path, platform::OpenMode::CreateExclusive)) return false;
-  return file.Write(image.data(), image.size());
+  if (!file.Write(image.data(), image.size())) return false;
+  if (digest != nullptr) *digest = platform::Sha256Hex(image).value_or("");
+  return true;
 }
 
-LoadResult TUninstallList::Load(const std::string& folder, const std::string& prefix) {
+LoadResult TUninstallList::Load(const std::string& folder, const std::string& prefix, std::string* digest) {
   InstallLogImage image;
-  if (!ReadInstallLogFile(InstallLogPath(folder, prefix), image)) return LoadResult::NotFound;
+  if (!ReadInstallLogFile(InstallLogPath(folder, prefix), image, UninstallLogKey, digest)) return LoadResult::NotFound;
   lists_ = std::move(image.Lists);
   RebuildIndexes();
   return image.Complete ? LoadResult::Loaded : LoadResult::Damaged;

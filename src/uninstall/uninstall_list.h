@@ -74,11 +74,14 @@ class TUninstallList {
 
   // Writes InstallLogPath(folder, prefix), deleting an existing file first. The lists
   // do not change. The installer ignores the result (a log that cannot be written is
-  // simply missing or short); it is true when the whole log was written.
-  bool Save(const std::string& folder, const std::string& prefix) const;
+  // simply missing or short); it is true when the whole log was written. digest, when
+  // given, receives the SHA-256 (hex) of the bytes written when the whole log was
+  // written, and is emptied otherwise.
+  bool Save(const std::string& folder, const std::string& prefix, std::string* digest = nullptr) const;
   // Reads InstallLogPath(folder, prefix). A missing file changes nothing; otherwise
-  // the lists are cleared and filled from the file.
-  LoadResult Load(const std::string& folder, const std::string& prefix);
+  // the lists are cleared and filled from the file. digest, when given, receives the
+  // SHA-256 (hex) of the whole file as it was read (ReadInstallLogFile).
+  LoadResult Load(const std::string& folder, const std::string& prefix, std::string* digest = nullptr);
 
  private:
   // Appends to a list with a folded index unless the folded form is already there.

@@ -86,7 +86,8 @@ uint32_t EstimatedSizeKb(int64_t bytes) {
 }
 
 // Writes the product's values under its key below the system's Uninstall key.
-void RegisterUninstaller(const SetupContext& context, const std::string& uninstallerPath) {
+void RegisterUninstaller(const SetupContext& context, const std::string& uninstallerPath,
+                         const std::string& installLogDigest) {
   const TSetupInfoFile& info = context.SetupInfo;
   const std::optional<std::string> productKey = ProductUninstallKey(info.ShortName);
   if (!productKey) return;
@@ -99,6 +100,12 @@ void RegisterUninstaller(const SetupContext& context, const std::string& uninsta
   WriteDwordOrFail(key, kEstimatedSizeValue, EstimatedSizeKb(context.Variables.RequiredSpace));
   WriteDwordOrFail(key, kNoModifyValue, 1);
   WriteDwordOrFail(key, kNoRepairValue, 1);
+  if (installLogDigest.empty()) {
+    // A digest of an earlier installation would not match this log.
+    key.DeleteValue(kInstallLogDigestValue);
+  } else {
+    WriteStringOrFail(key, kInstallLogDigestValue, installLogDigest);
+  }
 }
 
 // The executable image of the running setup: its file up to where the package's data
@@ -188,10 +195,10 @@ std::optional<std::string> ProductUninstallKey(const std::string& shortName) {
   return std::string(kUninstallKeyPath) + shortName;
 }
 
-void BuildUninstaller(SetupContext& context) {
+void BuildUninstaller(SetupContext& context, const std::string& installLogDigest) {
   TSetupInfoFile& info = context.SetupInfo;
   const std::string target = info.InstallDir + "\\" + info.UninstallExeName;
-  RegisterUninstaller(context, target);
+  RegisterUninstaller(context, target, installLogDigest);
 
   if (context.Package.Count() == 0) return;
   {

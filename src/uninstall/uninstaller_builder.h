@@ -30,10 +30,14 @@ inline constexpr const char* kInstallLocationValue = "InstallLocation";  // Inst
 inline constexpr const char* kEstimatedSizeValue = "EstimatedSize";      // DWORD, KB written
 inline constexpr const char* kNoModifyValue = "NoModify";                // DWORD 1
 inline constexpr const char* kNoRepairValue = "NoRepair";                // DWORD 1
+// The SHA-256 (hex) of the install log the run saved. The key is writable by
+// administrators only, the installation folder that holds the log perhaps by anyone:
+// the uninstaller acts only on a log with this digest (install_log_digest.h).
+inline constexpr const char* kInstallLogDigestValue = "InstallLogDigest";
 // Every value BuildUninstaller writes, so that the uninstall run removes exactly these.
-inline constexpr std::array<const char*, 7> kUninstallValueNames = {
+inline constexpr std::array<const char*, 8> kUninstallValueNames = {
     kDisplayNameValue, kUninstallStringValue, kDisplayIconValue, kInstallLocationValue,
-    kEstimatedSizeValue, kNoModifyValue, kNoRepairValue};
+    kEstimatedSizeValue, kNoModifyValue, kNoRepairValue, kInstallLogDigestValue};
 
 // Entries of the setup's group 0 whose names begin with this (any letter case) are the
 // uninstaller's files; the icon entry among them becomes its icon instead.
@@ -41,9 +45,11 @@ inline constexpr const char* kUninstallEntryPrefix = "UNINSTALL_";
 inline constexpr const char* kUninstallIconEntry = "UNINSTALL_ICON.ICO";
 
 // Registers the product and writes the uninstaller. Runs once, on the worker thread,
-// after the uninstall log has been saved. Sets IsUninstaller in the live setup
+// after the uninstall log has been saved; installLogDigest is the SHA-256 (hex) of the
+// log saved, empty when it was not saved whole (the registration then holds no digest,
+// not even one an earlier installation left). Sets IsUninstaller in the live setup
 // information. Raises SetupError when a registration value cannot be written.
-void BuildUninstaller(SetupContext& context);
+void BuildUninstaller(SetupContext& context, const std::string& installLogDigest = "");
 
 // Replaces the first icon image of the executable by the first image of the icon file.
 // True when the resource update was committed (never in the posix build). An icon file

@@ -264,6 +264,10 @@ uninstall_string=$(reg_value "$uninstall_key" UninstallString)
 check "registration: UninstallString names the uninstaller" "'$uninstall_string'" \
   test "$(printf '%s' "$uninstall_string" | tr -s '\\')" == 'C:\Program Files\Demo Product\demo_Uninstall.exe'
 expect "registration: NoModify" '0x1' "$(reg_value "$uninstall_key" NoModify)"
+# The CryptoAPI's digest against an independent one of the same file; the uninstall
+# below acts on this log only because the two match.
+expect "registration: InstallLogDigest is the SHA-256 of the saved log" \
+  "$(sha256sum "$instdir/demo_install.log" | cut -c1-64)" "$(reg_value "$uninstall_key" InstallLogDigest)"
 
 # --- install log and uninstaller -------------------------------------------------------------
 wine "$setupc" log "$(winpath "$instdir/demo_install.log")" 2>&1 | tr -d '\r' >"$data/log.txt"

@@ -5,6 +5,11 @@
 #     it leaves a marker file when loaded) is never loaded, although Wine is told to
 #     prefer a native msftedit.dll to its own; the changelog page still shows its
 #     rich text through the system's rich edit;
+#   - an install log changed after the installation (one file outside the installation
+#     folder added, scrambled as the program scrambles it) makes the uninstaller refuse
+#     with a box naming the log and exit code 4, and it removes nothing: not that file,
+#     not the installed files, not the registration. (install_e2e uninstalls with the
+#     unchanged log and checks that everything goes.)
 #
 # usage: security_e2e.sh --stub STUB.exe --driver setup_driver.exe --setupc SETUPC.exe
 #                        --planted-dll msftedit.dll --work DIR
@@ -107,6 +112,52 @@ check "planted DLL: the changelog page's rich edit is the system's" "see $out" t
 check "planted DLL: it shows the changelog's text, not its RTF source" "see $out" \
   bash -c '[[ $1 == *"A German translation of the setup"* && $1 != *"\\rtf"* ]]' _ "$rich_edit"
 check "install: every step done" "see $out" grep -qx STEPS_DONE "$out"
+
+instdir="$prefix/drive_c/Program Files/Demo Product"
+log=$instdir/demo_install.log
+uninstaller=$instdir/demo_Uninstall.exe
+uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Demo Product'
+
+# --- the log changed after the installation ---------------------------------------------
+# A file of the administrator's, outside the installation folder, added to the log's
+# files with the program's own key (read from its source).
+victim=$prefix/drive_c/victim.txt
+printf 'keep me\r\n' >"$victim"
+cp "$log" "$data/install.log.original"
+perl -e '
+  my ($header, $log, $path) = @ARGV;
+  open my $h, "<", $header or die; my $key = join "", map { /"(\d+)"/ ? $1 : () } <$h>;
+  length $key == 244 or die "no 244-digit key in $header";
+  open my $in, "<:raw", $log or die; local $/; my $bytes = <$in>; close $in;
+  my ($files, $registry, $folders) = unpack "v3", $bytes;
+  my $scrambled = join "", map { chr((ord(substr $path, $_, 1) + substr($key, $_ % 244, 1)) % 256) } 0 .. length($path) - 1;
+  my $at = 6;  # after the files entries
+  for (1 .. $files) { $at += 2 + unpack "v", substr $bytes, $at, 2 }
+  open my $out, ">:raw", $log or die;
+  print $out pack("v3", $files + 1, $registry, $folders), substr($bytes, 6, $at - 6),
+    pack("v", length $path), $scrambled, substr($bytes, $at);
+' "$repo/src/uninstall/install_log.h" "$log" 'C:\victim.txt' ||
+  { echo "security_e2e: the log could not be changed" >&2; exit 1; }
+run_setupc log "$log" 2>&1 | tr -d '\r' >"$data/forged-log.txt"
+check "the changed log names the file outside the folder" "see $data/forged-log.txt" \
+  grep -qxF '  C:\victim.txt' "$data/forged-log.txt"
+
+installed_before=$(cd "$instdir" && find . | LC_ALL=C sort)
+drive uninstall "$uninstaller" <<EOF
+wait-window
+press Next >
+wait-text Ready to uninstall
+press Uninstall
+wait-text Uninstall is complete
+press Finish
+EOF
+out=$data/uninstall.out
+expect "changed log: the uninstaller refuses at start-up with a box naming the log, exit 4" \
+  'MESSAGEBOX caption=Setup Error text=Error: install log has been changed since the installation\r\rC:\Program Files\Demo Product\demo_install.log\r\rNothing has been removed.
+EXIT 4' "$(events "$out")"
+check "changed log: the file outside the installation folder stayed" "gone" test -f "$victim"
+expect "changed log: every installed file stayed" "$installed_before" "$(cd "$instdir" && find . | LC_ALL=C sort)"
+expect "changed log: the registration stayed" "Demo Product" "$(reg_value "$uninstall_key" DisplayName)"
 
 if ((failures > 0)); then
   echo "$failures check(s) failed; reports in $data"

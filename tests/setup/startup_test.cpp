@@ -2,6 +2,7 @@
 // platform: sandbox files, in-memory registry, settable drives, folders and language.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -250,6 +251,65 @@ TEST_F(Startup, AnUninstallerLoadsItsLogAndNothingOfTheInstaller) {
   EXPECT_EQ(c.SetupInfo.InstallDir, "C:\\Games\\Demo");
   EXPECT_EQ(c.Variables.FreeSpaceText, "");
   EXPECT_EQ(c.Commands.Count(), 0u);
+}
+
+// The registration's digest decides whether the log may direct the removal. Catches: a
+// changed log acted on, a digest of the decoded entries only (bytes after them could
+// hide anything later readers take), a case-sensitive comparison, and an older
+// installation without the digest refused.
+TEST_F(Startup, AnUninstallerActsOnlyOnTheLogItsInstallationSaved) {
+  const std::string productKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Demo";
+  const std::string logPath = posix::MapPath("C:\\Games\\Demo\\demo_install.log");
+  TUninstallList log;
+  log.AddFile("$INSTDIR\\demo.exe");
+  std::string savedDigest;
+  const struct {
+    const char* what;
+    std::function<void()> change;  // after the log and the registration are written
+    StartupOutcome outcome;
+  } cases[] = {
+      {"the log as saved, its digest in capitals", [&] {
+         for (char& c : savedDigest) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+         WriteValue(kHklm, productKey, "InstallLogDigest", savedDigest);
+       }, StartupOutcome::Wizard},
+      {"no digest in the registration", [] {}, StartupOutcome::Wizard},
+      {"a file added to the log", [&] {
+         WriteValue(kHklm, productKey, "InstallLogDigest", savedDigest);
+         TUninstallList forged = log;
+         forged.AddFile("C:\\Windows\\System32\\kernel32.dll");
+         ASSERT_TRUE(forged.Save("C:\\Games\\Demo", "demo_"));
+       }, StartupOutcome::Refused},
+      {"a byte after the last entry", [&] {
+         WriteValue(kHklm, productKey, "InstallLogDigest", savedDigest);
+         Bytes bytes = test::ReadFileBytes(logPath);
+         bytes.push_back(0);
+         test::WriteFileBytes(logPath, bytes);
+       }, StartupOutcome::Refused},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    posix::ResetRegistry();
+    WriteValue(kHklm, productKey, "DisplayName", "Demo");
+    ASSERT_TRUE(log.Save("C:\\Games\\Demo", "demo_", &savedDigest));
+    c.change();
+    Scenario s;
+    s.info.IsUninstaller = 1;
+    s.info.UninstallPrefix = "demo_";
+    s.info.InstallDir = "C:\\Games\\Demo\\";
+    ASSERT_EQ(Run(s), c.outcome);
+    if (c.outcome == StartupOutcome::Wizard) {
+      EXPECT_TRUE(boxes_.boxes.empty());
+      EXPECT_EQ(context_->UninstallList.Files(), log.Files());
+      continue;
+    }
+    ASSERT_EQ(boxes_.boxes.size(), 1u);
+    EXPECT_EQ(boxes_.boxes[0].text,
+              "Error: install log has been changed since the installation\r\r"
+              "C:\\Games\\Demo\\demo_install.log\r\rNothing has been removed.");
+    EXPECT_EQ(boxes_.boxes[0].caption, "Setup Error");
+    EXPECT_TRUE(form_.calls.empty());
+    EXPECT_TRUE(context_->UninstallList.Files().empty());
+  }
 }
 
 // The first slot with a non-empty value wins; free space needs a drive letter (either

@@ -219,19 +219,27 @@ TEST_F(InspectTest, LogShowsTheThreeListsAndWarnsWhenItEndsEarly) {
   ASSERT_EQ(r.code, kExitOk) << r.err;
   const std::string firstLists =  // a line break shown as "?"
       "Files: 2\n  $INSTDIR\\Café.exe\n  a?b\nRegistry entries: 1\n  \"HKLM\" \"Software\" \"Path\"\n";
-  EXPECT_EQ(r.out, firstLists + "Folders: 1\n  C:\\X\\\n");
+  // The digests come from an independent SHA-256 of the same bytes.
+  const std::string digest = "032a4006aaa2d6d9c76a5418cf2b17e44371fe431a3385997a312451040b52a5";
+  EXPECT_EQ(r.out, firstLists + "Folders: 1\n  C:\\X\\\nSHA-256: " + digest + "\n");
   r = Run({"log", "--json", file});
   ASSERT_EQ(r.code, kExitOk) << r.err;
   EXPECT_EQ(
       r.out,
       "{\n  \"files\": [\n    \"$INSTDIR\\\\Café.exe\",\n    \"a\\nb\"\n  ],\n"
       "  \"registry\": [\n    \"\\\"HKLM\\\" \\\"Software\\\" \\\"Path\\\"\"\n  ],\n"
-      "  \"folders\": [\n    \"C:\\\\X\\\\\"\n  ],\n  \"announced\": [2, 1, 1],\n  \"complete\": true\n}\n");
+      "  \"folders\": [\n    \"C:\\\\X\\\\\"\n  ],\n  \"announced\": [2, 1, 1],\n  \"complete\": true,\n"
+      "  \"sha256\": \"" + digest + "\"\n}\n");
 
-  // Cut short: what was read, one warning line, exit 1.
+  // Cut short: what was read and the digest of the whole file, one warning line, exit 1.
   const std::tuple<size_t, std::string, std::string> cuts[] = {
-      {3, "Files: 0\nRegistry entries: 0\nFolders: 0\n", "shorter than its 6-byte header, no entries read"},
-      {log.size() - 1, firstLists + "Folders: 0 of 1\n", "it ends early, 3 of 4 entries read"},
+      {3,
+       "Files: 0\nRegistry entries: 0\nFolders: 0\n"
+       "SHA-256: 9463926d4640a53a0cf1ac00657361f5a6d64fbc554df30721cdacf503aebc2b\n",
+       "shorter than its 6-byte header, no entries read"},
+      {log.size() - 1,
+       firstLists + "Folders: 0 of 1\nSHA-256: 2c7e6660febaea5a11ffd97364ee94009f960f3e8705d72c5b55e23b0dea7879\n",
+       "it ends early, 3 of 4 entries read"},
   };
   for (const auto& [length, out, warning] : cuts) {
     const std::string cut = Source("cut.log", Bytes(log.begin(), log.begin() + static_cast<long>(length)));

@@ -50,7 +50,7 @@ class UninstallRunTest : public ScriptRunTest {
     context.Languages.Current = 1;
     context.SetupInfo.IsUninstaller = 1;
     // The registration exactly as the builder writes it (no package: it only registers).
-    BuildUninstaller(context);
+    BuildUninstaller(context, std::string(64, 'a'));
     MakeFile(InstallLogPath(context.SetupInfo.InstallDir, ""));
   }
 

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/registry.h"
+#include "platform/sha256.h"
 #include "script/script_run_fixture.h"
 
 namespace setup::test {
@@ -118,9 +119,34 @@ TEST_F(UninstallerBuilderTest, RegistersTheUninstallerEvenWithoutEntries) {
   EXPECT_EQ(key.ReadDword("EstimatedSize"), 6u);  // KB, rounded up
   EXPECT_EQ(key.ReadDword("NoModify"), 1u);
   EXPECT_EQ(key.ReadDword("NoRepair"), 1u);
+  EXPECT_FALSE(key.ReadString("InstallLogDigest"));  // no log saved whole
   size_t values = 0;
   for (const auto& item : platform::posix::RegistryContents()) values += item.isValue ? 1 : 0;
-  EXPECT_EQ(values, kUninstallValueNames.size());
+  EXPECT_EQ(values, kUninstallValueNames.size() - 1);
+}
+
+// Catches: a digest of other bytes than the log on disk, and a digest of an earlier
+// installation kept when this run's log could not be saved (the uninstaller would then
+// refuse a log that nobody changed).
+TEST_F(UninstallerBuilderTest, TheRunRegistersTheDigestOfTheLogItSavedAndNoStaleOne) {
+  context.SetupInfo.CreateUninstaller = 1;
+  context.SetupInfo.UninstallPrefix = "demo_";
+  context.UninstallList.AddFile("C:\\Games\\Demo\\a.dat");
+  Line("createdirectory", {"C:\\Games\\Demo\\Data"});
+  Run();
+  const std::string log = Local("C:\\Games\\Demo\\demo_install.log");
+  const std::string productKey = std::string(kUninstallKeyPath) + "Demo Product";
+  platform::RegistryKey key;
+  ASSERT_TRUE(key.Open(platform::kHkeyLocalMachine, productKey));
+  EXPECT_EQ(key.ReadString("InstallLogDigest"), platform::Sha256Hex(ReadFileBytes(log)));
+
+  // Again, with a folder where the log should go: no log, so no digest.
+  std::filesystem::remove(log);
+  std::filesystem::create_directory(log);
+  Run();
+  ASSERT_TRUE(key.Open(platform::kHkeyLocalMachine, productKey));
+  EXPECT_EQ(key.ReadString("DisplayName"), "Demo Product");
+  EXPECT_FALSE(key.ReadString("InstallLogDigest"));
 }
 
 // Catches: an earlier uninstaller kept or appended to, the icon entry or an entry that

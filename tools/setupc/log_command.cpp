@@ -1,4 +1,6 @@
-// setupc log [--json] FILE: the three lists of an install log, unscrambled.
+// setupc log [--json] FILE: the three lists of an install log, unscrambled, and the
+// SHA-256 of the file, which the installation's registration holds as
+// "InstallLogDigest" (so that support staff can compare the two).
 
 #include <ostream>
 
@@ -26,16 +28,20 @@ std::vector<LogList> ListsOf(const InstallLogImage& image) {
           {"Folders", "folders", &image.Lists.Folders, image.Announced[2]}};
 }
 
-void WriteHuman(const InstallLogImage& image, std::ostream& out) {
+// The digest's text, or a word that cannot be mistaken for one.
+std::string DigestText(const std::string& digest) { return digest.empty() ? "unavailable" : digest; }
+
+void WriteHuman(const InstallLogImage& image, const std::string& digest, std::ostream& out) {
   for (const LogList& list : ListsOf(image)) {
     out << list.title << ": " << list.entries->size();
     if (list.entries->size() != list.announced) out << " of " << list.announced;
     out << "\n";
     for (const std::string& entry : *list.entries) out << "  " << OneLine(AnsiToUtf8(entry)) << "\n";
   }
+  out << "SHA-256: " << DigestText(digest) << "\n";
 }
 
-void WriteJson(const InstallLogImage& image, std::ostream& out) {
+void WriteJson(const InstallLogImage& image, const std::string& digest, std::ostream& out) {
   out << "{\n";
   for (const LogList& list : ListsOf(image)) {
     out << "  \"" << list.jsonName << "\": [";
@@ -45,22 +51,24 @@ void WriteJson(const InstallLogImage& image, std::ostream& out) {
     out << (list.entries->empty() ? "],\n" : "\n  ],\n");
   }
   out << "  \"announced\": [" << image.Announced[0] << ", " << image.Announced[1] << ", "
-      << image.Announced[2] << "],\n  \"complete\": " << (image.Complete ? "true" : "false") << "\n}\n";
+      << image.Announced[2] << "],\n  \"complete\": " << (image.Complete ? "true" : "false")
+      << ",\n  \"sha256\": " << (digest.empty() ? std::string("null") : JsonString(digest)) << "\n}\n";
 }
 
 }  // namespace
 
 int LogCommand(const LogOptions& options, std::ostream& out, std::ostream& err) {
   InstallLogImage image;
-  if (!platform::FileExists(options.file) || !ReadInstallLogFile(options.file, image)) {
+  std::string digest;
+  if (!platform::FileExists(options.file) || !ReadInstallLogFile(options.file, image, UninstallLogKey, &digest)) {
     ReportError(err,
                 "cannot read " + options.file + (platform::FileExists(options.file) ? "" : ": no such file"));
     return kExitUsage;
   }
   if (options.json) {
-    WriteJson(image, out);
+    WriteJson(image, digest, out);
   } else {
-    WriteHuman(image, out);
+    WriteHuman(image, digest, out);
   }
   if (image.Complete) return kExitOk;
 
