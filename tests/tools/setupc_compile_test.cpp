@@ -278,10 +278,15 @@ TEST_F(CompileTest, ErrorsNameTheirFileAndLineAndWriteNothing) {
   tooManyLines[0] = "outfile a.exe";
   const Case cases[] = {
       {{"outfile a.exe", "frob x"}, "script.txt:2", "unknown keyword \"frob\""},
+      // A slip gets the nearest known name: a letter missing, two swapped, one wrong.
+      {{"instaldir x"}, "script.txt:1", "unknown keyword \"instaldir\"; did you mean \"installdir\"?"},
+      {{"MESAGE x"}, "script.txt:1", "unknown keyword \"MESAGE\"; did you mean \"message\"?"},
+      {{"Done:", "goto dnoe"}, "script.txt:2", "unknown label \"dnoe\"; did you mean \"Done\"?"},
+      {{"writeregstr HKLN k n v"}, "script.txt:1", "(HKLM, HKCU, HKCR, HKU or HKCC); did you mean \"HKLM\"?"},
       {{"here: goto here"}, "script.txt:1", "unknown keyword \"here:\" (a label stands alone on its line)"},
       {{"copyfile a"}, "script.txt:1", "\"copyfile\" takes SOURCE DESTINATION; got 1 parameter"},
       {{"file a b c"}, "script.txt:1", "\"file\" takes SOURCE [DESTINATION], or SOURCE SUBFOLDER ROOT KEY"},
-      {{"goto nowhere"}, "script.txt:1", "unknown label \"nowhere\""},
+      {{"goto nowhere"}, "script.txt:1", "unknown label \"nowhere\"\n"},
       {{"", "again:", "Again:"}, "script.txt:3", "label \"Again\" is already defined at line 2"},
       {{"9lives:"}, "script.txt:1", "\"9lives\" is no label name"},
       {{"message \"open"}, "script.txt:1", "unterminated quote"},
