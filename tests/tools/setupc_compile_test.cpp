@@ -57,6 +57,8 @@ const std::vector<ProjectFile> kProject = {
     {"pages/gap/Pages.txt", ToBytes("[Pages]\r\n\r\nmissing.txt\r\n")},
     {"pages/nopic/Pages.txt", ToBytes("[Pages]\r\np.txt\r\n")},
     {"pages/nopic/p.txt", ToBytes("[Pic]\r\nType=TImage\r\nLeft=3\r\nFile=gone.bmp\r\n")},
+    {"pages/slips/Pages.txt", ToBytes("[Pages]\r\np.txt\r\n[PageTypes]\r\nInstalDir\r\n")},
+    {"pages/slips/p.txt", ToBytes("[Spaceavalable]\r\nType=TLable\r\n[InstallDirLabel]\r\nType=TLabel\r\n")},
     {"emptyfolder/.keep", {}},
 };
 
@@ -345,6 +347,18 @@ TEST_F(CompileTest, ErrorsNameTheirFileAndLineAndWriteNothing) {
 // A setup that builds an uninstaller carries a finaliser: the script's, else
 // --finaliser, else finalise.exe beside the stub; without one it is written all the
 // same, after a warning. An entry added so ends group 0.
+TEST_F(CompileTest, LayoutSlipsTheSetupWouldPassOverAreWarningsWithTheNameMeant) {
+  const RunResult r = Compile({"outfile a.exe", "pages slips"}, {});
+  EXPECT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_TRUE(fs::exists(Path("a.exe")));
+  const std::string pages = Slashes(Path("pages/slips/Pages.txt")), page = Slashes(Path("pages/slips/p.txt"));
+  // "InstallDirLabel" is a name of its own, not a slip.
+  EXPECT_EQ(Slashes(r.err),
+            pages + ":4: warning: unknown page type \"InstalDir\", read as \"welcome\"; did you mean \"installdir\"?\n" +
+                page + ":1: warning: control \"Spaceavalable\" has no special role; did you mean \"SpaceAvalible\"?\n" +
+                page + ":2: warning: unknown control type \"TLable\", the control is left out; did you mean \"TLabel\"?\n");
+}
+
 TEST_F(CompileTest, FinaliserComesFromTheScriptTheOptionOrBesideTheStub) {
   fs::create_directories(Path("bin"));
   Source("bin/stub.exe", ToBytes("MZ stub in bin"));

@@ -13,6 +13,9 @@ namespace {
 // words than the shortest, any one edit changes too much to call it a slip.
 constexpr size_t kLongestCompared = 64;
 constexpr size_t kShortestCompared = 3;
+// More edits than this make another word, not a slip ("InstallDirLabel" is not a
+// misspelt "InstallDir_Edit").
+constexpr size_t kMostEdits = 2;
 
 // Edits from a to b (insert, remove, replace, swap two neighbours), over lower-case
 // texts; three rows of the table suffice.
@@ -38,7 +41,7 @@ size_t EditDistance(const std::string& a, const std::string& b) {
 std::optional<std::string> NearestName(std::string_view word, const std::vector<std::string_view>& candidates) {
   if (word.size() < kShortestCompared || word.size() > kLongestCompared) return std::nullopt;
   const std::string lowerWord = AsciiLower(word);
-  const size_t allowed = std::max<size_t>(1, word.size() / 3);
+  const size_t allowed = std::clamp<size_t>(word.size() / 3, 1, kMostEdits);
   std::optional<std::string> best;
   size_t bestDistance = allowed + 1;
   for (std::string_view candidate : candidates) {

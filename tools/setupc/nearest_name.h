@@ -10,8 +10,8 @@ namespace setup::setupc {
 
 // The candidate closest to word, compared without regard to case, counting inserted,
 // removed, replaced and swapped neighbouring characters; only when it is close enough
-// to be a slip (one edit in a short word, up to a third of a longer one's length; words
-// of one or two characters get none). The
+// to be a slip (one edit in a short word, two in a longer one; words of one or two
+// characters get none). The
 // first of equally close candidates wins; nullopt when none is close.
 std::optional<std::string> NearestName(std::string_view word, const std::vector<std::string_view>& candidates);
 

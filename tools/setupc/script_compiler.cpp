@@ -267,7 +267,7 @@ class Compiler {
   void AddPageSet(const PageSetLine& pages) {
     const std::string folder = ResolvePath(folder_, "pages/" + pages.name);
     for (const NamedFile& file :
-         GatherPageSet(folder, script_, pages.index + 1, result_.info.Changelog, diagnostics_)) {
+         GatherPageSet(folder, script_, pages.index + 1, result_.info.Changelog, diagnostics_, result_.warnings)) {
       AddSetupFile(file.namedIn, file.line, pages.prefix + file.name, file.path);
     }
   }
