@@ -6,6 +6,7 @@
 
 #include "platform/files.h"
 #include "setupc/commands.h"
+#include "setupc/json_output.h"
 #include "setupc/package_input.h"
 #include "setupc/setupc.h"
 #include "setupc/text.h"
@@ -41,18 +42,17 @@ void WriteHuman(const InstallLogImage& image, const std::string& digest, std::os
   out << "SHA-256: " << DigestText(digest) << "\n";
 }
 
-void WriteJson(const InstallLogImage& image, const std::string& digest, std::ostream& out) {
-  out << "{\n";
+void WriteLogJson(const InstallLogImage& image, const std::string& digest, std::ostream& out) {
+  Json document = Json::object();
   for (const LogList& list : ListsOf(image)) {
-    out << "  \"" << list.jsonName << "\": [";
-    for (size_t i = 0; i < list.entries->size(); ++i) {
-      out << (i == 0 ? "\n    " : ",\n    ") << JsonString((*list.entries)[i]);
-    }
-    out << (list.entries->empty() ? "],\n" : "\n  ],\n");
+    Json entries = Json::array();
+    for (const std::string& entry : *list.entries) entries.push_back(AnsiJson(entry));
+    document[list.jsonName] = std::move(entries);
   }
-  out << "  \"announced\": [" << image.Announced[0] << ", " << image.Announced[1] << ", "
-      << image.Announced[2] << "],\n  \"complete\": " << (image.Complete ? "true" : "false")
-      << ",\n  \"sha256\": " << (digest.empty() ? std::string("null") : JsonString(digest)) << "\n}\n";
+  document["announced"] = {image.Announced[0], image.Announced[1], image.Announced[2]};
+  document["complete"] = image.Complete;
+  document["sha256"] = digest.empty() ? Json(nullptr) : Json(digest);
+  WriteJson(document, out);
 }
 
 }  // namespace
@@ -66,7 +66,7 @@ int LogCommand(const LogOptions& options, std::ostream& out, std::ostream& err) 
     return kExitUsage;
   }
   if (options.json) {
-    WriteJson(image, digest, out);
+    WriteLogJson(image, digest, out);
   } else {
     WriteHuman(image, digest, out);
   }
