@@ -254,52 +254,49 @@ TEST_F(Startup, AnUninstallerLoadsItsLogAndNothingOfTheInstaller) {
 }
 
 // The registration's digest decides whether the log may direct the removal. Catches: a
-// changed log acted on, a digest of the decoded entries only (bytes after them could
-// hide anything later readers take), a case-sensitive comparison, and an older
-// installation without the digest refused.
+// changed log acted on (an added entry, or a byte after the last one, which a digest of
+// the decoded entries would miss), digits compared with their case, and an installation
+// without the digest refused.
 TEST_F(Startup, AnUninstallerActsOnlyOnTheLogItsInstallationSaved) {
   const std::string productKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Demo";
-  const std::string logPath = posix::MapPath("C:\\Games\\Demo\\demo_install.log");
-  TUninstallList log;
+  TUninstallList log, forged;
   log.AddFile("$INSTDIR\\demo.exe");
-  std::string savedDigest;
+  forged.AddFile("C:\\Windows\\System32\\kernel32.dll");
   const struct {
     const char* what;
-    std::function<void()> change;  // after the log and the registration are written
+    const TUninstallList* written;  // the log on disk, 0 appended when "extra"
+    bool extra;
+    std::optional<bool> capitals;  // the digest as recorded; nullopt: none recorded
     StartupOutcome outcome;
   } cases[] = {
-      {"the log as saved, its digest in capitals", [&] {
-         for (char& c : savedDigest) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-         WriteValue(kHklm, productKey, "InstallLogDigest", savedDigest);
-       }, StartupOutcome::Wizard},
-      {"no digest in the registration", [] {}, StartupOutcome::Wizard},
-      {"a file added to the log", [&] {
-         WriteValue(kHklm, productKey, "InstallLogDigest", savedDigest);
-         TUninstallList forged = log;
-         forged.AddFile("C:\\Windows\\System32\\kernel32.dll");
-         ASSERT_TRUE(forged.Save("C:\\Games\\Demo", "demo_"));
-       }, StartupOutcome::Refused},
-      {"a byte after the last entry", [&] {
-         WriteValue(kHklm, productKey, "InstallLogDigest", savedDigest);
-         Bytes bytes = test::ReadFileBytes(logPath);
-         bytes.push_back(0);
-         test::WriteFileBytes(logPath, bytes);
-       }, StartupOutcome::Refused},
+      {"the log as saved, its digest in capitals", &log, false, true, StartupOutcome::Wizard},
+      {"no digest recorded: any log, as before", &forged, false, std::nullopt, StartupOutcome::Wizard},
+      {"another log", &forged, false, false, StartupOutcome::Refused},
+      {"a byte after the last entry", &log, true, false, StartupOutcome::Refused},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     posix::ResetRegistry();
     WriteValue(kHklm, productKey, "DisplayName", "Demo");
-    ASSERT_TRUE(log.Save("C:\\Games\\Demo", "demo_", &savedDigest));
-    c.change();
+    std::string digest;
+    ASSERT_TRUE(log.Save("C:\\Games\\Demo", "demo_", &digest));
+    if (c.capitals.value_or(false)) {
+      for (char& ch : digest) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    }
+    if (c.capitals) WriteValue(kHklm, productKey, "InstallLogDigest", digest);
+    ASSERT_TRUE(c.written->Save("C:\\Games\\Demo", "demo_"));
+    if (c.extra) {
+      const std::string path = posix::MapPath("C:\\Games\\Demo\\demo_install.log");
+      Bytes bytes = test::ReadFileBytes(path);
+      bytes.push_back(0);
+      test::WriteFileBytes(path, bytes);
+    }
     Scenario s;
     s.info.IsUninstaller = 1;
     s.info.UninstallPrefix = "demo_";
-    s.info.InstallDir = "C:\\Games\\Demo\\";
     ASSERT_EQ(Run(s), c.outcome);
     if (c.outcome == StartupOutcome::Wizard) {
-      EXPECT_TRUE(boxes_.boxes.empty());
-      EXPECT_EQ(context_->UninstallList.Files(), log.Files());
+      EXPECT_EQ(context_->UninstallList.Files(), c.written->Files());
       continue;
     }
     ASSERT_EQ(boxes_.boxes.size(), 1u);

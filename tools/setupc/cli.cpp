@@ -157,7 +157,9 @@ void CommandLine::AddPackageCommands() {
   info->add_option("PACKAGE", info_.package, "A setup")->required();
   info->add_flag("--json", info_.json, "Write JSON");
 
-  CLI::App* log = Command("log", "Show the files, registry entries and folders an install log records",
+  CLI::App* log = Command("log",
+                          "Show the files, registry entries and folders an install log records, "
+                          "and its SHA-256",
                           [this] { return LogCommand(log_, *out_, *err_); });
   log->add_option("FILE", log_.file, "An install log")->required();
   log->add_flag("--json", log_.json, "Write JSON");
