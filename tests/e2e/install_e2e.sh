@@ -5,7 +5,12 @@
 # (DIR/screenshots/wizard-*.png); the test checks what the pages showed and what the
 # installation left on Wine's drive and in Wine's registry: the files, the registry
 # values and URL-protocol keys, the shortcut, the install log and the registered
-# uninstaller, which must start up in uninstall mode. Further runs switch the language,
+# uninstaller, which must start up in uninstall mode. What keeps a setup run by an
+# administrator from being turned against the machine: the setup lies beside a planted
+# msftedit.dll (built by the test: it leaves a marker file when loaded) and Wine is told
+# to prefer a native msftedit to its own, yet that DLL is never loaded; and a file path
+# outside the installation folder added to the install log makes the uninstaller refuse
+# and remove nothing. Further runs switch the language,
 # choose a folder on a drive that is too small, and end a script with "failure". Last,
 # the registered uninstaller removes the installation through its pages and its
 # finaliser removes the uninstaller; the drive and the registry are compared with their
@@ -15,7 +20,8 @@
 # Windows instead ("Program Files (x86)", HKLM\Software\WOW6432Node), for install and
 # uninstall alike (docs/install-run.md).
 #
-# usage: install_e2e.sh --stub STUB.exe --driver setup_driver.exe --setupc SETUPC.exe --work DIR
+# usage: install_e2e.sh --stub STUB.exe --driver setup_driver.exe --setupc SETUPC.exe
+#                       --planted-dll msftedit.dll --work DIR
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -25,17 +31,18 @@ source "$repo/scripts/lib/wine-session.sh"
 source "$here/e2e_common.sh"
 source "$repo/scripts/lib/demo-stage.sh"
 
-stub="" driver="" setupc="" work=""
+stub="" driver="" setupc="" planted="" work=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --stub) stub=$2; shift 2 ;;
     --driver) driver=$2; shift 2 ;;
     --setupc) setupc=$2; shift 2 ;;
+    --planted-dll) planted=$2; shift 2 ;;
     --work) work=$2; shift 2 ;;
     *) echo "install_e2e: unknown argument $1" >&2; exit 2 ;;
   esac
 done
-for f in "$stub" "$driver" "$setupc"; do
+for f in "$stub" "$driver" "$setupc" "$planted"; do
   [ -f "$f" ] || { echo "install_e2e: missing program '$f'" >&2; exit 2; }
 done
 [ -n "$work" ] || { echo "install_e2e: --work is required" >&2; exit 2; }
@@ -107,6 +114,8 @@ setup=$data/setup.exe
 wine "$setupc" compile "$(winpath "$demo/demo.setup")" --stub "$(winpath "$stub")" \
   -o "$(winpath "$setup")" >"$data/compile.log" 2>&1 ||
   { echo "install_e2e: setupc compile failed" >&2; cat "$data/compile.log" >&2; exit 1; }
+# As in a downloads folder where a web page left a DLL named like a system one.
+cp "$planted" "$data/msftedit.dll"
 
 # drive NAME [PROGRAM]: runs PROGRAM (default: the setup) through the steps on stdin;
 # the driver's report in $data/NAME.out, the screenshots named in the steps as PNG.
@@ -126,7 +135,9 @@ page_controls() { awk -v step="$2" '/^STEP / { on = index($0, step) > 0 } on && 
 has_control() { page_controls "$1" "$2" | grep -qF -- "$3"; }
 lacks_control() { ! has_control "$@"; }
 
-drive install <<EOF
+# Wine loads its own msftedit.dll whatever lies beside the program unless told to prefer
+# a native one; a real Windows has no such preference to protect it.
+SETUP_WINEDLLOVERRIDES="msftedit=n,b" drive install <<EOF
 wait-window
 wait-text Next >
 $(shot welcome)
@@ -176,6 +187,7 @@ check "install: every step done" "see $out" grep -qx STEPS_DONE "$out"
 check "welcome page: the title names the setup" "see $out" has_control "$out" "# welcome" "text=Welcome to Demo Product 1.0"
 check "welcome page: Back hidden" "see $out" lacks_control "$out" "# welcome" "text=< Back"
 check "changelog page: the RTF's text in the rich edit" "see $out" has_control "$out" "# changelog" "A German translation of the setup"
+check "the msftedit.dll beside the setup was never loaded" "its marker exists" test ! -e "$data/msftedit.dll.loaded"
 check "folder page: the field holds the expanded folder" "see $out" \
   has_control "$out" "# folder" 'text=C:\Program Files\Demo Product\'
 check "folder page: a folder typed on a usable drive keeps Next enabled" "see $out" grep -qx 'STATE Next > visible=1 enabled=1' "$out"
@@ -307,6 +319,47 @@ check "the uninstaller starts in uninstall mode: title and welcome text" "see $o
   bash -c "grep -qx 'TITLE  Demo Product Uninstall' '$out' && grep -q 'text=Uninstall Demo Product' '$out'"
 expect "the uninstaller asks before it quits, then ends" "MESSAGEBOX caption=Exit Uninstall text=Are you sure you want to quit?
 EXIT 0" "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$out")"
+
+# --- a changed install log: the uninstaller refuses it and removes nothing -------------------
+# A file of the administrator's outside the installation folder, added to the log's files
+# scrambled with the program's own key (read from its source).
+victim=$prefix/drive_c/victim.txt
+printf 'keep me\r\n' >"$victim"
+cp "$instdir/demo_install.log" "$data/install.log.original"
+perl -e '
+  my ($header, $log, $path) = @ARGV;
+  open my $h, "<", $header or die; my $key = join "", map { /"(\d+)"/ ? $1 : () } <$h>;
+  length $key == 244 or die "no 244-digit key in $header";
+  open my $in, "<:raw", $log or die; local $/; my $bytes = <$in>; close $in;
+  my ($files, $registry, $folders) = unpack "v3", $bytes;
+  my $scrambled = join "", map { chr((ord(substr $path, $_, 1) + substr($key, $_ % 244, 1)) % 256) } 0 .. length($path) - 1;
+  my $at = 6;  # after the files entries
+  for (1 .. $files) { $at += 2 + unpack "v", substr $bytes, $at, 2 }
+  open my $out, ">:raw", $log or die;
+  print $out pack("v3", $files + 1, $registry, $folders), substr($bytes, 6, $at - 6),
+    pack("v", length $path), $scrambled, substr($bytes, $at);
+' "$repo/src/uninstall/install_log.h" "$instdir/demo_install.log" 'C:\victim.txt' ||
+  { echo "install_e2e: the log could not be changed" >&2; exit 1; }
+wine "$setupc" log "$(winpath "$instdir/demo_install.log")" 2>&1 | tr -d '\r' >"$data/forged-log.txt"
+check "changed log: it names the file outside the folder" "see $data/forged-log.txt" \
+  grep -qxF '  C:\victim.txt' "$data/forged-log.txt"
+installed_before=$(cd "$instdir" && find . | LC_ALL=C sort)
+drive forged-log "$uninstaller" <<EOF
+wait-window
+press Next >
+wait-text Ready to uninstall
+press Uninstall
+EOF
+out=$data/forged-log.out
+expect "changed log: the uninstaller refuses at start-up with a box naming the log, exit 4" \
+  'MESSAGEBOX caption=Setup Error text=Error: install log has been changed since the installation\r\rC:\Program Files\Demo Product\demo_install.log\r\rNothing has been removed.
+EXIT 4' "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$out")"
+check "changed log: the file outside the installation folder stayed" "gone" test -f "$victim"
+expect "changed log: every installed file stayed" "$installed_before" "$(cd "$instdir" && find . | LC_ALL=C sort)"
+expect "changed log: the registration stayed" "Demo Product" "$(reg_value "$uninstall_key" DisplayName)"
+# The log as the installation saved it, for the uninstall below.
+rm -f "$victim"
+cp "$data/install.log.original" "$instdir/demo_install.log"
 
 # --- uninstall: the registered uninstaller through its pages, then the finaliser ------------
 # A file the user made in the installation folder must survive the uninstall.
