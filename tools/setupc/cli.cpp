@@ -221,6 +221,23 @@ int RunCommand(const std::vector<std::string>& arguments, std::ostream& out, std
     options.progress = IsTerminal(err);
     return CompileCommand(options, out, err);
   }
+  if (command == "init") {
+    if (!parse({"--name", "--languages"}, {})) return UsageError(err, error);
+    if (parsed.help) return ShowUsage(out);
+    if (!positionalCount(1)) return UsageError(err, error);
+    InitOptions options;
+    options.folder = parsed.positional[0];
+    if (auto name = parsed.values.find("--name"); name != parsed.values.end()) options.name = name->second;
+    if (auto list = parsed.values.find("--languages"); list != parsed.values.end()) {
+      options.languages.clear();
+      for (size_t start = 0; start <= list->second.size();) {
+        const size_t comma = std::min(list->second.find(',', start), list->second.size());
+        if (comma > start) options.languages.push_back(list->second.substr(start, comma - start));
+        start = comma + 1;
+      }
+    }
+    return InitCommand(options, out, err);
+  }
   if (command == "kzp") return RunKzp(arguments, out, err);
   if (command == "vfs") {
     if (!parse({"--block-size", "--blocks", "--roots"}, {"--json"})) return UsageError(err, error);
@@ -322,6 +339,12 @@ std::string UsageText() {
          "      A setup with an uninstaller carries FILE as its finaliser unless the\n"
          "      script names one (default: finalise.exe beside STUB). N compressing\n"
          "      threads (default: one per processor).\n"
+         "  init DIR [--name NAME] [--languages LIST]\n"
+         "      Write a new product into DIR (new or empty): a commented script setup.txt,\n"
+         "      languages, installer and uninstaller pages with pictures, and payload/\n"
+         "      with one file; it compiles into a working setup as it is. NAME defaults\n"
+         "      to \"My Product 1.0\"; LIST is english, german or both, comma-separated,\n"
+         "      the wizard's first choice first (default: english).\n"
          "  pack OUT [--host FILE] ENTRY...\n"
          "      Write a package to OUT. Each ENTRY is GROUP:NAME=PATH: GROUP a number from\n"
          "      0 to 65535, NAME the entry's name (folders separated by \"\\\"), PATH the\n"
