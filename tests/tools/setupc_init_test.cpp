@@ -7,7 +7,6 @@
 
 #include "package/pak.h"
 #include "script/setup_info.h"
-#include "setupc/init_skeleton.h"
 #include "setupc_fixture.h"
 
 namespace setup::setupc {
@@ -102,14 +101,6 @@ TEST_F(InitTest, DefaultsAreMyProductInEnglish) {
   EXPECT_EQ(script.find('@'), std::string::npos) << "a placeholder left unfilled";
   EXPECT_FALSE(fs::exists(Path("new/product/languages/german.txt")));
   EXPECT_TRUE(fs::exists(Path("new/product/payload/readme.txt")));
-}
-
-TEST_F(InitTest, ShortTitleDropsATrailingVersionOnly) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"My Product 1.0", "My Product"}, {"Tool v2", "Tool"},   {"2048", "2048"},
-      {"Windows 95 Tools", "Windows 95 Tools"}, {"Game Vault", "Game Vault"}, {"Big  3", "Big"},
-  };
-  for (const auto& [name, shortTitle] : cases) EXPECT_EQ(ShortTitleOf(name), shortTitle) << name;
 }
 
 // Each refusal: its exit code and message, and nothing written or changed.
