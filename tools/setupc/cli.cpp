@@ -120,9 +120,8 @@ void CommandLine::AddAuthoringCommands() {
 
   CLI::App* init = Command(
       "init",
-      "Write a new product into DIR (new or empty): a commented script setup.txt, languages, "
-      "installer and uninstaller pages with pictures, and payload/ with one file; it compiles into "
-      "a working setup as it is",
+      "Write a new product into DIR (new or empty): script, languages, pages, payload; it compiles "
+      "into a working setup as it is",
       [this] {
         // "english,,german" and a trailing comma are slips, not an empty language.
         std::erase(init_.languages, std::string());
