@@ -461,9 +461,11 @@ press Finish
 EOF
 out=$data/init-install.out
 expect "init install: every step, no box, exit 0" "STEPS_DONE EXIT 0" "$(grep -E '^(STEPS_DONE|MESSAGEBOX|EXIT|TIMEOUT)' "$out" | tr '\n' ' ' | sed 's/ $//')"
-check "init pages: the folder from the short title, both space figures" "see $out" bash -c \
-  "grep -qF 'text=C:\\Program Files\\Sample Tool\\' <(page_controls '$out' '# init folder') &&
-   [ \$(page_controls '$out' '# init confirm' | grep -cE 'text=Space (required|available): [0-9]') = 2 ]"
+init_pages_right() {
+  has_control "$1" '# init folder' 'text=C:\Program Files\Sample Tool\' &&
+    [ "$(page_controls "$1" '# init confirm' | grep -cE 'text=Space (required|available): [0-9]')" = 2 ]
+}
+check "init pages: the folder from the short title, both space figures" "see $out" init_pages_right "$out"
 init_dir="$prefix/drive_c/Program Files/Sample Tool"
 check "init: the payload installed" "differs or missing" same "$init/payload/readme.txt" "$init_dir/readme.txt"
 expect "init: the folder recorded" 'C:\Program Files\Sample Tool\' "$(reg_value 'HKLM\Software\Sample Tool' Path)"
