@@ -6,6 +6,7 @@
 #include "platform/dialogs.h"
 #include "platform/drives.h"
 #include "platform/files.h"
+#include "script/free_space.h"
 #include "script/group_kinds.h"
 #include "script/register_macros.h"
 #include "setup/file_name_check.h"
@@ -54,16 +55,6 @@ void LoadLanguages(SetupContext& context) {
     const std::optional<Bytes> buffer = package.ExtractEntry(index);
     context.Languages.Add(buffer ? buffer->data() : nullptr, entry.Size);
   }
-}
-
-// Step 23.3: the free space of the drive that InstallDir names by its first letter.
-void MeasureFreeSpace(TPathVariables& vars, const std::string& installDir) {
-  const char first = installDir.empty() ? '\0' : installDir.front();
-  const char letter = first >= 'a' && first <= 'z' ? static_cast<char>(first - 'a' + 'A') : first;
-  // A folder that still begins with a path variable has no drive yet.
-  if (letter < 'A' || letter > 'Z') return;
-  const std::optional<uint64_t> bytes = platform::FreeDiskSpace(std::string(1, letter) + ":\\");
-  vars.SetFreeSpace(bytes ? static_cast<int64_t>(*bytes) : -1);
 }
 
 }  // namespace
@@ -126,7 +117,8 @@ StartupOutcome ContinueStartup(SetupContext& context, const std::string& moduleF
     if (std::string found = info.FindInstallDirInRegistry(); !found.empty())
       info.InstallDir = std::move(found);
     if (info.InstallDir.empty()) return Fail(kRegistryKeyNotFoundMessage, "Error");
-    MeasureFreeSpace(vars, info.InstallDir);
+    // A folder under a path variable ("$PROGRAMFILES\...") is measured where it leads.
+    MeasureFreeSpace(ExpandVariables(info.InstallDir, info, vars), vars);
   }
   return StartupOutcome::Wizard;
 }

@@ -252,8 +252,8 @@ TEST_F(Startup, AnUninstallerLoadsItsLogAndNothingOfTheInstaller) {
   EXPECT_EQ(c.Commands.Count(), 0u);
 }
 
-// The first slot with a non-empty value wins; free space needs a drive letter (either
-// case) and is -1 when the query fails.
+// The first slot with a non-empty value wins; the free space is that of the expanded
+// folder's drive (either case), unknown when the query fails.
 TEST_F(Startup, TheInstallFolderAndItsFreeSpace) {
   posix::SetFreeDiskSpace("D:\\", 3 * 1024);
   const struct {
@@ -264,8 +264,8 @@ TEST_F(Startup, TheInstallFolderAndItsFreeSpace) {
   } cases[] = {
       {"slot 1 empty, slot 3 found", "C:\\Default", "d:\\Found", "d:\\Found", 3 * 1024, "3.00 KB"},
       {"found but empty everywhere", "C:\\Default", "", "C:\\Default", 1, ""},
-      {"a folder under a path variable", "$PROGRAMFILES\\Demo", "", "$PROGRAMFILES\\Demo", 0, ""},
-      {"a drive that cannot be queried", "E:\\Games", "", "E:\\Games", -1, "-1.00 Bytes"},
+      {"a folder under a path variable: its drive", "$PROGRAMFILES\\Demo", "", "$PROGRAMFILES\\Demo", 1, ""},
+      {"a drive that cannot be queried", "E:\\Games", "", "E:\\Games", -1, "unknown"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
