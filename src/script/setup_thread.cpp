@@ -13,6 +13,21 @@ namespace setup {
 
 namespace {
 
+// "line 12 writeregstr: done", "... jumps to line 30", "... failed" (lines counted
+// from 1).
+void LogLineOutcome(SetupContext& context, int64_t current, const std::string& name) {
+  std::string text = "line " + std::to_string(current + 1) + " " + name + ": ";
+  const int64_t next = static_cast<int64_t>(context.Run.CurrentLine.load()) + 1;
+  if (context.Run.SetupFailed) {
+    text += "failed";
+  } else if (next != current + 1) {
+    text += "jumps to line " + std::to_string(next + 1);
+  } else {
+    text += "done";
+  }
+  context.Log.Write(text);
+}
+
 // The line loop: from CurrentLine + 1 on, each line with a command is dispatched with
 // its LineIndex (a command finds its parameters through that index, which copes with a
 // damaged one). A jump assigns CurrentLine and the next pass adds one. The loop ends
@@ -33,6 +48,7 @@ void RunLines(SetupContext& context) {
       if (commandId > 0) {
         if (TCommandClass* command = context.Commands.CommandById(commandId)) {
           command->SFXProcess(context, lineIndex);
+          LogLineOutcome(context, current, command->Name);
         }
       }
     }

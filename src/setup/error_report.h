@@ -12,6 +12,7 @@
 namespace setup {
 
 struct SetupContext;
+class TRunLog;
 
 // The setup whose name and package the report describes. Start-up registers its
 // context as soon as it exists; without one (or with nullptr) those values stay empty.
@@ -27,6 +28,11 @@ class ErrorReportContextScope {
   ErrorReportContextScope(const ErrorReportContextScope&) = delete;
   ErrorReportContextScope& operator=(const ErrorReportContextScope&) = delete;
 };
+
+// The run's log, which the report writes the error into and keeps; unattended, the
+// report file is not opened for the user (the box goes to the log, see message_log.h).
+// nullptr: no log.
+void SetErrorReportLog(TRunLog* log, bool unattended);
 
 // errorType: "Verification Stage", "Setup Thread", or empty (reported as "Unknown").
 // Safe from any thread; a second report waits for the first, which ends the process.

@@ -29,8 +29,9 @@ class VerificationStageError : public std::runtime_error {
   explicit VerificationStageError(const std::string& message) : std::runtime_error(message) {}
 };
 
-// The package file to open: the first argument when it names an existing file (not a
-// folder), else the running executable. external tells which.
+// The package file to open: the package argument (the first argument that is no
+// switch, see setup_arguments.h) when it names an existing file (not a folder), else
+// the running executable. external tells which.
 std::string ChoosePackageFile(const std::vector<std::string>& arguments, const std::string& moduleFileName,
                               bool& external);
 

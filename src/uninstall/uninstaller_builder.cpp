@@ -94,6 +94,7 @@ void RegisterUninstaller(const SetupContext& context, const std::string& uninsta
   key.Create(platform::kHkeyLocalMachine, *productKey);
   WriteStringOrFail(key, kDisplayNameValue, info.ShortName);
   WriteStringOrFail(key, kUninstallStringValue, uninstallerPath);
+  WriteStringOrFail(key, kQuietUninstallStringValue, "\"" + uninstallerPath + "\" /S");
   WriteStringOrFail(key, kDisplayIconValue, uninstallerPath);
   WriteStringOrFail(key, kInstallLocationValue, info.InstallDir);
   WriteDwordOrFail(key, kEstimatedSizeValue, EstimatedSizeKb(context.Variables.RequiredSpace));

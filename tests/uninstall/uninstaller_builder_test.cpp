@@ -113,6 +113,7 @@ TEST_F(UninstallerBuilderTest, RegistersTheUninstallerEvenWithoutEntries) {
   const std::string exe = "C:\\Games\\Demo\\\\Uninstall.exe";  // InstallDir + "\" + name
   EXPECT_EQ(key.ReadString("DisplayName"), "Demo Product");
   EXPECT_EQ(key.ReadString("UninstallString"), exe);
+  EXPECT_EQ(key.ReadString("QuietUninstallString"), "\"" + exe + "\" /S");
   EXPECT_EQ(key.ReadString("DisplayIcon"), exe);
   EXPECT_EQ(key.ReadString("InstallLocation"), "C:\\Games\\Demo\\");
   EXPECT_EQ(key.ReadDword("EstimatedSize"), 6u);  // KB, rounded up
