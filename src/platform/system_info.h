@@ -20,7 +20,7 @@ class FirstProcessorScope {
   FirstProcessorScope& operator=(const FirstProcessorScope&) = delete;
 
  private:
-  uintptr_t previousMask_ = 0;
+  [[maybe_unused]] uintptr_t previousMask_ = 0;  // unused where threads cannot be bound
 };
 // Makes every number the program formats use "." as decimal separator.
 void UseDotDecimalSeparator();

@@ -57,6 +57,8 @@ const std::vector<ProjectFile> kProject = {
     {"pages/gap/Pages.txt", ToBytes("[Pages]\r\n\r\nmissing.txt\r\n")},
     {"pages/nopic/Pages.txt", ToBytes("[Pages]\r\np.txt\r\n")},
     {"pages/nopic/p.txt", ToBytes("[Pic]\r\nType=TImage\r\nLeft=3\r\nFile=gone.bmp\r\n")},
+    {"pages/slips/Pages.txt", ToBytes("[Pages]\r\np.txt\r\n[PageTypes]\r\nInstalDir\r\n")},
+    {"pages/slips/p.txt", ToBytes("[Spaceavalable]\r\nType=TLable\r\n[InstallDirLabel]\r\nType=TLabel\r\n")},
     {"emptyfolder/.keep", {}},
 };
 
@@ -278,10 +280,15 @@ TEST_F(CompileTest, ErrorsNameTheirFileAndLineAndWriteNothing) {
   tooManyLines[0] = "outfile a.exe";
   const Case cases[] = {
       {{"outfile a.exe", "frob x"}, "script.txt:2", "unknown keyword \"frob\""},
+      // A slip gets the nearest known name: a letter missing, two swapped, one wrong.
+      {{"instaldir x"}, "script.txt:1", "unknown keyword \"instaldir\"; did you mean \"installdir\"?"},
+      {{"MESAGE x"}, "script.txt:1", "unknown keyword \"MESAGE\"; did you mean \"message\"?"},
+      {{"Done:", "goto dnoe"}, "script.txt:2", "unknown label \"dnoe\"; did you mean \"Done\"?"},
+      {{"writeregstr HKLN k n v"}, "script.txt:1", "(HKLM, HKCU, HKCR, HKU or HKCC); did you mean \"HKLM\"?"},
       {{"here: goto here"}, "script.txt:1", "unknown keyword \"here:\" (a label stands alone on its line)"},
       {{"copyfile a"}, "script.txt:1", "\"copyfile\" takes SOURCE DESTINATION; got 1 parameter"},
       {{"file a b c"}, "script.txt:1", "\"file\" takes SOURCE [DESTINATION], or SOURCE SUBFOLDER ROOT KEY"},
-      {{"goto nowhere"}, "script.txt:1", "unknown label \"nowhere\""},
+      {{"goto nowhere"}, "script.txt:1", "unknown label \"nowhere\"\n"},
       {{"", "again:", "Again:"}, "script.txt:3", "label \"Again\" is already defined at line 2"},
       {{"9lives:"}, "script.txt:1", "\"9lives\" is no label name"},
       {{"message \"open"}, "script.txt:1", "unterminated quote"},
@@ -340,6 +347,18 @@ TEST_F(CompileTest, ErrorsNameTheirFileAndLineAndWriteNothing) {
 // A setup that builds an uninstaller carries a finaliser: the script's, else
 // --finaliser, else finalise.exe beside the stub; without one it is written all the
 // same, after a warning. An entry added so ends group 0.
+TEST_F(CompileTest, LayoutSlipsTheSetupWouldPassOverAreWarningsWithTheNameMeant) {
+  const RunResult r = Compile({"outfile a.exe", "pages slips"}, {});
+  EXPECT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_TRUE(fs::exists(Path("a.exe")));
+  const std::string pages = Slashes(Path("pages/slips/Pages.txt")), page = Slashes(Path("pages/slips/p.txt"));
+  // "InstallDirLabel" is a name of its own, not a slip.
+  EXPECT_EQ(Slashes(r.err),
+            pages + ":4: warning: unknown page type \"InstalDir\", read as \"welcome\"; did you mean \"installdir\"?\n" +
+                page + ":1: warning: control \"Spaceavalable\" has no special role; did you mean \"SpaceAvalible\"?\n" +
+                page + ":2: warning: unknown control type \"TLable\", the control is left out; did you mean \"TLabel\"?\n");
+}
+
 TEST_F(CompileTest, FinaliserComesFromTheScriptTheOptionOrBesideTheStub) {
   fs::create_directories(Path("bin"));
   Source("bin/stub.exe", ToBytes("MZ stub in bin"));

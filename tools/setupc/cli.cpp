@@ -1,10 +1,12 @@
-// Command-line parsing and dispatch of setupc.
+// Command-line parsing and dispatch of setupc: the commands, their options and their
+// help are declared once, with CLI11, which parses and explains them.
+
+#include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <exception>
-#include <map>
+#include <functional>
 #include <ostream>
-#include <set>
 #include <thread>
 #include <utility>
 
@@ -18,255 +20,270 @@ namespace setup::setupc {
 
 namespace {
 
-struct ParsedArguments {
-  std::vector<std::string> positional;
-  std::map<std::string, std::string> values;  // --option VALUE
-  std::set<std::string> flags;                // --flag
-  bool help = false;
+constexpr const char* kVersion = SETUPC_VERSION;
+
+constexpr const char* kFooter =
+    "info, log and text write UTF-8.\n"
+    "\n"
+    "exit codes: 0 success; 1 the command failed (an entry failed or was refused,\n"
+    "a file could not be read or written, a setup file is missing or damaged, a log\n"
+    "ends early, a script has errors); 2 bad arguments, or no readable package, log\n"
+    "or script.";
+
+// A file name option must name something ("--stub=" is a slip, not the default).
+const CLI::Validator kFileName(
+    [](const std::string& value) { return value.empty() ? std::string("needs a file name") : std::string(); },
+    "FILE");
+
+// Every command with its options, bound to the option records the commands take. A
+// command's run checks what CLI11 cannot (number forms) and calls the command.
+class CommandLine {
+ public:
+  CommandLine();
+
+  // Parses and runs; usage errors are reported on err with exit code 2.
+  int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err);
+  std::string Help() const { return app_.help(); }
+
+ private:
+  CLI::App* Command(const std::string& name, const std::string& description, std::function<int()> run);
+  void AddPackageCommands();
+  void AddAuthoringCommands();
+  void AddKzpCommands();
+  void AddVfsCommands();
+
+  CLI::App app_{"setupc: compiles install scripts into setups, and builds, lists, verifies and extracts\n"
+                "packages, KZP packages and VFS archives.",
+                "setupc"};
+  std::vector<std::pair<CLI::App*, std::function<int()>>> runs_;
+  std::ostream* out_ = nullptr;
+  std::ostream* err_ = nullptr;
+  std::string usageError_;  // set by a run that refuses a value
+
+  PackOptions pack_;
+  ListOptions list_;
+  VerifyOptions verify_;
+  ExtractOptions extract_;
+  std::string extractGroup_;
+  CLI::Option* extractGroupOption_ = nullptr;
+  std::string vfsFirst_, vfsSecond_;  // an action's one or two arguments
+  InfoOptions info_;
+  LogOptions log_;
+  TextOptions text_;
+  CompileOptions compile_;
+  KzpOptions kzp_;
+  VfsOptions vfs_;
 };
 
-// Splits a command's arguments into options and positional arguments; "--" ends the
-// options. Options may stand anywhere, as "--name VALUE" or "--name=VALUE".
-bool ParseArguments(const std::vector<std::string>& arguments, const std::set<std::string>& valueOptions,
-                    const std::set<std::string>& flagOptions, ParsedArguments& parsed, std::string& error) {
-  bool optionsEnded = false;
-  for (size_t i = 1; i < arguments.size(); ++i) {
-    const std::string& argument = arguments[i];
-    if (optionsEnded || argument.size() < 2 || argument.compare(0, 1, "-") != 0) {
-      parsed.positional.push_back(argument);
-      continue;
-    }
-    if (argument == "--") {
-      optionsEnded = true;
-      continue;
-    }
-    if (argument == "-h" || argument == "--help") {
-      parsed.help = true;
-      continue;
-    }
-    const size_t equals = argument.find('=');
-    const std::string name = argument.substr(0, equals);
-    if (valueOptions.count(name) != 0) {
-      std::string value;
-      if (equals != std::string::npos) {
-        value = argument.substr(equals + 1);
-      } else if (i + 1 < arguments.size()) {
-        value = arguments[++i];
-      } else {
-        error = name + " needs a value";
-        return false;
+CommandLine::CommandLine() {
+  app_.set_version_flag("--version", kVersion, "Show the version and exit");
+  app_.set_help_flag("-h,--help", "Show this help, or a command's with COMMAND --help");
+  app_.require_subcommand(1);
+  app_.get_formatter()->column_width(36);
+  AddAuthoringCommands();
+  AddPackageCommands();
+  AddKzpCommands();
+  AddVfsCommands();
+  app_.footer(kFooter);  // after the commands: theirs would copy it
+}
+
+CLI::App* CommandLine::Command(const std::string& name, const std::string& description, std::function<int()> run) {
+  CLI::App* command = app_.add_subcommand(name, description);
+  command->set_help_flag("-h,--help", "Show this command's help");
+  runs_.emplace_back(command, std::move(run));
+  return command;
+}
+
+void CommandLine::AddAuthoringCommands() {
+  CLI::App* compile = Command(
+      "compile",
+      "Compile an install script and the files it names into a setup: a copy of the stub with the "
+      "package appended",
+      [this] {
+        compile_.progress = IsTerminal(*err_);
+        return CompileCommand(compile_, *out_, *err_);
+      });
+  compile->add_option("SCRIPT", compile_.script, "The install script")->required();
+  compile->add_option("-o,--output", compile_.output, "The setup to write (default: the script's \"outfile\")")
+      ->check(kFileName);
+  compile->add_option("--stub", compile_.stub, "The stub (default: $SETUPC_STUB, else stub.exe beside setupc)")
+      ->check(kFileName);
+  compile
+      ->add_option("--finaliser", compile_.finaliser,
+                   "The finaliser a setup with an uninstaller carries unless the script names one "
+                   "(default: finalise.exe beside the stub)")
+      ->check(kFileName);
+  compile_.jobs = std::max(1u, std::thread::hardware_concurrency());
+  compile->add_option("--jobs", compile_.jobs, "Compressing threads (default: one per processor)")
+      ->check(CLI::Range(1u, 64u));
+
+  CLI::App* pack = Command("pack", "Write a package; with --host, appended to a copy of FILE",
+                           [this] { return PackCommand(pack_, *out_, *err_); });
+  pack->add_option("OUT", pack_.output, "The package to write")->required();
+  pack->add_option("ENTRY", pack_.entries,
+                   "GROUP:NAME=PATH: GROUP 0 to 65535, NAME the entry's name (folders separated by \"\\\"), "
+                   "PATH the file to store");
+  pack->add_option("--host", pack_.host, "A file the package is appended to")->check(kFileName);
+}
+
+void CommandLine::AddPackageCommands() {
+  CLI::App* list = Command("list", "Show each entry's index, group, size, stored size, CRC, offset and name",
+                           [this] { return ListCommand(list_, *out_, *err_); });
+  list->add_option("PACKAGE", list_.package, "A setup or a package")->required();
+  list->add_flag("--json", list_.json, "Write JSON");
+
+  CLI::App* verify = Command("verify", "Check every entry as the setup does at start-up",
+                             [this] { return VerifyCommand(verify_, *out_, *err_); });
+  verify->add_option("PACKAGE", verify_.package, "A setup or a package")->required();
+
+  CLI::App* extract = Command("extract", "Write each entry to DIR/GROUP/NAME", [this] {
+    if (extractGroupOption_->count() > 0) {
+      extract_.group = ParseGroup(extractGroup_);
+      if (!extract_.group) {
+        usageError_ = "--group must be a decimal number from 0 to 65535";
+        return int{kExitUsage};
       }
-      if (!parsed.values.emplace(name, value).second) {
-        error = name + " is given twice";
-        return false;
-      }
-    } else if (flagOptions.count(name) != 0 && equals == std::string::npos) {
-      parsed.flags.insert(name);
-    } else {
-      error = "unknown option " + argument;
-      return false;
     }
-  }
-  return true;
+    return ExtractCommand(extract_, *out_, *err_);
+  });
+  extract->add_option("PACKAGE", extract_.package, "A setup or a package")->required();
+  extract->add_option("DIR", extract_.folder, "The folder to write into")->required();
+  extractGroupOption_ = extract->add_option("--group", extractGroup_, "Only the entries of group G")->type_name("G");
+
+  CLI::App* info = Command("info",
+                           "Show a setup's information record, compiled script, group kinds, space required and "
+                           "languages",
+                           [this] { return InfoCommand(info_, *out_, *err_); });
+  info->add_option("PACKAGE", info_.package, "A setup")->required();
+  info->add_flag("--json", info_.json, "Write JSON");
+
+  CLI::App* log = Command("log", "Show the files, registry entries and folders an install log records",
+                          [this] { return LogCommand(log_, *out_, *err_); });
+  log->add_option("FILE", log_.file, "An install log")->required();
+  log->add_flag("--json", log_.json, "Write JSON");
+
+  CLI::App* text = Command("text",
+                           "Show texts of the language in group-0 entry ENTRY as a page shows them (tags, <BR> "
+                           "and macros expanded; one text a line)",
+                           [this] { return TextCommand(text_, *out_, *err_); });
+  text->add_option("PACKAGE", text_.package, "A setup")->required();
+  text->add_option("ENTRY", text_.entry, "A language entry")->required();
+  text->add_option("NUMBER", text_.numbers, "Text numbers: decimal, or $ and hexadecimal")->required();
 }
 
-int ShowUsage(std::ostream& out) {
-  out << UsageText();
-  return kExitOk;
-}
-
-int UsageError(std::ostream& err, const std::string& message) {
-  ReportError(err, message + " (see setupc --help)");
-  return kExitUsage;
-}
-
-// setupc kzp ACTION ...: the arguments after "kzp" are parsed like a command's own.
-int RunKzp(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-  ParsedArguments parsed;
-  std::string error;
-  const std::vector<std::string> rest(arguments.begin() + 1, arguments.end());
-  if (rest.empty()) return UsageError(err, "kzp needs an action: list, extract, verify or pack");
-  const std::string& action = rest[0];
-  if (!ParseArguments(rest, {"--password"}, {"--json", "--official"}, parsed, error)) return UsageError(err, error);
-  if (parsed.help) return ShowUsage(out);
-  KzpOptions options;
-  options.action = action;
-  const size_t wanted = action == "list" || action == "verify" ? 1 : action == "extract" || action == "pack" ? 2 : 0;
-  if (wanted == 0) return UsageError(err, "unknown kzp action \"" + action + "\"");
-  if (parsed.positional.size() != wanted) {
-    return UsageError(err, "kzp " + action + " takes " + std::to_string(wanted) + (wanted == 1 ? " argument" : " arguments") +
-                               ", got " + std::to_string(parsed.positional.size()));
-  }
-  const bool packing = action == "pack";
-  if ((parsed.values.count("--password") != 0 || parsed.flags.count("--official") != 0) && !packing) {
-    return UsageError(err, "--password and --official belong to kzp pack");
-  }
-  if (parsed.flags.count("--json") != 0 && action != "list") return UsageError(err, "--json belongs to kzp list");
-  options.json = parsed.flags.count("--json") != 0;
-  options.official = parsed.flags.count("--official") != 0;
-  if (auto password = parsed.values.find("--password"); password != parsed.values.end()) {
-    options.password = password->second;
-  }
-  if (packing) {
-    options.folder = parsed.positional[0];
-    options.output = parsed.positional[1];
-  } else {
-    options.package = parsed.positional[0];
-    if (wanted == 2) options.folder = parsed.positional[1];
-  }
-  return KzpCommand(options, out, err);
-}
-
-int RunCommand(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-  const std::string& command = arguments[0];
-  ParsedArguments parsed;
-  std::string error;
-  auto parse = [&](const std::set<std::string>& valueOptions, const std::set<std::string>& flagOptions) {
-    return ParseArguments(arguments, valueOptions, flagOptions, parsed, error);
+void CommandLine::AddKzpCommands() {
+  CLI::App* kzp = app_.add_subcommand("kzp", "Read and write KZP packages");
+  kzp->set_help_flag("-h,--help", "Show this command's help");
+  kzp->require_subcommand(1);
+  auto action = [this, kzp](const std::string& name, const std::string& description) {
+    CLI::App* command = kzp->add_subcommand(name, description);
+    command->set_help_flag("-h,--help", "Show this command's help");
+    runs_.emplace_back(command, [this, name] {
+      kzp_.action = name;
+      return KzpCommand(kzp_, *out_, *err_);
+    });
+    return command;
   };
-  auto positionalCount = [&](size_t count) {
-    if (parsed.positional.size() == count) return true;
-    error = command + " takes " + std::to_string(count) + (count == 1 ? " argument" : " arguments") +
-            ", got " + std::to_string(parsed.positional.size());
-    return false;
-  };
+  CLI::App* list = action("list",
+                          "Show a KZP package's signature form, password (set or none), official flag and "
+                          "records (kind, size, stored length, offset, time, name)");
+  list->add_option("PACKAGE", kzp_.package, "A KZP package")->required();
+  list->add_flag("--json", kzp_.json, "Write JSON");
+  CLI::App* extract = action("extract", "Write each record's content to DIR (sound blocks as stored)");
+  extract->add_option("PACKAGE", kzp_.package, "A KZP package")->required();
+  extract->add_option("DIR", kzp_.folder, "The folder to write into")->required();
+  CLI::App* verify = action("verify", "Inflate every data block and check its size; exit 1 when any is damaged");
+  verify->add_option("PACKAGE", kzp_.package, "A KZP package")->required();
+  CLI::App* pack = action("pack", "Write a new KZP package from the files below DIR (.WAV files become sound blocks)");
+  pack->add_option("DIR", kzp_.folder, "The folder to pack")->required();
+  pack->add_option("OUT", kzp_.output, "The KZP package to write")->required();
+  pack->add_option("--password", kzp_.password, "The package's password")->type_name("P");
+  pack->add_flag("--official", kzp_.official, "Mark the package official");
+}
 
-  if (command == "pack") {
-    if (!parse({"--host"}, {})) return UsageError(err, error);
-    if (parsed.help) return ShowUsage(out);
-    if (parsed.positional.empty()) return UsageError(err, "pack needs an output file");
-    PackOptions options;
-    options.output = parsed.positional[0];
-    options.entries.assign(parsed.positional.begin() + 1, parsed.positional.end());
-    if (auto host = parsed.values.find("--host"); host != parsed.values.end()) {
-      if (host->second.empty()) return UsageError(err, "--host needs a file name");
-      options.host = host->second;
-    }
-    return PackCommand(options, out, err);
+void CommandLine::AddVfsCommands() {
+  CLI::App* vfs = app_.add_subcommand("vfs", "Read and write VFS archives");
+  vfs->set_help_flag("-h,--help", "Show this command's help");
+  vfs->require_subcommand(1);
+  auto action = [this, vfs](const std::string& name, const std::string& description) {
+    CLI::App* command = vfs->add_subcommand(name, description);
+    command->set_help_flag("-h,--help", "Show this command's help");
+    runs_.emplace_back(command, [this, name] {
+      vfs_.action = name;
+      vfs_.arguments = {vfsFirst_};
+      if (name == "extract" || name == "create") vfs_.arguments.push_back(vfsSecond_);
+      return VfsCommand(vfs_, *out_, *err_);
+    });
+    return command;
+  };
+  CLI::App* list = action("list", "Show a VFS archive's folders and files with flags and sizes");
+  list->add_option("ARCHIVE", vfsFirst_, "A VFS archive")->required();
+  list->add_flag("--json", vfs_.json, "Write JSON");
+  CLI::App* extract = action("extract", "Write each file of the archive to DIR/PATH");
+  extract->add_option("ARCHIVE", vfsFirst_, "A VFS archive")->required();
+  extract->add_option("DIR", vfsSecond_, "The folder to write into")->required();
+  action("check",
+         "Report every problem: chains, free blocks, UsedBlocks, digest, contents, the .ht index (order, "
+         "validity flags, records); exit 1 when damaged")
+      ->add_option("ARCHIVE", vfsFirst_, "A VFS archive")
+      ->required();
+  CLI::App* create = action("create", "Make a VFS archive from the files below DIR, with its .ht index");
+  create->add_option("DIR", vfsFirst_, "The folder to pack")->required();
+  create->add_option("OUT", vfsSecond_, "The archive to write")->required();
+  // Limits: a table that fits in memory, 256 root slots (slot numbers are bytes).
+  create->add_option("--block-size", vfs_.blockSize, "Bytes a block")->required()->check(CLI::Range(1u, 1u << 24));
+  create->add_option("--blocks", vfs_.blocks, "Blocks in the archive")->required()->check(CLI::Range(1u, 1u << 24));
+  create->add_option("--roots", vfs_.roots, "Root slots")->required()->check(CLI::Range(1u, 256u));
+}
+
+// The command the parse selected, deepest first ("kzp list", not "kzp").
+CLI::App* Selected(CLI::App& app) {
+  CLI::App* selected = nullptr;
+  for (CLI::App* level = &app; level != nullptr;) {
+    const auto chosen = level->get_subcommands();
+    level = chosen.empty() ? nullptr : chosen.front();
+    if (level != nullptr) selected = level;
   }
-  if (command == "list") {
-    if (!parse({}, {"--json"})) return UsageError(err, error);
-    if (parsed.help) return ShowUsage(out);
-    if (!positionalCount(1)) return UsageError(err, error);
-    return ListCommand(ListOptions{parsed.positional[0], parsed.flags.count("--json") != 0}, out, err);
+  return selected;
+}
+
+std::string SeeHelp(CLI::App& app) {
+  std::string path;
+  for (CLI::App* level = Selected(app); level != nullptr && level != &app; level = level->get_parent())
+    path = level->get_name() + (path.empty() ? "" : " ") + path;
+  return " (see setupc " + (path.empty() ? std::string() : path + " ") + "--help)";
+}
+
+int CommandLine::Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
+  out_ = &out;
+  err_ = &err;
+  const std::string& first = arguments.front();
+  const auto known = app_.get_subcommands([&](const CLI::App* command) { return command->check_name(first); });
+  if (!first.empty() && first[0] != '-' && known.empty()) {
+    ReportError(err, "unknown command \"" + first + "\"" + " (see setupc --help)");
+    return kExitUsage;
   }
-  if (command == "verify") {
-    if (!parse({}, {})) return UsageError(err, error);
-    if (parsed.help) return ShowUsage(out);
-    if (!positionalCount(1)) return UsageError(err, error);
-    return VerifyCommand(VerifyOptions{parsed.positional[0]}, out, err);
+  try {
+    app_.parse(std::vector<std::string>(arguments.rbegin(), arguments.rend()));
+  } catch (const CLI::CallForHelp&) {
+    out << app_.help();
+    return kExitOk;
+  } catch (const CLI::CallForAllHelp&) {
+    out << app_.help("", CLI::AppFormatMode::All);
+    return kExitOk;
+  } catch (const CLI::CallForVersion& version) {
+    out << "setupc " << version.what() << "\n";
+    return kExitOk;
+  } catch (const CLI::ParseError& error) {
+    ReportError(err, error.what() + SeeHelp(app_));
+    return kExitUsage;
   }
-  if (command == "extract") {
-    if (!parse({"--group"}, {})) return UsageError(err, error);
-    if (parsed.help) return ShowUsage(out);
-    if (!positionalCount(2)) return UsageError(err, error);
-    ExtractOptions options{parsed.positional[0], parsed.positional[1], std::nullopt};
-    if (auto group = parsed.values.find("--group"); group != parsed.values.end()) {
-      options.group = ParseGroup(group->second);
-      if (!options.group) return UsageError(err, "--group must be a decimal number from 0 to 65535");
-    }
-    return ExtractCommand(options, out, err);
-  }
-  if (command == "info" || command == "log") {
-    if (!parse({}, {"--json"})) return UsageError(err, error);
-    if (parsed.help) return ShowUsage(out);
-    if (!positionalCount(1)) return UsageError(err, error);
-    const bool json = parsed.flags.count("--json") != 0;
-    return command == "info" ? InfoCommand(InfoOptions{parsed.positional[0], json}, out, err)
-                             : LogCommand(LogOptions{parsed.positional[0], json}, out, err);
-  }
-  if (command == "text") {
-    if (!parse({}, {})) return UsageError(err, error);
-    if (parsed.help) return ShowUsage(out);
-    if (parsed.positional.size() < 3) {
-      return UsageError(err, "text takes a package, an entry and at least one text number, got " +
-                                 std::to_string(parsed.positional.size()) + " arguments");
-    }
-    TextOptions options{parsed.positional[0], parsed.positional[1], {}};
-    options.numbers.assign(parsed.positional.begin() + 2, parsed.positional.end());
-    return TextCommand(options, out, err);
-  }
-  if (command == "compile") {
-    if (!parse({"-o", "--output", "--stub", "--finaliser", "--jobs"}, {})) return UsageError(err, error);
-    if (parsed.help) return ShowUsage(out);
-    if (!positionalCount(1)) return UsageError(err, error);
-    CompileOptions options;
-    options.script = parsed.positional[0];
-    if (parsed.values.count("-o") != 0 && parsed.values.count("--output") != 0) {
-      return UsageError(err, "-o and --output name the same thing; give one");
-    }
-    for (const char* name : {"-o", "--output"}) {
-      if (auto value = parsed.values.find(name); value != parsed.values.end()) {
-        if (value->second.empty()) return UsageError(err, std::string(name) + " needs a file name");
-        options.output = value->second;
-      }
-    }
-    if (auto stub = parsed.values.find("--stub"); stub != parsed.values.end()) {
-      if (stub->second.empty()) return UsageError(err, "--stub needs a file name");
-      options.stub = stub->second;
-    }
-    if (auto finaliser = parsed.values.find("--finaliser"); finaliser != parsed.values.end()) {
-      if (finaliser->second.empty()) return UsageError(err, "--finaliser needs a file name");
-      options.finaliser = finaliser->second;
-    }
-    options.jobs = std::max(1u, std::thread::hardware_concurrency());
-    if (auto jobs = parsed.values.find("--jobs"); jobs != parsed.values.end()) {
-      const std::string& text = jobs->second;
-      if (text.empty() || text.size() > 2 || text.find_first_not_of("0123456789") != std::string::npos ||
-          std::stoi(text) < 1 || std::stoi(text) > 64) {
-        return UsageError(err, "--jobs must be a number from 1 to 64");
-      }
-      options.jobs = static_cast<unsigned>(std::stoi(text));
-    }
-    options.progress = IsTerminal(err);
-    return CompileCommand(options, out, err);
-  }
-  if (command == "kzp") return RunKzp(arguments, out, err);
-  if (command == "vfs") {
-    if (!parse({"--block-size", "--blocks", "--roots"}, {"--json"})) return UsageError(err, error);
-    if (parsed.help) return ShowUsage(out);
-    if (parsed.positional.empty()) return UsageError(err, "vfs needs list, extract, check or create");
-    VfsOptions options;
-    options.action = parsed.positional[0];
-    options.arguments.assign(parsed.positional.begin() + 1, parsed.positional.end());
-    options.json = parsed.flags.count("--json") != 0;
-    const std::map<std::string, size_t> counts{{"list", 1}, {"extract", 2}, {"check", 1}, {"create", 2}};
-    const auto expected = counts.find(options.action);
-    if (expected == counts.end()) return UsageError(err, "unknown vfs action \"" + options.action + "\"");
-    if (options.arguments.size() != expected->second) {
-      return UsageError(err, "vfs " + options.action + " takes " + std::to_string(expected->second) +
-                                 (expected->second == 1 ? " argument" : " arguments") + ", got " +
-                                 std::to_string(options.arguments.size()));
-    }
-    if (options.json && options.action != "list") return UsageError(err, "--json belongs to vfs list");
-    if (options.action == "create") {
-      // Limits: a table that fits in memory, 256 root slots (slot numbers are bytes).
-      const struct {
-        const char* name;
-        uint32_t* value;
-        uint64_t low;
-        uint64_t high;
-      } numbers[] = {{"--block-size", &options.blockSize, 1, 1u << 24},
-                     {"--blocks", &options.blocks, 1, 1u << 24},
-                     {"--roots", &options.roots, 1, 256}};
-      for (const auto& number : numbers) {
-        const auto value = parsed.values.find(number.name);
-        const std::string text = value == parsed.values.end() ? std::string() : value->second;
-        if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos ||
-            std::stoull(text) < number.low || std::stoull(text) > number.high) {
-          return UsageError(err, std::string(number.name) + " must be a number from " + std::to_string(number.low) +
-                                     " to " + std::to_string(number.high));
-        }
-        *number.value = static_cast<uint32_t>(std::stoull(text));
-      }
-    } else if (!parsed.values.empty()) {
-      return UsageError(err, "--block-size, --blocks and --roots belong to vfs create");
-    }
-    return VfsCommand(options, out, err);
-  }
-  ReportError(err, "unknown command \"" + command + "\"");
-  err << UsageText();
-  return kExitUsage;
+  CLI::App* selected = Selected(app_);
+  const auto run = std::find_if(runs_.begin(), runs_.end(), [&](const auto& entry) { return entry.first == selected; });
+  if (run == runs_.end()) return kExitUsage;  // require_subcommand keeps this from happening
+  const int code = run->second();
+  if (!usageError_.empty()) ReportError(err, usageError_ + SeeHelp(app_));
+  return code;
 }
 
 // A message box raised inside a command (a damaged entry's) as one line on err: a
@@ -311,76 +328,20 @@ class ConsoleMessages {
 
 void ReportError(std::ostream& err, const std::string& message) { err << "setupc: " << message << "\n"; }
 
-std::string UsageText() {
-  return "usage: setupc COMMAND [ARGUMENTS]\n"
-         "\n"
-         "commands:\n"
-         "  compile SCRIPT [-o OUT] [--stub STUB] [--finaliser FILE] [--jobs N]\n"
-         "      Compile an install script and the files it names into a setup: a copy of\n"
-         "      the stub with the package appended, written to OUT or the script's\n"
-         "      \"outfile\". STUB defaults to $SETUPC_STUB, else stub.exe beside setupc.\n"
-         "      A setup with an uninstaller carries FILE as its finaliser unless the\n"
-         "      script names one (default: finalise.exe beside STUB). N compressing\n"
-         "      threads (default: one per processor).\n"
-         "  pack OUT [--host FILE] ENTRY...\n"
-         "      Write a package to OUT. Each ENTRY is GROUP:NAME=PATH: GROUP a number from\n"
-         "      0 to 65535, NAME the entry's name (folders separated by \"\\\"), PATH the\n"
-         "      file to store. With --host the package is appended to a copy of FILE.\n"
-         "  list [--json] PACKAGE\n"
-         "      Show each entry's index, group, size, stored size, CRC, offset and name.\n"
-         "  verify PACKAGE\n"
-         "      Check every entry as the setup does at start-up.\n"
-         "  extract PACKAGE DIR [--group G]\n"
-         "      Write each entry (only those of group G) to DIR/GROUP/NAME.\n"
-         "  info [--json] PACKAGE\n"
-         "      Show a setup's information record, compiled script, group kinds, space\n"
-         "      required and languages.\n"
-         "  log [--json] FILE\n"
-         "      Show the files, registry entries and folders an install log records.\n"
-         "  text PACKAGE ENTRY NUMBER...\n"
-         "      Show texts of the language in group-0 entry ENTRY as a page shows them\n"
-         "      (tags, <BR> and macros expanded; one text a line). NUMBER is decimal or\n"
-         "      $ and hexadecimal.\n"
-         "  kzp list [--json] PACKAGE\n"
-         "      Show a KZP package's signature form, password (set or none), official\n"
-         "      flag and records (kind, size, stored length, offset, time, name).\n"
-         "  kzp extract PACKAGE DIR\n"
-         "      Write each record's content to DIR (sound blocks as stored).\n"
-         "  kzp verify PACKAGE\n"
-         "      Inflate every data block and check its size; exit 1 when any is damaged.\n"
-         "  kzp pack DIR OUT [--password P] [--official]\n"
-         "      Write a new KZP package from the files below DIR (.WAV files become\n"
-         "      sound blocks).\n"
-         "  vfs list [--json] ARCHIVE\n"
-         "      Show a VFS archive's folders and files with flags and sizes.\n"
-         "  vfs extract ARCHIVE DIR\n"
-         "      Write each file of the archive to DIR/PATH.\n"
-         "  vfs check ARCHIVE\n"
-         "      Report every problem: chains, free blocks, UsedBlocks, digest, contents,\n"
-         "      the .ht index (order, validity flags, records); exit 1 when damaged.\n"
-         "  vfs create DIR OUT --block-size N --blocks N --roots N\n"
-         "      Make a VFS archive from the files below DIR, with its .ht index.\n"
-         "\n"
-         "info, log and text write UTF-8.\n"
-         "\n"
-         "exit codes: 0 success; 1 the command failed (an entry failed or was refused,\n"
-         "a file could not be read or written, a setup file is missing or damaged, a log\n"
-         "ends early, a script has errors); 2 bad arguments, or no readable package, log\n"
-         "or script.\n";
-}
+std::string UsageText() { return CommandLine().Help(); }
 
 int RunSetupc(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
   if (arguments.empty()) {
     err << UsageText();
     return kExitUsage;
   }
-  if (arguments[0] == "-h" || arguments[0] == "--help" || arguments[0] == "help") {
+  if (arguments[0] == "help") {
     out << UsageText();
     return kExitOk;
   }
   ConsoleMessages messages(err);
   try {
-    const int code = RunCommand(arguments, out, err);
+    const int code = CommandLine().Run(arguments, out, err);
     out.flush();
     return code;
   } catch (const std::exception& e) {

@@ -32,14 +32,19 @@ constexpr size_t kMaxReported = 100;
 constexpr uint64_t kProgressFrom = 16 * 1000 * 1000;  // bytes of content
 constexpr uint64_t kMaxEntrySize = 0xFFFFFFFFu;
 
-// Prints the diagnostics as FILE:LINE: message, at most kMaxReported of them.
-void ReportDiagnostics(const std::vector<Diagnostic>& diagnostics, std::ostream& err) {
+// Prints diagnostics as FILE:LINE: [prefix]message, at most kMaxReported of them.
+void PrintDiagnostics(const std::vector<Diagnostic>& diagnostics, const char* prefix, std::ostream& err) {
   for (size_t i = 0; i < diagnostics.size() && i < kMaxReported; ++i) {
     const Diagnostic& d = diagnostics[i];
     err << d.file;
     if (d.line != 0) err << ":" << d.line;
-    err << ": " << d.message << "\n";
+    err << ": " << prefix << d.message << "\n";
   }
+}
+
+// Prints the errors and the summary.
+void ReportDiagnostics(const std::vector<Diagnostic>& diagnostics, std::ostream& err) {
+  PrintDiagnostics(diagnostics, "", err);
   std::string summary = CountOf(diagnostics.size(), "error", "errors");
   if (diagnostics.size() > kMaxReported) summary += " (the first " + std::to_string(kMaxReported) + " shown)";
   ReportError(err, summary + "; nothing written");
@@ -168,6 +173,7 @@ int CompileCommand(const CompileOptions& options, std::ostream& out, std::ostrea
   CompiledScript compiled;
   std::vector<Diagnostic> diagnostics;
   CompileScript(options.script, compiled, diagnostics);
+  PrintDiagnostics(compiled.warnings, "warning: ", err);
   if (diagnostics.empty() && !compiled.hasOutFile && options.output.empty()) {
     diagnostics.push_back({options.script, 0, "no \"outfile\" line; write one or name the output with -o"});
   }

@@ -8,6 +8,7 @@
 #include "script/number_text.h"
 #include "script/registry_roots.h"
 #include "setupc/commands.h"
+#include "setupc/json_output.h"
 #include "setupc/package_input.h"
 #include "setupc/setup_input.h"
 #include "setupc/setupc.h"
@@ -99,60 +100,59 @@ void WriteHuman(const SetupContext& context, const std::vector<LanguageEntry>& l
   }
 }
 
-void WriteJson(const SetupContext& context, const std::vector<LanguageEntry>& languages, std::ostream& out) {
+void WriteInfoJson(const SetupContext& context, const std::vector<LanguageEntry>& languages, std::ostream& out) {
   const TSetupInfoFile& info = context.SetupInfo;
-  auto field = [&out](const char* name, const std::string& value) {
-    out << "    \"" << name << "\": " << value << ",\n";
-  };
-  out << "{\n  \"setup_info\": {\n";
-  field("setup_name", JsonString(info.SetupName));
-  field("short_name", JsonString(info.ShortName));
-  field("setup_exe_name", JsonString(info.SetupExeName));
-  field("uninstall_exe_name", JsonString(info.UninstallExeName));
-  field("uninstall_prefix", JsonString(info.UninstallPrefix));
-  field("install_dir", JsonString(info.InstallDir));
-  field("changelog", JsonString(info.Changelog));
-  out << "    \"install_dir_reg_key\": [";
-  for (size_t i = 0; i < info.InstallDirRegKey.size(); ++i) {
-    const TInstallDirRegKey& slot = info.InstallDirRegKey[i];
-    out << (i == 0 ? "\n" : ",\n") << "      {\"root\": " << static_cast<int>(slot.Root)
-        << ", \"root_name\": " << JsonString(RootDisplayName(slot.Root))
-        << ", \"path\": " << JsonString(slot.Path) << ", \"key\": " << JsonString(slot.Key) << "}";
+  Json slots = Json::array();
+  for (const TInstallDirRegKey& slot : info.InstallDirRegKey) {
+    slots.push_back({{"root", static_cast<int>(slot.Root)},
+                     {"root_name", AnsiJson(RootDisplayName(slot.Root))},
+                     {"path", AnsiJson(slot.Path)},
+                     {"key", AnsiJson(slot.Key)}});
   }
-  out << "\n    ],\n";
-  field("pages_name", JsonString(info.PagesName));
-  field("uninstall_pages_name", JsonString(info.UninstallPagesName));
-  field("is_uninstaller", std::to_string(info.IsUninstaller));
-  out << "    \"create_uninstaller\": " << static_cast<int>(info.CreateUninstaller) << "\n  },\n";
+  const Json setupInfo = {{"setup_name", AnsiJson(info.SetupName)},
+                          {"short_name", AnsiJson(info.ShortName)},
+                          {"setup_exe_name", AnsiJson(info.SetupExeName)},
+                          {"uninstall_exe_name", AnsiJson(info.UninstallExeName)},
+                          {"uninstall_prefix", AnsiJson(info.UninstallPrefix)},
+                          {"install_dir", AnsiJson(info.InstallDir)},
+                          {"changelog", AnsiJson(info.Changelog)},
+                          {"install_dir_reg_key", std::move(slots)},
+                          {"pages_name", AnsiJson(info.PagesName)},
+                          {"uninstall_pages_name", AnsiJson(info.UninstallPagesName)},
+                          {"is_uninstaller", static_cast<int>(info.IsUninstaller)},
+                          {"create_uninstaller", static_cast<int>(info.CreateUninstaller)}};
 
-  const auto& lines = context.CompiledLines.Lines();
-  out << "  \"lines\": [";
-  for (size_t i = 0; i < lines.size(); ++i) {
-    const TCompLine& line = lines[i];
-    out << (i == 0 ? "\n" : ",\n") << "    {\"index\": " << i << ", \"command_id\": " << line.CommandId
-        << ", \"keyword\": " << JsonString(KeywordOf(context, line)) << ", \"params\": [";
-    for (size_t k = 0; k < line.Params.size(); ++k) out << (k == 0 ? "" : ", ") << JsonString(line.Params[k]);
-    out << "]}";
+  Json lines = Json::array();
+  const auto& compiled = context.CompiledLines.Lines();
+  for (size_t i = 0; i < compiled.size(); ++i) {
+    const TCompLine& line = compiled[i];
+    Json params = Json::array();
+    for (const std::string& param : line.Params) params.push_back(AnsiJson(param));
+    lines.push_back({{"index", i},
+                     {"command_id", line.CommandId},
+                     {"keyword", AnsiJson(KeywordOf(context, line))},
+                     {"params", std::move(params)}});
   }
-  out << (lines.empty() ? "],\n" : "\n  ],\n");
 
-  out << "  \"group_kinds\": [";
-  for (size_t i = 0; i < context.GroupKinds.size(); ++i) {
-    out << (i == 0 ? "" : ", ") << static_cast<int>(context.GroupKinds[i]);
-  }
-  out << "],\n  \"required_space\": " << context.Variables.RequiredSpace
-      << ",\n  \"required_space_text\": " << JsonString(context.Variables.RequiredSpaceText) << ",\n";
+  Json groupKinds = Json::array();
+  for (const auto kind : context.GroupKinds) groupKinds.push_back(static_cast<int>(kind));
 
-  out << "  \"languages\": [";
-  for (size_t i = 0; i < languages.size(); ++i) {
-    const TLanguage& language = *languages[i].language;
-    out << (i == 0 ? "\n" : ",\n") << "    {\"entry\": " << JsonString(languages[i].entry)
-        << ", \"name\": " << JsonWideString(language.Name()) << ", \"locales\": [";
-    for (size_t k = 0; k < language.Locales().size(); ++k)
-      out << (k == 0 ? "" : ", ") << language.Locales()[k];
-    out << "], \"texts\": " << language.Strings().size() << "}";
+  Json languageList = Json::array();
+  for (const LanguageEntry& entry : languages) {
+    const TLanguage& language = *entry.language;
+    languageList.push_back({{"entry", AnsiJson(entry.entry)},
+                            {"name", WideJson(language.Name())},
+                            {"locales", language.Locales()},
+                            {"texts", language.Strings().size()}});
   }
-  out << (languages.empty() ? "]\n" : "\n  ]\n") << "}\n";
+
+  WriteJson({{"setup_info", setupInfo},
+             {"lines", std::move(lines)},
+             {"group_kinds", std::move(groupKinds)},
+             {"required_space", context.Variables.RequiredSpace},
+             {"required_space_text", AnsiJson(context.Variables.RequiredSpaceText)},
+             {"languages", std::move(languageList)}},
+            out);
 }
 
 }  // namespace
@@ -176,7 +176,7 @@ int InfoCommand(const InfoOptions& options, std::ostream& out, std::ostream& err
   }
 
   if (options.json) {
-    WriteJson(context, languages, out);
+    WriteInfoJson(context, languages, out);
   } else {
     WriteHuman(context, languages, out);
   }

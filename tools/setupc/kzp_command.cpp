@@ -12,6 +12,7 @@
 #include "package/pak_system.h"
 #include "platform/files.h"
 #include "setupc/commands.h"
+#include "setupc/json_output.h"
 #include "setupc/local_files.h"
 #include "setupc/setupc.h"
 #include "setupc/text.h"
@@ -66,16 +67,21 @@ int List(const KzpOptions& options, std::ostream& out, std::ostream& err) {
   if (!OpenKzp(options.package, file, layout, err)) return kExitUsage;
   const TKzpSignature& s = layout.Signature;
   if (options.json) {
-    out << "{\n  \"signature\": \"" << FormName(s.Form) << "\",\n  \"password_set\": "
-        << (s.Password.empty() ? "false" : "true") << ",\n  \"official\": " << (s.Official ? "true" : "false")
-        << ",\n  \"table_start\": " << layout.TableStart << ",\n  \"records\": [";
-    for (size_t i = 0; i < layout.Records.size(); ++i) {
-      const TKzpRecord& r = layout.Records[i];
-      out << (i == 0 ? "\n" : ",\n") << "    {\"name\": " << JsonString(r.Name) << ", \"kind\": " << r.Kind
-          << ", \"size\": " << r.Size << ", \"stored_length\": " << r.StoredLength << ", \"offset\": " << r.Offset
-          << ", \"time\": \"" << DosTimeText(r.Time) << "\"}";
+    Json records = Json::array();
+    for (const TKzpRecord& r : layout.Records) {
+      records.push_back({{"name", AnsiJson(r.Name)},
+                         {"kind", r.Kind},
+                         {"size", r.Size},
+                         {"stored_length", r.StoredLength},
+                         {"offset", r.Offset},
+                         {"time", DosTimeText(r.Time)}});
     }
-    out << (layout.Records.empty() ? "]\n" : "\n  ]\n") << "}\n";
+    WriteJson({{"signature", FormName(s.Form)},
+               {"password_set", !s.Password.empty()},
+               {"official", s.Official},
+               {"table_start", layout.TableStart},
+               {"records", std::move(records)}},
+              out);
     return kExitOk;
   }
   out << "Signature: " << FormName(s.Form) << "\nPassword: " << (s.Password.empty() ? "none" : "set")

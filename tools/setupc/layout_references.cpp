@@ -9,17 +9,19 @@ namespace setup::setupc {
 
 namespace {
 
-struct Piece {
-  std::string text;
-  size_t line;
-};
+// "[Name]" -> "name"
+std::string SectionName(const std::string& header) {
+  return header.size() >= 2 ? AsciiLower(std::string_view(header).substr(1, header.size() - 2))
+                            : std::string();
+}
 
-// The non-empty trimmed pieces between carriage returns, grouped into sections.
-std::vector<std::vector<Piece>> Sections(ByteView bytes) {
+}  // namespace
+
+std::vector<std::vector<LayoutPiece>> LayoutSections(ByteView bytes) {
   const auto zero = std::find(bytes.begin(), bytes.end(), uint8_t{0});
   const std::string_view text(reinterpret_cast<const char*>(bytes.data()),
                               static_cast<size_t>(zero - bytes.begin()));
-  std::vector<std::vector<Piece>> sections;
+  std::vector<std::vector<LayoutPiece>> sections;
   size_t line = 1;
   for (size_t start = 0; start <= text.size();) {
     size_t end = text.find('\r', start);
@@ -28,7 +30,7 @@ std::vector<std::vector<Piece>> Sections(ByteView bytes) {
     while (first < last && static_cast<uint8_t>(text[first]) <= 0x20) ++first;
     while (last > first && static_cast<uint8_t>(text[last - 1]) <= 0x20) --last;
     if (first < last) {
-      Piece piece{std::string(text.substr(first, last - first)), line};
+      LayoutPiece piece{std::string(text.substr(first, last - first)), line};
       if (piece.text[0] == '[' || sections.empty()) sections.emplace_back();
       sections.back().push_back(std::move(piece));
     }
@@ -38,17 +40,9 @@ std::vector<std::vector<Piece>> Sections(ByteView bytes) {
   return sections;
 }
 
-// "[Name]" -> "name"
-std::string SectionName(const std::string& header) {
-  return header.size() >= 2 ? AsciiLower(std::string_view(header).substr(1, header.size() - 2))
-                            : std::string();
-}
-
-}  // namespace
-
 std::vector<LayoutReference> PageFileNames(ByteView pageSet) {
   std::vector<LayoutReference> names;
-  for (const auto& section : Sections(pageSet)) {
+  for (const auto& section : LayoutSections(pageSet)) {
     if (section[0].text[0] != '[' || SectionName(section[0].text) != "pages") continue;
     for (size_t i = 1; i < section.size(); ++i) names.push_back({section[i].text, section[i].line});
   }
@@ -57,7 +51,7 @@ std::vector<LayoutReference> PageFileNames(ByteView pageSet) {
 
 std::vector<LayoutReference> PageFileReferences(ByteView pageFile) {
   std::vector<LayoutReference> references;
-  for (const auto& section : Sections(pageFile)) {
+  for (const auto& section : LayoutSections(pageFile)) {
     if (section.size() < 2) continue;
     const std::string& typeLine = section[1].text;
     const size_t equals = typeLine.find('=');

@@ -18,6 +18,16 @@ struct LayoutReference {
   size_t line = 0;
 };
 
+// A trimmed, non-empty piece of a layout file and its line (from 1).
+struct LayoutPiece {
+  std::string text;
+  size_t line = 0;
+};
+
+// The pieces of a layout file grouped into sections, each beginning with its "[Name]"
+// piece (the first may not, when the text begins without one).
+std::vector<std::vector<LayoutPiece>> LayoutSections(ByteView bytes);
+
 // The page files of "Pages.txt": the lines of its "[Pages]" sections, in order.
 std::vector<LayoutReference> PageFileNames(ByteView pageSet);
 

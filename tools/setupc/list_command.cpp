@@ -6,6 +6,7 @@
 
 #include "package/pak.h"
 #include "setupc/commands.h"
+#include "setupc/json_output.h"
 #include "setupc/package_input.h"
 #include "setupc/setupc.h"
 #include "setupc/text.h"
@@ -38,23 +39,26 @@ void WriteTable(const TPak& pak, std::ostream& out) {
   }
 }
 
-void WriteJson(const TPak& pak, std::ostream& out) {
+void WriteListJson(const TPak& pak, std::ostream& out) {
   const TPakTrailer& t = pak.Trailer();
-  out << "{\n"
-      << "  \"magic\": " << JsonString(t.MagicText()) << ",\n"
-      << "  \"version\": " << t.Version << ",\n"
-      << "  \"count\": " << t.Count << ",\n"
-      << "  \"data_start\": " << t.DataStart << ",\n"
-      << "  \"table_offset\": " << t.TableOffset << ",\n"
-      << "  \"entries\": [";
+  Json document = {{"magic", AnsiJson(t.MagicText())},
+                   {"version", t.Version},
+                   {"count", t.Count},
+                   {"data_start", t.DataStart},
+                   {"table_offset", t.TableOffset},
+                   {"entries", Json::array()}};
   const auto& entries = pak.Entries();
   for (size_t i = 0; i < entries.size(); ++i) {
     const TPakEntry& e = entries[i];
-    out << (i == 0 ? "\n" : ",\n") << "    {\"index\": " << i << ", \"name\": " << JsonString(e.Name)
-        << ", \"group\": " << e.Group << ", \"size\": " << e.Size << ", \"stored_size\": " << e.StoredSize
-        << ", \"crc\": " << e.Crc << ", \"offset\": " << e.Offset << "}";
+    document["entries"].push_back({{"index", i},
+                                   {"name", AnsiJson(e.Name)},
+                                   {"group", e.Group},
+                                   {"size", e.Size},
+                                   {"stored_size", e.StoredSize},
+                                   {"crc", e.Crc},
+                                   {"offset", e.Offset}});
   }
-  out << (entries.empty() ? "]\n" : "\n  ]\n") << "}\n";
+  WriteJson(document, out);
 }
 
 }  // namespace
@@ -63,7 +67,7 @@ int ListCommand(const ListOptions& options, std::ostream& out, std::ostream& err
   TPak pak;
   if (!OpenPackage(pak, options.package, err)) return kExitUsage;
   if (options.json) {
-    WriteJson(pak, out);
+    WriteListJson(pak, out);
   } else {
     WriteTable(pak, out);
   }

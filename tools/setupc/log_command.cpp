@@ -4,6 +4,7 @@
 
 #include "platform/files.h"
 #include "setupc/commands.h"
+#include "setupc/json_output.h"
 #include "setupc/package_input.h"
 #include "setupc/setupc.h"
 #include "setupc/text.h"
@@ -35,17 +36,16 @@ void WriteHuman(const InstallLogImage& image, std::ostream& out) {
   }
 }
 
-void WriteJson(const InstallLogImage& image, std::ostream& out) {
-  out << "{\n";
+void WriteLogJson(const InstallLogImage& image, std::ostream& out) {
+  Json document = Json::object();
   for (const LogList& list : ListsOf(image)) {
-    out << "  \"" << list.jsonName << "\": [";
-    for (size_t i = 0; i < list.entries->size(); ++i) {
-      out << (i == 0 ? "\n    " : ",\n    ") << JsonString((*list.entries)[i]);
-    }
-    out << (list.entries->empty() ? "],\n" : "\n  ],\n");
+    Json entries = Json::array();
+    for (const std::string& entry : *list.entries) entries.push_back(AnsiJson(entry));
+    document[list.jsonName] = std::move(entries);
   }
-  out << "  \"announced\": [" << image.Announced[0] << ", " << image.Announced[1] << ", "
-      << image.Announced[2] << "],\n  \"complete\": " << (image.Complete ? "true" : "false") << "\n}\n";
+  document["announced"] = {image.Announced[0], image.Announced[1], image.Announced[2]};
+  document["complete"] = image.Complete;
+  WriteJson(document, out);
 }
 
 }  // namespace
@@ -58,7 +58,7 @@ int LogCommand(const LogOptions& options, std::ostream& out, std::ostream& err) 
     return kExitUsage;
   }
   if (options.json) {
-    WriteJson(image, out);
+    WriteLogJson(image, out);
   } else {
     WriteHuman(image, out);
   }

@@ -12,6 +12,7 @@
 #include "script/registry_roots.h"
 #include "setupc/local_files.h"
 #include "setupc/package_input.h"
+#include "setupc/nearest_name.h"
 #include "setupc/script_keywords.h"
 #include "setupc/script_lexer.h"
 #include "setupc/setup_files.h"
@@ -26,9 +27,12 @@ constexpr uint64_t kMaxFileSize = 0xFFFFFFFFu;
 constexpr const char* kUninstallPrefix = "UNINSTALL_";
 constexpr const char* kFinaliserEntry = "UNINSTALL_FINALISE.EXE";
 
+const std::vector<std::string_view> kRootNames = {"HKLM", "HKCU", "HKCR", "HKU", "HKCC"};
+
 bool IsRootName(const std::string& name) {
-  static const char* const kRoots[] = {"hklm", "hkcu", "hkcr", "hku", "hkcc"};
-  return std::find(std::begin(kRoots), std::end(kRoots), AsciiLower(name)) != std::end(kRoots);
+  const std::string lower = AsciiLower(name);
+  return std::any_of(kRootNames.begin(), kRootNames.end(),
+                     [&](std::string_view root) { return AsciiLower(root) == lower; });
 }
 
 // The script's lines in the code page. A script in UTF-8 (with or without a byte-order
@@ -146,15 +150,33 @@ class Compiler {
     if (label == "-1") return "-1";
     const auto it = labels_.find(AsciiLower(label));
     if (it == labels_.end()) {
-      Error(index, "unknown label " + Quoted(label));
+      Error(index, "unknown label " + Quoted(label) + Suggestion(label, LabelNames()));
       return "-1";
     }
     return std::to_string(it->second + (countsFromOne ? 1 : 0));
   }
 
+  // The labels in script order, as their definitions spell them, for suggestions.
+  const std::vector<std::string_view>& LabelNames() {
+    if (labelNames_.empty()) {
+      for (size_t i = 0; i < sources_.size(); ++i)
+        if (lexed_[i] && sources_[i].kind == ScriptLine::Kind::Label) labelNames_.push_back(sources_[i].label);
+    }
+    return labelNames_;
+  }
+
+  // "; did you mean ...?" for the first diagnostics only: a script full of misspellings
+  // must not cost a comparison with every label for each of them.
+  std::string Suggestion(std::string_view word, const std::vector<std::string_view>& known) {
+    if (suggestionsLeft_ == 0) return std::string();
+    --suggestionsLeft_;
+    return DidYouMean(word, known);
+  }
+
   void CheckRoot(size_t index, const std::string& root) {
     if (!IsRootName(root))
-      Error(index, "unknown registry root " + Quoted(root) + " (HKLM, HKCU, HKCR, HKU or HKCC)");
+      Error(index, "unknown registry root " + Quoted(root) + " (HKLM, HKCU, HKCR, HKU or HKCC)" +
+                       Suggestion(root, kRootNames));
   }
 
   // A header that may stand once: false (after an error) when it stood before.
@@ -245,7 +267,7 @@ class Compiler {
   void AddPageSet(const PageSetLine& pages) {
     const std::string folder = ResolvePath(folder_, "pages/" + pages.name);
     for (const NamedFile& file :
-         GatherPageSet(folder, script_, pages.index + 1, result_.info.Changelog, diagnostics_)) {
+         GatherPageSet(folder, script_, pages.index + 1, result_.info.Changelog, diagnostics_, result_.warnings)) {
       AddSetupFile(file.namedIn, file.line, pages.prefix + file.name, file.path);
     }
   }
@@ -261,7 +283,7 @@ class Compiler {
       Error(index, "unknown keyword " + Quoted(source.keyword) +
                        (!source.keyword.empty() && source.keyword.back() == ':'
                             ? " (a label stands alone on its line)"
-                            : ""));
+                            : Suggestion(source.keyword, keywordNames_)));
       return record;
     }
     const std::vector<std::string>& p = source.params;
@@ -409,6 +431,9 @@ class Compiler {
   std::vector<ScriptLine> sources_;
   std::vector<bool> lexed_;
   std::unordered_map<std::string, size_t> labels_;           // lower-case name -> line index
+  std::vector<std::string_view> labelNames_;                 // filled on the first unknown label
+  const std::vector<std::string_view> keywordNames_ = KeywordNames();
+  size_t suggestionsLeft_ = 100;
   std::map<std::string, size_t> headers_;                    // keyword -> line index
   std::unordered_map<std::string, std::string> setupNames_;  // lower-case group-0 name -> path
   std::vector<PageSetLine> pageSets_;

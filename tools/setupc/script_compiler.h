@@ -27,6 +27,8 @@ struct CompiledScript {
   // The setup builds an uninstaller but no group-0 entry "UNINSTALL_FINALISE.EXE" was
   // named: the caller adds the finaliser program (AddFinaliserEntry).
   bool wantsFinaliser = false;
+  // What the setup would pass over in silence but is probably a slip (layout files).
+  std::vector<Diagnostic> warnings;
 };
 
 // Compiles the script at scriptPath (native). Paths in the script are relative to the

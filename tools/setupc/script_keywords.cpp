@@ -60,6 +60,12 @@ const KeywordRule* FindKeyword(std::string_view keyword) {
   return nullptr;
 }
 
+std::vector<std::string_view> KeywordNames() {
+  std::vector<std::string_view> names;
+  for (const KeywordRule& rule : kKeywords) names.push_back(rule.keyword);
+  return names;
+}
+
 bool CountFits(const KeywordRule& rule, size_t count) {
   if (rule.rule == Rule::File) return count == 1 || count == 2 || count == 7;
   return count >= static_cast<size_t>(rule.minParams) &&

@@ -4,6 +4,7 @@
 // "uninstallfinaliser" are the compiler's own and have none.
 
 #include <string_view>
+#include <vector>
 
 namespace setup::setupc {
 
@@ -46,6 +47,9 @@ struct KeywordRule {
 
 // The rule of a keyword, compared without regard to case; nullptr when unknown.
 const KeywordRule* FindKeyword(std::string_view keyword);
+
+// Every keyword, in the order of the table (for suggestions).
+std::vector<std::string_view> KeywordNames();
 
 // Whether count parameters are allowed ("file" takes 1, 2 or 7).
 bool CountFits(const KeywordRule& rule, size_t count);

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "setupc/layout_references.h"
+#include "setupc/layout_slips.h"
 #include "setupc/local_files.h"
 
 namespace setup::setupc {
@@ -63,7 +64,8 @@ bool CheckLanguageFile(const std::string& path, const std::string& namedIn, size
 }
 
 std::vector<NamedFile> GatherPageSet(const std::string& folder, const std::string& namedIn, size_t line,
-                                     const std::string& changelog, Diagnostics& diagnostics) {
+                                     const std::string& changelog, Diagnostics& diagnostics,
+                                     Diagnostics& warnings) {
   std::vector<NamedFile> result;
   if (KindOf(folder) != PathKind::Folder) {
     diagnostics.push_back({namedIn, line, "page set folder " + folder + " not found"});
@@ -90,6 +92,7 @@ std::vector<NamedFile> GatherPageSet(const std::string& folder, const std::strin
   const std::optional<Bytes> list = ReadLayout(*pageSet, namedIn, line, diagnostics);
   if (!list) return result;
   result.push_back({"Pages.txt", *pageSet, namedIn, line});
+  for (LayoutSlip& slip : PageSetSlips(*list)) warnings.push_back({*pageSet, slip.line, std::move(slip.message)});
   for (const LayoutReference& page : PageFileNames(*list)) {
     const std::string* pagePath = find(page.name);
     if (pagePath == nullptr) {
@@ -100,6 +103,7 @@ std::vector<NamedFile> GatherPageSet(const std::string& folder, const std::strin
     const std::optional<Bytes> layout = ReadLayout(*pagePath, *pageSet, page.line, diagnostics);
     if (!layout) continue;
     result.push_back({page.name, *pagePath, *pageSet, page.line});
+    for (LayoutSlip& slip : PageFileSlips(*layout)) warnings.push_back({*pagePath, slip.line, std::move(slip.message)});
     for (const LayoutReference& file : PageFileReferences(*layout)) {
       if (const std::string* path = find(file.name)) {
         result.push_back({file.name, *path, *pagePath, file.line});

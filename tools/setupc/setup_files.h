@@ -27,8 +27,11 @@ bool CheckLanguageFile(const std::string& path, const std::string& namedIn, size
 // section lists, and the pictures and rich-text files those load, in that order
 // (named as the layouts name them, found in the folder without regard to case). A
 // rich edit may also name the changelog entry, which is not in the folder. Errors go
-// to diagnostics; a file in error is left out.
+// to diagnostics; a file in error is left out. Slips the setup would pass over in
+// silence (an unknown page or control type, a near miss of a special control name) go
+// to warnings.
 std::vector<NamedFile> GatherPageSet(const std::string& folder, const std::string& namedIn, size_t line,
-                                     const std::string& changelog, Diagnostics& diagnostics);
+                                     const std::string& changelog, Diagnostics& diagnostics,
+                                     Diagnostics& warnings);
 
 }  // namespace setup::setupc

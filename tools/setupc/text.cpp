@@ -35,46 +35,6 @@ void AppendUtf8(std::string& out, char32_t c) {
 bool IsHighSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLowSurrogate(char32_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
-// UTF-8 text as a quoted JSON string.
-std::string JsonQuote(std::string_view utf8) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string out = "\"";
-  for (char c : utf8) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\b':
-        out += "\\b";
-        break;
-      case '\f':
-        out += "\\f";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (static_cast<uint8_t>(c) < 0x20) {
-          out += "\\u00";
-          out += kHex[static_cast<uint8_t>(c) >> 4];
-          out += kHex[static_cast<uint8_t>(c) & 0xF];
-        } else {
-          out += c;
-        }
-    }
-  }
-  return out + "\"";
-}
-
 }  // namespace
 
 std::string Utf16ToUtf8(std::u16string_view text) {
@@ -168,8 +128,5 @@ std::string AsciiLower(std::string_view text) {
   return out;
 }
 
-std::string JsonString(std::string_view ansi) { return JsonQuote(AnsiToUtf8(ansi)); }
-
-std::string JsonWideString(std::u16string_view text) { return JsonQuote(Utf16ToUtf8(text)); }
 
 }  // namespace setup::setupc

@@ -35,9 +35,4 @@ std::string OneLine(std::string utf8);
 // entry names, keywords and layout keys.
 std::string AsciiLower(std::string_view text);
 
-// Code-page text as a quoted JSON string in UTF-8.
-std::string JsonString(std::string_view ansi);
-// UTF-16 text as a quoted JSON string in UTF-8.
-std::string JsonWideString(std::u16string_view text);
-
 }  // namespace setup::setupc

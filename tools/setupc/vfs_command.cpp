@@ -8,6 +8,7 @@
 #include "package/entry_path.h"
 #include "platform/files.h"
 #include "setupc/commands.h"
+#include "setupc/json_output.h"
 #include "setupc/local_files.h"
 #include "setupc/setupc.h"
 #include "setupc/text.h"
@@ -55,20 +56,25 @@ int List(const std::string& path, bool json, std::ostream& out, std::ostream& er
   const auto entries = SortedEntries(archive);
   if (json) {
     const auto end = std::find(h.Description.begin(), h.Description.end(), uint8_t{0});
-    out << "{\n  \"block_size\": " << h.BlockSize << ",\n  \"block_count\": " << h.BlockCount
-        << ",\n  \"root_count\": " << h.RootCount << ",\n  \"used_blocks\": " << h.UsedBlocks
-        << ",\n  \"description\": " << JsonString(std::string(h.Description.begin(), end)) << ",\n  \"entries\": [";
-    const char* separator = "\n";
+    Json list = Json::array();
     for (const TVFSTreeEntry* entry : entries) {
       const TVFSNode& n = *entry->Node;
-      out << separator << "    {\"path\": " << JsonString(entry->Path) << ", \"type\": \""
-          << (n.IsFolder() ? "folder" : "file") << "\", \"size\": " << FileSize(n)
-          << ", \"stored_size\": " << n.StoredSize << ", \"compressed\": "
-          << ((n.Flags & kVfsFlagCompressed) != 0 ? "true" : "false") << ", \"flags\": " << n.Flags
-          << ", \"first_block\": " << n.FirstBlock << ", \"time\": " << n.Time << "}";
-      separator = ",\n";
+      list.push_back({{"path", AnsiJson(entry->Path)},
+                      {"type", n.IsFolder() ? "folder" : "file"},
+                      {"size", FileSize(n)},
+                      {"stored_size", n.StoredSize},
+                      {"compressed", (n.Flags & kVfsFlagCompressed) != 0},
+                      {"flags", n.Flags},
+                      {"first_block", n.FirstBlock},
+                      {"time", n.Time}});
     }
-    out << (entries.empty() ? "]\n" : "\n  ]\n") << "}\n";
+    WriteJson({{"block_size", h.BlockSize},
+               {"block_count", h.BlockCount},
+               {"root_count", h.RootCount},
+               {"used_blocks", h.UsedBlocks},
+               {"description", AnsiJson(std::string(h.Description.begin(), end))},
+               {"entries", std::move(list)}},
+              out);
     return kExitOk;
   }
   out << "block size " << h.BlockSize << ", " << h.UsedBlocks << " of " << h.BlockCount << " blocks used, "
