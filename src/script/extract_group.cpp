@@ -36,8 +36,8 @@ void WriteWholeEntry(SetupContext& context, size_t index, const std::string& tar
   if (!OpenPayloadFile(context, target, out)) return;
   const size_t size = decoded.Content ? decoded.Content->size() : 0;
   const bool written = size == 0 || out.Write(decoded.Content->data(), size);
-  context.Log.Write((written ? "file written: " : "file not written whole: ") + target + " (" +
-                    std::to_string(size) + " bytes)");
+  context.Log.Write({written ? "file written: " : "file not written whole: ", target, " (", std::to_string(size),
+                     " bytes)"});
 }
 
 // A large entry, or a compressed one that would take much memory whole: its content
@@ -66,8 +66,8 @@ void StreamEntryTo(SetupContext& context, size_t index, const std::string& targe
     written = context.Package.StreamContent(index, write);
     if (!written) out.SetLength(0);
   }
-  context.Log.Write((written ? "file written: " : "file not written whole: ") + target + " (" +
-                    std::to_string(done) + " bytes)");
+  context.Log.Write({written ? "file written: " : "file not written whole: ", target, " (", std::to_string(done),
+                     " bytes)"});
 }
 
 // A large entry that a foreign writer compressed after all is inflated, not copied: its

@@ -16,14 +16,14 @@ bool OpenPayloadFile(SetupContext& context, const std::string& target, platform:
   for (uint32_t tries = 1;; ++tries) {
     if (out.Open(target, platform::OpenMode::CreateExclusive)) return true;
     if (!platform::LastOpenFailedInUse()) {
-      context.Log.Write("file not written: " + target);
+      context.Log.Write({"file not written: ", target});
       return false;
     }
     bool retry;
     if (context.Unattended) {
       retry = tries < kUnattendedOpenTries;
-      context.Log.Write("file in use by another program: " + target +
-                        (retry ? ", trying again" : ", giving up after " + std::to_string(tries) + " tries"));
+      context.Log.Write({"file in use by another program: ", target, retry ? ", trying again" : ", giving up after ",
+                         retry ? std::string() : std::to_string(tries), retry ? "" : " tries"});
       if (retry) platform::SleepMs(kUnattendedRetryPauseMs);
     } else {
       retry = platform::ShowMessage(FileInUseMessage(target), std::string(kFileInUseCaption),

@@ -22,17 +22,8 @@ std::string DosDateTimeText(uint32_t dos) {
   return text;
 }
 
-std::string SecondsText(uint32_t milliseconds) {
-  char text[24];
-  std::snprintf(text, sizeof text, "[%5u.%03u] ", milliseconds / 1000, milliseconds % 1000);
-  return text;
-}
-
-}  // namespace
-
-std::string Utf16ToUtf8(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
+// Appends text as UTF-8; an unpaired surrogate becomes U+FFFD.
+void AppendUtf8(std::string& out, std::u16string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
     uint32_t c = text[i];
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
@@ -40,24 +31,17 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     } else if (c >= 0xD800 && c <= 0xDFFF) {
       c = 0xFFFD;
     }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    // The lead byte, then 6 bits a continuation byte, highest first.
+    char bytes[4];
+    const size_t count = c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+    static constexpr uint8_t kLead[] = {0x00, 0xC0, 0xE0, 0xF0};
+    for (size_t k = count - 1; k > 0; --k, c >>= 6) bytes[k] = static_cast<char>(0x80 | (c & 0x3F));
+    bytes[0] = static_cast<char>(kLead[count - 1] | c);
+    out.append(bytes, count);
   }
-  return out;
 }
+
+}  // namespace
 
 TRunLog::~TRunLog() {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -95,16 +79,29 @@ bool TRunLog::IsOpen() const {
   return file_.IsOpen();
 }
 
-void TRunLog::Write(const std::string& text) { Write(platform::AnsiToWide(text)); }
+void TRunLog::Write(const std::string& text) { Write({std::string_view(text)}); }
 
-void TRunLog::Write(const std::u16string& text) {
-  std::string line = Utf16ToUtf8(text);
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (!file_.IsOpen()) return;
-  WriteLocked(SecondsText(platform::TickCount() - openedTick_) + line);
+void TRunLog::Write(const std::u16string& text) { Write({std::u16string_view(text)}); }
+
+void TRunLog::Write(std::initializer_list<std::string_view> pieces) {
+  std::string line;
+  for (std::string_view piece : pieces) AppendUtf8(line, platform::AnsiToWide(piece));
+  WriteLine(line);
 }
 
-void TRunLog::WriteLocked(const std::string& utf8) {
+void TRunLog::Write(std::initializer_list<std::u16string_view> pieces) {
+  std::string line;
+  for (std::u16string_view piece : pieces) AppendUtf8(line, piece);
+  WriteLine(line);
+}
+
+void TRunLog::WriteLine(const std::string& utf8) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!file_.IsOpen()) return;
+  const uint32_t milliseconds = platform::TickCount() - openedTick_;
+  char seconds[24];
+  std::snprintf(seconds, sizeof seconds, "[%5u.%03u] ", milliseconds / 1000, milliseconds % 1000);
+  buffer_ += seconds;
   // A line break inside a message stays on the line, visibly: "\r" becomes " / ".
   for (char c : utf8) {
     if (c == '\r') {

@@ -14,8 +14,10 @@
 // opened takes every line and writes none: logging never stops a run.
 
 #include <cstdint>
+#include <initializer_list>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "platform/files.h"
 
@@ -42,6 +44,10 @@ class TRunLog {
   // One line; text in the system code page, or UTF-16.
   void Write(const std::string& text);
   void Write(const std::u16string& text);
+  // One line from pieces in the system code page, or in UTF-16, joined here: the
+  // callers build no temporary strings.
+  void Write(std::initializer_list<std::string_view> pieces);
+  void Write(std::initializer_list<std::u16string_view> pieces);
   // Marks the run as failed: the log will stay. Writes the buffered lines out, so that
   // the file is whole when a box names it.
   void MarkFailed();
@@ -56,7 +62,8 @@ class TRunLog {
   void Finish();
 
  private:
-  void WriteLocked(const std::string& utf8);
+  // Adds the time and the line (UTF-8) to what is to be written.
+  void WriteLine(const std::string& utf8);
   void FlushLocked();
 
   mutable std::mutex mutex_;
@@ -67,8 +74,5 @@ class TRunLog {
   bool failed_ = false;
   uint32_t openedTick_ = 0;
 };
-
-// UTF-16 as UTF-8; an unpaired surrogate becomes U+FFFD.
-std::string Utf16ToUtf8(std::u16string_view text);
 
 }  // namespace setup

@@ -11,7 +11,7 @@ constexpr uint16_t kSetupFailedText = 23;  // "Setup failed to install patch."
 
 void MarkSetupFailed(SetupContext& context) {
   const std::u16string text = context.Languages.GetString(kSetupFailedText);
-  context.Log.Write(u"run failed: " + text);
+  context.Log.Write({u"run failed: ", text});
   context.Log.MarkFailed();
   // The log of a failed run stays in the temporary folder; the finish page says where.
   context.HandOff.SetFinishText(text + platform::AnsiToWide(context.Log.FailureNote()), /*repaint=*/true);

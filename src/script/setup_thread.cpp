@@ -16,16 +16,11 @@ namespace {
 // "line 12 writeregstr: done", "... jumps to line 30", "... failed" (lines counted
 // from 1).
 void LogLineOutcome(SetupContext& context, int64_t current, const std::string& name) {
-  std::string text = "line " + std::to_string(current + 1) + " " + name + ": ";
   const int64_t next = static_cast<int64_t>(context.Run.CurrentLine.load()) + 1;
-  if (context.Run.SetupFailed) {
-    text += "failed";
-  } else if (next != current + 1) {
-    text += "jumps to line " + std::to_string(next + 1);
-  } else {
-    text += "done";
-  }
-  context.Log.Write(text);
+  const bool jumps = !context.Run.SetupFailed && next != current + 1;
+  context.Log.Write({"line ", std::to_string(current + 1), " ", name, ": ",
+                     context.Run.SetupFailed ? "failed" : jumps ? "jumps to line " : "done",
+                     jumps ? std::to_string(next + 1) : std::string()});
 }
 
 // The line loop: from CurrentLine + 1 on, each line with a command is dispatched with

@@ -110,9 +110,9 @@ void WriteErrorReport(const std::string& errorText, const std::string& errorType
   }
 
   if (TRunLog* log = reportLog.load()) {
-    log->Write("internal error (" + (errorType.empty() ? std::string("Unknown") : errorType) + "): " + errorText +
-               (written ? ", error report " + path : std::string()));
-    log->Write("exit code " + std::to_string(ToProcessExitCode(ExitCode::InternalError)));
+    log->Write({"internal error (", errorType.empty() ? std::string_view("Unknown") : errorType, "): ", errorText,
+                written ? ", error report " : "", written ? path : std::string_view()});
+    log->Write({"exit code ", std::to_string(ToProcessExitCode(ExitCode::InternalError))});
     log->MarkFailed();
   }
   platform::ShowMessage(written ? ErrorReportCreatedMessage(errorType, errorText, path)

@@ -2,8 +2,9 @@
 // The error report for unexpected errors at a top-level handler. It writes a text file
 // into the temporary folder (ErrorLog0000.TXT, ErrorLog0001.TXT, ...) describing the
 // setup, its package, the error, the command line, Windows and the machine; tells the
-// user where it is; opens it; and ends the process at once with exit code 0. When the
-// file cannot be written the box still shows the error and says so.
+// user where it is; opens it (not in an unattended run); and ends the process at once
+// with exit code 5 (exit_code.h). When the file cannot be written the box still shows
+// the error and says so.
 
 #include <cstdint>
 #include <functional>

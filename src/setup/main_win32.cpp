@@ -8,6 +8,7 @@
 
 #include <exception>
 #include <memory>
+#include <string>
 
 #include "platform/process.h"
 #include "platform/system_info.h"
@@ -36,7 +37,7 @@ class HiddenVerifyView final : public setup::IVerifyView {
 [[noreturn]] void EndRun(setup::SetupContext& context, std::unique_ptr<setup::ui::TFrmMain>& mainForm,
                          setup::ExitCode code) {
   mainForm.reset();
-  context.Log.Write("exit code " + std::to_string(setup::ToProcessExitCode(code)));
+  context.Log.Write({"exit code ", std::to_string(setup::ToProcessExitCode(code))});
   if (code != setup::ExitCode::Success && code != setup::ExitCode::Cancelled) context.Log.MarkFailed();
   context.Log.Finish();
   setup::platform::ExitProcess(setup::ToProcessExitCode(code));
@@ -45,8 +46,16 @@ class HiddenVerifyView final : public setup::IVerifyView {
 void OpenRunLog(setup::SetupContext& context, const setup::SetupArguments& arguments) {
   setup::TRunLog& log = context.Log;
   if (!arguments.LogFile || !log.Open(*arguments.LogFile)) log.OpenTemporary();
-  log.Write("setup program: " + setup::platform::ModuleFileName());
+  log.Write({"setup program: ", setup::platform::ModuleFileName()});
   log.Write(arguments.Unattended ? "unattended (/S)" : "with the wizard");
+}
+
+// The error report for a failure that left the handlers of wWinMain. The boxes of the
+// run (gone with the try block) are logged again, so that the report's box names a log
+// kept in the temporary folder and an unattended run shows no box.
+[[noreturn]] void ReportUnexpected(setup::SetupContext& context, const std::string& text, const std::string& type) {
+  const setup::MessageLogScope boxes(context.Log, context.Unattended);
+  setup::WriteErrorReport(text, type);
 }
 
 }  // namespace
@@ -108,10 +117,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const ExitCode code = FinishStartup(context, platform::ModuleFileName(), *mainForm, options);
     EndRun(context, mainForm, code);
   } catch (const VerificationStageError& e) {
-    WriteErrorReport(e.what(), "Verification Stage");
+    ReportUnexpected(context, e.what(), "Verification Stage");
   } catch (const std::exception& e) {
-    WriteErrorReport(e.what(), "");
+    ReportUnexpected(context, e.what(), "");
   } catch (...) {
-    WriteErrorReport("", "");
+    ReportUnexpected(context, "", "");
   }
 }

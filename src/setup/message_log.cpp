@@ -23,7 +23,7 @@ bool IsFailureBox(const platform::MessageRequest& request) {
   return false;
 }
 
-std::u16string AnswerName(int answer) {
+const char16_t* AnswerName(int answer) {
   switch (answer) {
     case platform::kAnswerOk: return u"OK";
     case platform::kAnswerCancel: return u"Cancel";
@@ -63,8 +63,8 @@ MessageLogScope::MessageLogScope(TRunLog& log, bool unattended) {
     } else {
       answer = show ? show(shown) : platform::SystemMessageBox(shown);
     }
-    log.Write((failure ? u"error box \"" : u"message box \"") + request.caption + u"\": " + request.text +
-              (unattended ? u" (not shown: " : u" (answered ") + AnswerName(answer) + u")");
+    log.Write({failure ? u"error box \"" : u"message box \"", request.caption, u"\": ", request.text,
+               unattended ? u" (not shown: " : u" (answered ", AnswerName(answer), u")"});
     if (failure) log.MarkFailed();  // the box's line reaches the file before anything ends
     return answer;
   });

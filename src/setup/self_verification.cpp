@@ -44,7 +44,7 @@ VerificationOutcome OpenAndVerifyPackage(SetupContext& context, const std::vecto
   view.Repaint();
 
   const std::string packageFile = ChoosePackageFile(arguments, moduleFileName, context.ExternalPackage);
-  context.Log.Write("package: " + packageFile);
+  context.Log.Write({"package: ", packageFile});
   TPak& package = context.Package;
   package.Create(packageFile);
   // A trailer whose table does not fit the file is as unusable as no trailer at all.

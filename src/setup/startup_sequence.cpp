@@ -29,8 +29,8 @@ StartupOutcome Fail(const char* text, const char* caption, StartupOutcome outcom
 bool SpaceRefused(SetupContext& context) {
   const TPathVariables& vars = context.Variables;
   if (SpaceSuffices(vars)) return false;
-  context.Log.Write("too little free space: " + vars.RequiredSpaceText + " required, " + vars.FreeSpaceText +
-                    " available");
+  context.Log.Write({"too little free space: ", vars.RequiredSpaceText, " required, ", vars.FreeSpaceText,
+                     " available"});
   context.Log.MarkFailed();
   return true;
 }
@@ -71,12 +71,12 @@ void LoadLanguages(SetupContext& context) {
 void LogStartupFacts(SetupContext& context, RunMode mode) {
   const TSetupInfoFile& info = context.SetupInfo;
   TRunLog& log = context.Log;
-  log.Write("setup: " + info.SetupName + (mode == RunMode::Install ? " (installer)" : " (uninstaller)"));
-  log.Write("folder: " + ExpandVariables(info.InstallDir, info, context.Variables));
-  if (const TLanguage* language = context.Languages.CurrentLanguage()) log.Write(u"language: " + language->Name());
+  log.Write({"setup: ", info.SetupName, mode == RunMode::Install ? " (installer)" : " (uninstaller)"});
+  log.Write({"folder: ", ExpandVariables(info.InstallDir, info, context.Variables)});
+  if (const TLanguage* language = context.Languages.CurrentLanguage()) log.Write({u"language: ", language->Name()});
   if (mode == RunMode::Install) {
-    log.Write("space required: " + context.Variables.RequiredSpaceText +
-              ", available: " + context.Variables.FreeSpaceText);
+    log.Write({"space required: ", context.Variables.RequiredSpaceText, ", available: ",
+               context.Variables.FreeSpaceText});
   }
 }
 

@@ -301,8 +301,8 @@ EOF
 out=$data/uninstaller.out
 check "the uninstaller starts in uninstall mode: title and welcome text" "see $out" \
   bash -c "grep -qx 'TITLE  Demo Product Uninstall' '$out' && grep -q 'text=Uninstall Demo Product' '$out'"
-expect "the uninstaller asks before it quits, then ends" "MESSAGEBOX caption=Exit Uninstall text=Are you sure you want to quit?
-EXIT 0" "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$out")"
+expect "the uninstaller asks before it quits, then ends cancelled (exit 1)" "MESSAGEBOX caption=Exit Uninstall text=Are you sure you want to quit?
+EXIT 1" "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$out")"
 
 # --- uninstall: the registered uninstaller through its pages, then the finaliser ------------
 # A file the user made in the installation folder must survive the uninstall.
@@ -399,9 +399,9 @@ if ((tiny_mounted)); then
   rm -f "$prefix/dosdevices/t:"
   umount "$tiny"
 fi
-expect "language run: the quit question in German, then the end" \
+expect "language run: the quit question in German, then the end (cancelled, exit 1)" \
   "MESSAGEBOX caption=Setup beenden text=Möchten Sie Setup wirklich beenden?
-EXIT 0" "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$out")"
+EXIT 1" "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$out")"
 
 # --- a script that ends with "failure" ------------------------------------------------------
 cp -r "$demo" "$data/faildemo"
@@ -419,14 +419,16 @@ wait-text Choose the installation folder
 press Next >
 wait-text Ready to install
 press Install
-wait-text Setup failed to install patch.
+wait-text Finish
 sleep 300
 $(shot finish-failure)
+list # failure finish
 press Finish
 EOF
 out=$data/failure.out
-check "failure: the finish page shows text 23" "see $out" grep -qx STEPS_DONE "$out"
-expect "failure: the end" "EXIT 0" "$(grep -E '^(EXIT|TIMEOUT)' "$out")"
+check "failure: the finish page shows text 23 and the kept log" "see $out" \
+  has_control "$out" "# failure finish" 'text=Setup failed to install patch.\r\rSetup log: C:\'
+expect "failure: the end, exit 2" "EXIT 2" "$(grep -E '^(EXIT|TIMEOUT)' "$out")"
 
 if ((failures > 0)); then
   echo "$failures check(s) failed; reports in $data"

@@ -37,12 +37,15 @@ class UnattendedRunTest : public ScriptRunTest {
       const MessageLogScope boxes(context.Log, /*unattended=*/true);
       code = RunUnattended(context, [](const std::string& message, const std::string&) { FAIL() << message; });
     }
+    ReadLog();
+    return code;
+  }
+  void ReadLog() {
     context.Log.Finish();
     std::ifstream in(dir_.Path("setup.log"), std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
     log_ = text.str();
-    return code;
   }
   bool Logged(const std::string& line) const { return log_.find("] " + line + "\r\n") != std::string::npos; }
 
@@ -83,6 +86,26 @@ TEST_F(UnattendedRunTest, ExitCodeAndLogLinesOfEachOutcome) {
     for (const std::string& line : c.lines) EXPECT_TRUE(Logged(line)) << line << "\n" << log_;
     platform::posix::HoldFileInUse(file, 0);
   }
+}
+
+// Catches a wrong UTF-8 form (one to four bytes, an unpaired surrogate, a code-page
+// character) and a line break that would split a log line.
+TEST_F(UnattendedRunTest, LogLinesAreUtf8OnOneLine) {
+  const struct {
+    std::u16string text;
+    const char* utf8;
+  } cases[] = {
+      {u"A\u00e9", "A\xc3\xa9"},
+      {u"\u20ac", "\xe2\x82\xac"},
+      {u"\U0001F600", "\xf0\x9f\x98\x80"},
+      {std::u16string(1, char16_t{0xD800}) + u"x", "\xef\xbf\xbdx"},
+      {u"one\r\ntwo", "one / two"},
+  };
+  for (const auto& c : cases) context.Log.Write(c.text);
+  context.Log.Write({"caf", "\xe9"});  // Windows-1252
+  ReadLog();
+  for (const auto& c : cases) EXPECT_TRUE(Logged(c.utf8)) << c.utf8 << "\n" << log_;
+  EXPECT_TRUE(Logged("caf\xc3\xa9")) << log_;
 }
 
 // Nobody answers a box unattended: each takes its default, and the log has its text.

@@ -22,8 +22,8 @@ void TWriteRegStrCommand::SFXProcess(SetupContext& context, int32_t lineIndex) {
   const std::string data = ExpandVariables(value, context.SetupInfo, context.Variables);
   const bool written = key.Create(RootKeyFromIndex(RootIndexFromName(root)), keyPath) && key.WriteString(valueName, data);
   key.Close();
-  context.Log.Write((written ? "registry value set: " : "registry value not set: ") + root + "\\" + keyPath +
-                    " \"" + valueName + "\" = \"" + data + "\"");
+  context.Log.Write({written ? "registry value set: " : "registry value not set: ", root, "\\", keyPath, " \"",
+                     valueName, "\" = \"", data, "\""});
 
   context.UninstallList.AddRegistryEntry(RegistryLogLine(root, keyPath, valueName, value));
 }
