@@ -18,8 +18,9 @@ inline constexpr const char* kInvalidHeaderMessage =
 
 enum class VerificationOutcome {
   Verified,       // the package is open and every entry passed
-  InvalidHeader,  // no package: the message was shown; end the process with code 0
-  EntryFailed,    // an entry failed: the message was shown; free the main form, exit 0
+  InvalidHeader,  // no package: the message was shown; end with ExitCode::DamagedSetup
+  EntryFailed,    // an entry failed: the message was shown; free the main form, end
+                  // with ExitCode::DamagedSetup
 };
 
 // An exception raised inside the verification loop, for the error report with the
