@@ -6,7 +6,10 @@
 #include <sstream>
 #include <string>
 
+#include "platform/codepage.h"
+#include "platform/files.h"
 #include "platform/posix/posix_controls.h"
+#include "script/file_in_use.h"
 #include "script/script_run_fixture.h"
 #include "setup/exit_code.h"
 #include "setup/message_log.h"
@@ -85,6 +88,38 @@ TEST_F(UnattendedRunTest, ExitCodeAndLogLinesOfEachOutcome) {
     EXPECT_EQ(log_.rfind("Setup log, ", 0), 0u);
     for (const std::string& line : c.lines) EXPECT_TRUE(Logged(line)) << line << "\n" << log_;
     platform::posix::HoldFileInUse(file, 0);
+  }
+}
+
+// With the wizard, a file in use asks: catches a box that does not name the file, a
+// Retry that does not try again, and a Cancel that does not fail the run.
+TEST_F(UnattendedRunTest, WizardAsksRetryOrCancelForAFileInUse) {
+  context.Unattended = false;
+  const std::string file = "C:\\Program Files\\Demo\\readme.txt";
+  ASSERT_TRUE(platform::CreateDirectoryTree("C:\\Program Files\\Demo"));
+  const struct {
+    const char* what;
+    int answer;
+    bool opened;
+  } cases[] = {{"Retry once the file is free", platform::kAnswerRetry, true},
+               {"Cancel", platform::kAnswerCancel, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    context.Run.SetupFailed = false;
+    platform::posix::HoldFileInUse(file, 1);
+    std::vector<platform::MessageRequest> boxes;
+    const platform::MessageHandler previous = platform::SetMessageHandler([&](const platform::MessageRequest& box) {
+      boxes.push_back(box);
+      return c.answer;
+    });
+    platform::File out;
+    EXPECT_EQ(OpenPayloadFile(context, file, out), c.opened);
+    platform::SetMessageHandler(previous);
+    EXPECT_EQ(context.Run.SetupFailed, !c.opened);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].buttons, platform::MessageButtons::RetryCancel);
+    EXPECT_EQ(boxes[0].caption, u"Setup Error");
+    EXPECT_NE(boxes[0].text.find(platform::AnsiToWide(file)), std::u16string::npos);
   }
 }
 
