@@ -77,13 +77,14 @@ void FuzzLanguage(const uint8_t* data, size_t size) {
   languages.Current = 0;
   const TLanguage& language = languages.Languages()[0];
   for (uint16_t locale : language.Locales()) languages.FindByLocale(locale);
-  // Captions hold tags; so may the texts they insert. A tag naming the first text and
-  // the first two texts are expanded: one expansion may insert a million characters,
-  // so more would only slow the search down.
+  // Captions hold tags; so may the texts they insert. A tag naming the first text (which
+  // expands that text) and the second text are expanded: one expansion may insert a
+  // million characters, which takes the instrumented build most of a second, so more
+  // would only slow the search down.
   const std::vector<TLanguageString>& strings = language.Strings();
   if (strings.empty()) return;
   for (const std::u16string& text : {u"<LANG" + platform::AnsiToWide(std::to_string(strings[0].Id)) + u">",
-                                     strings[0].Text, strings[strings.size() > 1 ? 1 : 0].Text}) {
+                                     strings[strings.size() > 1 ? 1 : 0].Text}) {
     try {
       languages.ReplaceTags(text);
     } catch (const SetupError&) {

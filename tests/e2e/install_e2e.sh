@@ -10,6 +10,7 @@
 # the registered uninstaller removes the installation through its pages and its
 # finaliser removes the uninstaller; the drive and the registry are compared with their
 # state before the installation, and only the differences listed in the test may remain.
+# Last, a product made by "setupc init" is compiled, installed and uninstalled as it is.
 # The folder and registry expectations describe the 64-bit build that runs here ("Program
 # Files", HKLM\Software itself); the shipping 32-bit setup sees the 32-bit view of 64-bit
 # Windows instead ("Program Files (x86)", HKLM\Software\WOW6432Node), for install and
@@ -89,6 +90,14 @@ snapshot() {
 }
 
 reg_key_absent() { ! wine reg query "$1" >/dev/null 2>&1; }
+
+# changes FIRST SECOND ALLOWED: the lines of one snapshot file that the other lacks, as
+# "+ LINE" (added) or "- LINE" (gone), leaving out those that ALLOWED matches (an
+# extended regular expression, any case).
+changes() {
+  LC_ALL=C comm -3 "$1" "$2" | awk -F'\t' '{ print ($1 == "" ? "+ " $2 : "- " $1) }' |
+    while IFS= read -r line; do printf '%s\n' "${line:2}" | grep -qiE -- "$3" || printf '%s\n' "$line"; done
+}
 
 snapshot before
 
@@ -345,12 +354,10 @@ snapshot after
 #   Wine's own bookkeeping (Software\Wine) and the temporary folder.
 allowed_files='^d Program Files/Demo Product$|^f Program Files/Demo Product/notes-by-user.txt$|/AppData/Local/Temp(/|$)|^[df] users/[^/]+/Temp(/|$)'
 allowed_keys='^\[HKEY_(LOCAL_MACHINE|CURRENT_USER)\\Software\\Demo Product\]$|^\[HKEY_LOCAL_MACHINE\\Software\\Classes\\demo(\\DefaultIcon|\\shell|\\shell\\open|\\shell\\open\\command)?\]$|\\Software\\Wine(\\|\])'
-file_changes=$(LC_ALL=C comm -3 "$data/before.files" "$data/after.files" | awk -F'\t' '{ print ($1 == "" ? "+ " $2 : "- " $1) }' |
-  while IFS= read -r line; do printf '%s\n' "${line:2}" | grep -qE -- "$allowed_files" || printf '%s\n' "$line"; done)
-key_changes=$(LC_ALL=C comm -3 "$data/before.reg" "$data/after.reg" | awk -F'\t' '{ print ($1 == "" ? "+ " $2 : "- " $1) }' |
-  while IFS= read -r line; do printf '%s\n' "${line:2}" | grep -qiE -- "$allowed_keys" || printf '%s\n' "$line"; done)
-expect "install and uninstall leave no file behind beyond the allowed list" "" "$file_changes"
-expect "install and uninstall leave no registry value or key behind beyond the allowed list" "" "$key_changes"
+expect "install and uninstall leave no file behind beyond the allowed list" "" \
+  "$(changes "$data/before.files" "$data/after.files" "$allowed_files")"
+expect "install and uninstall leave no registry value or key behind beyond the allowed list" "" \
+  "$(changes "$data/before.reg" "$data/after.reg" "$allowed_keys")"
 
 # --- a language switch, and a drive too small for the product ------------------------------
 # A 64 KB drive T: (when this machine lets us mount one): the folder is usable, the
@@ -429,6 +436,59 @@ out=$data/failure.out
 check "failure: the finish page shows text 23 and the kept log" "see $out" \
   has_control "$out" "# failure finish" 'text=Setup failed to install patch.\r\rSetup log: C:\'
 expect "failure: the end, exit 2" "EXIT 2" "$(grep -E '^(EXIT|TIMEOUT)' "$out")"
+
+# --- a product made by "setupc init", without a single edit ---------------------------------
+# Compiled without a warning, installed through its wizard with no question on the way,
+# removed by its uninstaller; only the empty key of its folder value may remain.
+init=$data/init-product
+rm -rf "$init"
+{ run_setupc init "$init" --name "Sample Tool 2.0" --languages english,german &&
+  run_setupc compile "$init/setup.txt" --stub "$stub"; } >"$data/init.log" 2>&1
+check "init: the skeleton compiles without a warning" "see $data/init.log" \
+  bash -c "test -f '$init/setup.exe' && ! grep -qi warning '$data/init.log'"
+snapshot init-before
+drive init-install "$init/setup.exe" <<EOF
+wait-text Welcome to Sample Tool 2.0
+press Next >
+wait-text Choose the installation folder
+list # init folder
+press Next >
+wait-text Ready to install
+list # init confirm
+press Install
+wait-text Setup is complete
+sleep 300
+$(shot init-finish)
+press Finish
+EOF
+out=$data/init-install.out
+expect "init install: every step, no box, exit 0" "STEPS_DONE EXIT 0" "$(grep -E '^(STEPS_DONE|MESSAGEBOX|EXIT|TIMEOUT)' "$out" | tr '\n' ' ' | sed 's/ $//')"
+init_pages_right() {
+  has_control "$1" '# init folder' 'text=C:\Program Files\Sample Tool\' &&
+    [ "$(page_controls "$1" '# init confirm' | grep -cE 'text=Space (required|available): [0-9]')" = 2 ]
+}
+check "init pages: the folder from the short title, both space figures" "see $out" init_pages_right "$out"
+init_dir="$prefix/drive_c/Program Files/Sample Tool"
+check "init: the payload installed" "differs or missing" same "$init/payload/readme.txt" "$init_dir/readme.txt"
+expect "init: the folder recorded" 'C:\Program Files\Sample Tool\' "$(reg_value 'HKLM\Software\Sample Tool' Path)"
+check "init: the Start-menu shortcut" "no Read me.lnk" \
+  test -n "$(find "$prefix/drive_c/users" -path '*Start Menu/Programs/Sample Tool/Read me.lnk')"
+drive init-uninstall "$init_dir/Uninstall.exe" <<EOF
+wait-text Uninstall Sample Tool
+press Next >
+wait-text Ready to uninstall
+press Uninstall
+wait-text Uninstall is complete
+press Finish
+EOF
+out=$data/init-uninstall.out
+expect "init uninstall: every step, no box, exit 0" "STEPS_DONE EXIT 0" "$(grep -E '^(STEPS_DONE|MESSAGEBOX|EXIT|TIMEOUT)' "$out" | tr '\n' ' ' | sed 's/ $//')"
+check "init: the finaliser removed the uninstaller" "still there" within 25 none_exist "$init_dir/Uninstall.exe"
+snapshot init-after
+expect "init: install and uninstall leave no file behind" "" \
+  "$(changes "$data/init-before.files" "$data/init-after.files" '/AppData/Local/Temp(/|$)|^[df] users/[^/]+/Temp(/|$)')"
+expect "init: install and uninstall leave no registry value behind, only the empty key" "" \
+  "$(changes "$data/init-before.reg" "$data/init-after.reg" '^\[HKEY_LOCAL_MACHINE\\Software\\Sample Tool\]$|\\Software\\Wine(\\|\])')"
 
 if ((failures > 0)); then
   echo "$failures check(s) failed; reports in $data"

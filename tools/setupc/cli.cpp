@@ -71,6 +71,7 @@ class CommandLine {
   LogOptions log_;
   TextOptions text_;
   CompileOptions compile_;
+  InitOptions init_;
   KzpOptions kzp_;
   VfsOptions vfs_;
 };
@@ -116,6 +117,22 @@ void CommandLine::AddAuthoringCommands() {
   compile_.jobs = std::max(1u, std::thread::hardware_concurrency());
   compile->add_option("--jobs", compile_.jobs, "Compressing threads (default: one per processor)")
       ->check(CLI::Range(1u, 64u));
+
+  CLI::App* init = Command(
+      "init",
+      "Write a new product into DIR (new or empty): script, languages, pages, payload; it compiles "
+      "into a working setup as it is",
+      [this] {
+        // "english,,german" and a trailing comma are slips, not an empty language.
+        std::erase(init_.languages, std::string());
+        return InitCommand(init_, *out_, *err_);
+      });
+  init->add_option("DIR", init_.folder, "The folder to write into")->required();
+  init->add_option("--name", init_.name, "The product's name (default: \"My Product 1.0\")");
+  init->add_option("--languages", init_.languages,
+                   "english, german or both, comma-separated, the wizard's first choice first "
+                   "(default: english)")
+      ->delimiter(',');
 
   CLI::App* pack = Command("pack", "Write a package; with --host, appended to a copy of FILE",
                            [this] { return PackCommand(pack_, *out_, *err_); });

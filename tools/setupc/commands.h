@@ -76,6 +76,12 @@ struct VfsOptions {
   uint32_t roots = 0;
 };
 
+struct InitOptions {
+  std::string folder;                               // new or empty
+  std::string name = "My Product 1.0";              // the product's name, as typed
+  std::vector<std::string> languages = {"english"};  // the wizard's first choice first
+};
+
 int PackCommand(const PackOptions& options, std::ostream& out, std::ostream& err);
 int ListCommand(const ListOptions& options, std::ostream& out, std::ostream& err);
 int VerifyCommand(const VerifyOptions& options, std::ostream& out, std::ostream& err);
@@ -84,6 +90,7 @@ int InfoCommand(const InfoOptions& options, std::ostream& out, std::ostream& err
 int LogCommand(const LogOptions& options, std::ostream& out, std::ostream& err);
 int TextCommand(const TextOptions& options, std::ostream& out, std::ostream& err);
 int CompileCommand(const CompileOptions& options, std::ostream& out, std::ostream& err);
+int InitCommand(const InitOptions& options, std::ostream& out, std::ostream& err);
 int KzpCommand(const KzpOptions& options, std::ostream& out, std::ostream& err);
 int VfsCommand(const VfsOptions& options, std::ostream& out, std::ostream& err);
 // setupc vfs check: every problem as a "problem: " line, then "ok" or the count.

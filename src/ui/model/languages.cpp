@@ -19,12 +19,12 @@ std::u16string NotFoundText(uint16_t id) {
   return text;
 }
 
-// The walk behind ReplaceTags. Characters move one by one from the pending input to the
-// output; the moment the output ends with "<LANG", that is the first tag of the whole
-// text (the output held none before). Its number and ">" are the next pending
-// characters; the tag leaves the output and the inserted text is pushed in front of the
-// pending input, to be examined together with what precedes it in the output and what
-// follows it in the input.
+// The walk behind ReplaceTags. Characters move from the pending input to the output;
+// the moment the output ends with "<LANG", that is the first tag of the whole text (the
+// output held none before). Its number and ">" are the next pending characters; the tag
+// leaves the output and the inserted text is pushed in front of the pending input, to
+// be examined together with what precedes it in the output and what follows it in the
+// input.
 class TagExpander {
  public:
   explicit TagExpander(const TLanguage& language) : language_(language) {}
@@ -42,10 +42,14 @@ class TagExpander {
         top.pos = top.text.size();
         continue;
       }
-      const char16_t c = top.text[top.pos++];
-      out_.push_back(c);
-      outLevel_.push_back(top.level);
-      if (c == kTagOpen.back() && out_.ends_with(kTagOpen)) ExpandTagAtEnd();
+      // Only a character ending "<LANG" can complete a tag: the run before the next one
+      // moves to the output in one piece.
+      const size_t last = top.text.find(kTagOpen.back(), top.pos);
+      const size_t end = last == std::u16string_view::npos ? top.text.size() : last + 1;
+      out_.append(top.text.substr(top.pos, end - top.pos));
+      outLevel_.insert(outLevel_.end(), end - top.pos, top.level);
+      top.pos = end;
+      if (last != std::u16string_view::npos && out_.ends_with(kTagOpen)) ExpandTagAtEnd();
     }
     return std::move(out_);
   }
