@@ -8,6 +8,7 @@
 #include "base/crc32.h"
 #include "base/errors.h"
 #include "base/zlib_codec.h"
+#include "package/pe_certificate.h"
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
 
@@ -63,16 +64,43 @@ void TPak::MarkDamaged(std::string reason) {
   groupIndex_.clear();
 }
 
+// A signed setup: the trailer just before the certificate table that ends the file,
+// or before the zero bytes that align that table. Returns where the package ends (the
+// trailer's end) with the trailer's bytes in raw; nullopt when there is none there.
+std::optional<uint64_t> TPak::FindTrailerBeforeSignature(uint8_t (&raw)[kTrailerSize]) const {
+  const std::optional<PeCertificateTable> table = FindCertificateTable(file_, fileSize_);
+  if (!table || table->Offset < kTrailerSize) return std::nullopt;
+  const uint64_t window = std::min<uint64_t>(table->Offset, kTrailerSize + kMaxCertificatePadding);
+  uint8_t bytes[kTrailerSize + kMaxCertificatePadding];
+  if (!file_.ReadAtShared(table->Offset - window, bytes, static_cast<size_t>(window))) return std::nullopt;
+  // Try the end of the padding first: no padding at all.
+  for (uint64_t padding = 0; padding + kTrailerSize <= window; ++padding) {
+    const uint8_t* candidate = bytes + (window - padding - kTrailerSize);
+    if (DecodeTrailer(candidate).HasMagic()) {
+      std::copy(candidate, candidate + kTrailerSize, raw);
+      return table->Offset - padding;
+    }
+    // Only zero bytes pad; anything else ends the search.
+    if (bytes[window - padding - 1] != 0) break;
+  }
+  return std::nullopt;
+}
+
 void TPak::ReadPackage() {
   fileSize_ = file_.Size();
   if (fileSize_ < kTrailerSize) return;
   uint8_t raw[kTrailerSize];
   if (!file_.Seek(fileSize_ - kTrailerSize) || file_.Read(raw, kTrailerSize) != kTrailerSize) return;
+  uint64_t packageEnd = fileSize_;
+  if (!DecodeTrailer(raw).HasMagic()) {
+    const std::optional<uint64_t> signedEnd = FindTrailerBeforeSignature(raw);
+    if (!signedEnd) return;
+    packageEnd = *signedEnd;
+  }
   const TPakTrailer trailer = DecodeTrailer(raw);
-  if (!trailer.HasMagic()) return;
   trailer_ = trailer;
 
-  const uint64_t tableEnd = fileSize_ - kTrailerSize;
+  const uint64_t tableEnd = packageEnd - kTrailerSize;
   if (trailer.TableOffset > tableEnd) {
     MarkDamaged("the table offset " + std::to_string(trailer.TableOffset) + " lies past the trailer");
     return;
@@ -115,7 +143,7 @@ void TPak::ReadPackage() {
     }
   }
   for (size_t i = 0; i < entries_.size(); ++i) IndexEntry(i);
-  tailLength_ = static_cast<uint32_t>(fileSize_ - trailer.TableOffset);
+  tailLength_ = static_cast<uint32_t>(packageEnd - trailer.TableOffset);
   state_ = PakState::Valid;
 }
 

@@ -149,6 +149,7 @@ class TPak {
 
  private:
   void ReadPackage();
+  std::optional<uint64_t> FindTrailerBeforeSignature(uint8_t (&raw)[kTrailerSize]) const;
   void MarkDamaged(std::string reason);
   void IndexEntry(size_t index);
   bool DataInRegion(const TPakEntry& entry) const;

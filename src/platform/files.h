@@ -57,6 +57,11 @@ class File {
   intptr_t handle_ = -1;
 };
 
+// True when the last File::Open on this thread failed because another program holds
+// the file open without sharing it (or has locked a part of it): trying again later
+// may succeed.
+bool LastOpenFailedInUse();
+
 // True when path names an existing file (not a folder).
 bool FileExists(const std::string& path);
 // True when path names an existing folder.

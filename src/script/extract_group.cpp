@@ -11,6 +11,7 @@
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/system_info.h"
+#include "script/file_in_use.h"
 #include "script/number_text.h"
 #include "script/setup_context.h"
 #include "script/setup_failure.h"
@@ -29,11 +30,14 @@ void ReportExtracting(SetupContext& context, const std::u16string& statusText, c
 
 // An entry extracted whole, then written; a failed extraction (or an empty entry) still
 // leaves the file, empty.
-void WriteWholeEntry(const TPak& package, size_t index, const std::string& target, const TPakContent& decoded) {
-  if (decoded.WrongLength) package.ReportWrongLength(index, decoded.InflatedLength);
+void WriteWholeEntry(SetupContext& context, size_t index, const std::string& target, const TPakContent& decoded) {
+  if (decoded.WrongLength) context.Package.ReportWrongLength(index, decoded.InflatedLength);
   platform::File out;
-  if (!out.Open(target, platform::OpenMode::CreateExclusive)) return;
-  if (decoded.Content && !decoded.Content->empty()) out.Write(decoded.Content->data(), decoded.Content->size());
+  if (!OpenPayloadFile(context, target, out)) return;
+  const size_t size = decoded.Content ? decoded.Content->size() : 0;
+  const bool written = size == 0 || out.Write(decoded.Content->data(), size);
+  context.Log.Write({written ? "file written: " : "file not written whole: ", target, " (", std::to_string(size),
+                     " bytes)"});
 }
 
 // A large entry, or a compressed one that would take much memory whole: its content
@@ -45,7 +49,7 @@ void StreamEntryTo(SetupContext& context, size_t index, const std::string& targe
                    const std::u16string& statusText) {
   const TPakEntry& entry = context.Package.Entries()[index];
   platform::File out;
-  if (!out.Open(target, platform::OpenMode::CreateExclusive)) return;
+  if (!OpenPayloadFile(context, target, out)) return;
   const std::string totalText = FormatSize(entry.Size);
   uint64_t done = 0;
   auto write = [&](ByteView chunk) {
@@ -55,11 +59,15 @@ void StreamEntryTo(SetupContext& context, size_t index, const std::string& targe
     done += chunk.size();
     return true;
   };
+  bool written;
   if (entry.StoredSize == 0) {
-    context.Package.StreamStored(index, write);
-  } else if (!context.Package.StreamContent(index, write)) {
-    out.SetLength(0);
+    written = context.Package.StreamStored(index, write);
+  } else {
+    written = context.Package.StreamContent(index, write);
+    if (!written) out.SetLength(0);
   }
+  context.Log.Write({written ? "file written: " : "file not written whole: ", target, " (", std::to_string(done),
+                     " bytes)"});
 }
 
 // A large entry that a foreign writer compressed after all is inflated, not copied: its
@@ -132,7 +140,7 @@ void GroupExtraction::ExtractEntryTo(size_t position, const std::string& target)
   const TPakContent decoded =
       prefetcher_ && prefetcher_->Pending() ? prefetcher_->Take() : context_.Package.DecodeEntry(index);
   DecodeAhead(position + 1);
-  WriteWholeEntry(context_.Package, index, target, decoded);
+  WriteWholeEntry(context_, index, target, decoded);
 }
 
 void GroupExtraction::Run() {
@@ -146,7 +154,8 @@ void GroupExtraction::Run() {
     const bool found = position < indices_.size();
     // The status comes before the test for the end: the last line shows the empty name.
     ReportExtracting(context_, statusText_, found ? EntryAt(position).Name : std::string());
-    if (!found) break;
+    // A file in use that the user gave up on ends the group.
+    if (!found || context_.Run.SetupFailed) break;
 
     const EntryPath path = PathAt(position);
     if (path.Safe()) {

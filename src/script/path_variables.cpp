@@ -14,7 +14,7 @@ void TPathVariables::SetRequiredSpace(int64_t bytes) {
 
 void TPathVariables::SetFreeSpace(int64_t bytes) {
   FreeSpace = bytes;
-  FreeSpaceText = FormatSize(bytes);
+  FreeSpaceText = bytes == kUnknownFreeSpace ? std::string(kUnknownFreeSpaceText) : FormatSize(bytes);
 }
 
 namespace {

@@ -38,10 +38,9 @@ struct TPathVariables {
   // Environment references "%name%" resolve through this table.
   TEnvironmentTable Environment;
 
-  // Bytes the run writes, and the free bytes of the installation drive (-1 when the
-  // drive could not be queried), with their FormatSize texts (the macros "<%SPACEREQ%>"
-  // and "<%SPACEAVA%>"). An installation folder that does not start with a drive letter
-  // leaves the free space at 0 with an empty text.
+  // Bytes the run writes, and the free bytes of the installation drive
+  // (kUnknownFreeSpace when the drive could not be queried), with their texts (the
+  // macros "<%SPACEREQ%>" and "<%SPACEAVA%>"): FormatSize, or kUnknownFreeSpaceText.
   int64_t RequiredSpace = 0;
   std::string RequiredSpaceText;
   int64_t FreeSpace = 0;
@@ -51,6 +50,10 @@ struct TPathVariables {
   void SetRequiredSpace(int64_t bytes);
   void SetFreeSpace(int64_t bytes);
 };
+
+// The free space of a drive the system could not tell about, and how it shows.
+inline constexpr int64_t kUnknownFreeSpace = -1;
+inline constexpr const char* kUnknownFreeSpaceText = "unknown";
 
 // ---- start-up ----
 

@@ -11,6 +11,7 @@
 #include "script/command_list.h"
 #include "script/comp_lines.h"
 #include "script/path_variables.h"
+#include "script/run_log.h"
 #include "script/run_state.h"
 #include "script/setup_info.h"
 #include "script/vfs_update.h"
@@ -26,7 +27,8 @@ struct SetupContext {
   SetupContext& operator=(const SetupContext&) = delete;
 
   TPak Package;                  // the open package, for the whole run
-  bool ExternalPackage = false;  // read from the file named by the first argument
+  bool ExternalPackage = false;  // read from the file named on the command line
+  bool Unattended = false;       // /S: no wizard, no boxes; the log takes their texts
   uint16_t SystemLangID = 0;     // the system default language identifier
 
   TSetupInfoFile SetupInfo;
@@ -43,6 +45,7 @@ struct SetupContext {
   TRunState Run;     // the line being run and the failure flag
   THandOff HandOff;  // status, progress and finish text for the wizard
   TVfsUpdateState Vfs;  // the VFS archive an update holds open
+  TRunLog Log;          // the run's log (/LOG=FILE, or kept in the temporary folder on failure)
 };
 
 }  // namespace setup

@@ -13,6 +13,16 @@ namespace setup {
 
 namespace {
 
+// "line 12 writeregstr: done", "... jumps to line 30", "... failed" (lines counted
+// from 1).
+void LogLineOutcome(SetupContext& context, int64_t current, const std::string& name) {
+  const int64_t next = static_cast<int64_t>(context.Run.CurrentLine.load()) + 1;
+  const bool jumps = !context.Run.SetupFailed && next != current + 1;
+  context.Log.Write({"line ", std::to_string(current + 1), " ", name, ": ",
+                     context.Run.SetupFailed ? "failed" : jumps ? "jumps to line " : "done",
+                     jumps ? std::to_string(next + 1) : std::string()});
+}
+
 // The line loop: from CurrentLine + 1 on, each line with a command is dispatched with
 // its LineIndex (a command finds its parameters through that index, which copes with a
 // damaged one). A jump assigns CurrentLine and the next pass adds one. The loop ends
@@ -33,6 +43,7 @@ void RunLines(SetupContext& context) {
       if (commandId > 0) {
         if (TCommandClass* command = context.Commands.CommandById(commandId)) {
           command->SFXProcess(context, lineIndex);
+          LogLineOutcome(context, current, command->Name);
         }
       }
     }

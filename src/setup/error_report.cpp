@@ -10,7 +10,9 @@
 #include "platform/process.h"
 #include "platform/shell.h"
 #include "platform/system_info.h"
+#include "script/run_log.h"
 #include "script/setup_context.h"
+#include "setup/exit_code.h"
 #include "setup/error_report_text.h"
 
 namespace setup {
@@ -18,6 +20,8 @@ namespace setup {
 namespace {
 
 std::atomic<const SetupContext*> reportContext{nullptr};
+std::atomic<TRunLog*> reportLog{nullptr};
+std::atomic<bool> reportUnattended{false};
 
 ErrorReportFacts GatherFacts(const std::string& errorText, const std::string& errorType,
                              const CpuSpeedMeasure& measureCpuSpeed) {
@@ -73,6 +77,11 @@ uint32_t MeasureOnce() {
 
 void SetErrorReportContext(const SetupContext* context) { reportContext = context; }
 
+void SetErrorReportLog(TRunLog* log, bool unattended) {
+  reportLog = log;
+  reportUnattended = unattended;
+}
+
 uint32_t MeasureCpuSpeed() {
   const uint32_t first = MeasureOnce();
   return std::max(first, MeasureOnce());
@@ -100,11 +109,17 @@ void WriteErrorReport(const std::string& errorText, const std::string& errorType
     written = false;
   }
 
+  if (TRunLog* log = reportLog.load()) {
+    log->Write({"internal error (", errorType.empty() ? std::string_view("Unknown") : errorType, "): ", errorText,
+                written ? ", error report " : "", written ? path : std::string_view()});
+    log->Write({"exit code ", std::to_string(ToProcessExitCode(ExitCode::InternalError))});
+    log->MarkFailed();
+  }
   platform::ShowMessage(written ? ErrorReportCreatedMessage(errorType, errorText, path)
                                 : ErrorReportNotWrittenMessage(errorType, errorText, path),
                         "Error Report");
-  if (written) platform::OpenDocumentMaximized(path);
-  platform::TerminateProcess(0);
+  if (written && !reportUnattended) platform::OpenDocumentMaximized(path);
+  platform::TerminateProcess(ToProcessExitCode(ExitCode::InternalError));
 }
 
 }  // namespace setup

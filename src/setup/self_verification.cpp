@@ -6,6 +6,7 @@
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "package/pak_verifier.h"
+#include "setup/setup_arguments.h"
 
 namespace setup {
 
@@ -30,8 +31,9 @@ void PauseSince(uint32_t since) {
 
 std::string ChoosePackageFile(const std::vector<std::string>& arguments, const std::string& moduleFileName,
                               bool& external) {
-  external = !arguments.empty() && platform::FileExists(arguments.front());
-  return external ? arguments.front() : moduleFileName;
+  const std::optional<std::string> package = ParseSetupArguments(arguments).Package;
+  external = package && platform::FileExists(*package);
+  return external ? *package : moduleFileName;
 }
 
 VerificationOutcome OpenAndVerifyPackage(SetupContext& context, const std::vector<std::string>& arguments,
@@ -42,6 +44,7 @@ VerificationOutcome OpenAndVerifyPackage(SetupContext& context, const std::vecto
   view.Repaint();
 
   const std::string packageFile = ChoosePackageFile(arguments, moduleFileName, context.ExternalPackage);
+  context.Log.Write({"package: ", packageFile});
   TPak& package = context.Package;
   package.Create(packageFile);
   // A trailer whose table does not fit the file is as unusable as no trailer at all.

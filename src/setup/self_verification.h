@@ -18,8 +18,9 @@ inline constexpr const char* kInvalidHeaderMessage =
 
 enum class VerificationOutcome {
   Verified,       // the package is open and every entry passed
-  InvalidHeader,  // no package: the message was shown; end the process with code 0
-  EntryFailed,    // an entry failed: the message was shown; free the main form, exit 0
+  InvalidHeader,  // no package: the message was shown; end with ExitCode::DamagedSetup
+  EntryFailed,    // an entry failed: the message was shown; free the main form, end
+                  // with ExitCode::DamagedSetup
 };
 
 // An exception raised inside the verification loop, for the error report with the
@@ -29,8 +30,9 @@ class VerificationStageError : public std::runtime_error {
   explicit VerificationStageError(const std::string& message) : std::runtime_error(message) {}
 };
 
-// The package file to open: the first argument when it names an existing file (not a
-// folder), else the running executable. external tells which.
+// The package file to open: the package argument (the first argument that is no
+// switch, see setup_arguments.h) when it names an existing file (not a folder), else
+// the running executable. external tells which.
 std::string ChoosePackageFile(const std::vector<std::string>& arguments, const std::string& moduleFileName,
                               bool& external);
 

@@ -6,6 +6,7 @@
 #include "platform/dialogs.h"
 #include "platform/drives.h"
 #include "platform/files.h"
+#include "script/free_space.h"
 #include "script/group_kinds.h"
 #include "script/path_variables.h"
 #include "script/register_macros.h"
@@ -21,9 +22,19 @@ constexpr const char* kSetupInfoEntry = "SetupInfo";
 constexpr const char* kCompiledLinesEntry = "CompiledLines";
 constexpr std::string_view kLanguagePrefix = "LANGUAGE-";
 
-StartupOutcome Fail(const char* text, const char* caption) {
+StartupOutcome Fail(const char* text, const char* caption, StartupOutcome outcome) {
   platform::ShowMessage(std::string(text), std::string(caption));
-  return StartupOutcome::Ended;
+  return outcome;
+}
+
+// Unattended, too little space ends the start; the wizard disables Install instead.
+bool SpaceRefused(SetupContext& context) {
+  const TPathVariables& vars = context.Variables;
+  if (SpaceSuffices(vars)) return false;
+  context.Log.Write({"too little free space: ", vars.RequiredSpaceText, " required, ", vars.FreeSpaceText,
+                     " available"});
+  context.Log.MarkFailed();
+  return true;
 }
 
 // Reads a record of group 0 with its parser; false when the entry is missing, empty,
@@ -58,14 +69,17 @@ void LoadLanguages(SetupContext& context) {
   }
 }
 
-// Step 23.3: the free space of the drive that InstallDir names by its first letter.
-void MeasureFreeSpace(TPathVariables& vars, const std::string& installDir) {
-  const char first = installDir.empty() ? '\0' : installDir.front();
-  const char letter = first >= 'a' && first <= 'z' ? static_cast<char>(first - 'a' + 'A') : first;
-  // A folder that still begins with a path variable has no drive yet.
-  if (letter < 'A' || letter > 'Z') return;
-  const std::optional<uint64_t> bytes = platform::FreeDiskSpace(std::string(1, letter) + ":\\");
-  vars.SetFreeSpace(bytes ? static_cast<int64_t>(*bytes) : -1);
+// What the run starts from, for the log.
+void LogStartupFacts(SetupContext& context, RunMode mode) {
+  const TSetupInfoFile& info = context.SetupInfo;
+  TRunLog& log = context.Log;
+  log.Write({"setup: ", info.SetupName, mode == RunMode::Install ? " (installer)" : " (uninstaller)"});
+  log.Write({"folder: ", ExpandVariables(info.InstallDir, info, context.Variables)});
+  if (const TLanguage* language = context.Languages.CurrentLanguage()) log.Write({u"language: ", language->Name()});
+  if (mode == RunMode::Install) {
+    log.Write({"space required: ", context.Variables.RequiredSpaceText, ", available: ",
+               context.Variables.FreeSpaceText});
+  }
 }
 
 }  // namespace
@@ -74,7 +88,17 @@ RunMode ModeOf(const TSetupInfoFile& info) {
   return info.IsUninstaller == 1 ? RunMode::Uninstall : RunMode::Install;
 }
 
-StartupOutcome ContinueStartup(SetupContext& context, const std::string& moduleFileName) {
+ExitCode ExitCodeOf(StartupOutcome outcome) {
+  switch (outcome) {
+    case StartupOutcome::Damaged: return ExitCode::DamagedSetup;
+    case StartupOutcome::Refused: return ExitCode::StartupRefused;
+    case StartupOutcome::Wizard: break;
+  }
+  return ExitCode::Success;
+}
+
+StartupOutcome ContinueStartup(SetupContext& context, const std::string& moduleFileName,
+                               const StartupOptions& options) {
   TSetupInfoFile& info = context.SetupInfo;
   TPathVariables& vars = context.Variables;
   RegisterMacros(context.Macros, info, vars);
@@ -85,7 +109,7 @@ StartupOutcome ContinueStartup(SetupContext& context, const std::string& moduleF
 
   // 15: the setup information decides everything that follows.
   if (!LoadRecord(context.Package, kSetupInfoEntry, info)) {
-    return Fail(kSetupInfoMissingMessage, "Verification Error");
+    return Fail(kSetupInfoMissingMessage, "Verification Error", StartupOutcome::Damaged);
   }
   const RunMode mode = ModeOf(info);
   int64_t requiredSpace = 0;
@@ -93,7 +117,7 @@ StartupOutcome ContinueStartup(SetupContext& context, const std::string& moduleF
   if (mode == RunMode::Uninstall) {
     // 16: the log of the installation this uninstaller belongs to.
     if (!platform::FileExists(InstallLogPath(info.InstallDir, info.UninstallPrefix))) {
-      return Fail(kInstallLogMissingMessage, "Setup Error");
+      return Fail(kInstallLogMissingMessage, "Setup Error", StartupOutcome::Refused);
     }
     std::string logDigest;
     context.UninstallList.Load(info.InstallDir, info.UninstallPrefix, &logDigest);
@@ -101,13 +125,16 @@ StartupOutcome ContinueStartup(SetupContext& context, const std::string& moduleF
     if (CheckInstallLogDigest(info, logDigest) == LogDigestCheck::Differs) {
       context.UninstallList.Clear();
       const std::string logPath = AddBackslash(info.InstallDir) + info.UninstallPrefix + "install.log";
+      // The digest read, for support staff to compare with the registration's.
+      context.Log.Write({"install log ", logPath, ": SHA-256 ", logDigest.empty() ? "unavailable" : logDigest,
+                         ", not the registration's InstallLogDigest"});
       platform::ShowMessage(InstallLogChangedMessage(logPath), std::string("Setup Error"));
       return StartupOutcome::Refused;
     }
   } else {
     // 17: the script, its commands, and the space its groups take on disk.
     if (!LoadRecord(context.Package, kCompiledLinesEntry, context.CompiledLines)) {
-      return Fail(kCompiledLinesMissingMessage, "Verification Error");
+      return Fail(kCompiledLinesMissingMessage, "Verification Error", StartupOutcome::Damaged);
     }
     RegisterCommands(context.Commands);
     context.GroupKinds = BuildGroupKinds(context.CompiledLines, context.Commands);
@@ -123,7 +150,7 @@ StartupOutcome ContinueStartup(SetupContext& context, const std::string& moduleF
   if (mode == RunMode::Install && !context.ExternalPackage) {
     if (const std::optional<std::string> message = FileNameMismatch(info.SetupExeName, moduleFileName)) {
       platform::ShowMessage(*message, std::string("Error"));
-      return StartupOutcome::Ended;
+      return StartupOutcome::Refused;
     }
   }
 
@@ -133,21 +160,27 @@ StartupOutcome ContinueStartup(SetupContext& context, const std::string& moduleF
 
   // 23: the folder of an existing installation, and its drive's free space.
   if (mode == RunMode::Install) {
-    if (std::string found = info.FindInstallDirInRegistry(); !found.empty())
+    if (options.Folder) {
+      // /D= names the folder: neither the setup's nor an earlier installation's.
+      info.InstallDir = AddBackslash(*options.Folder);
+    } else if (std::string found = info.FindInstallDirInRegistry(); !found.empty()) {
       info.InstallDir = std::move(found);
-    if (info.InstallDir.empty()) return Fail(kRegistryKeyNotFoundMessage, "Error");
-    MeasureFreeSpace(vars, info.InstallDir);
+    }
+    if (info.InstallDir.empty()) return Fail(kRegistryKeyNotFoundMessage, "Error", StartupOutcome::Refused);
+    // A folder under a path variable ("$PROGRAMFILES\...") is measured where it leads.
+    MeasureFreeSpace(ExpandVariables(info.InstallDir, info, vars), vars);
   }
+  LogStartupFacts(context, mode);
+  if (mode == RunMode::Install && options.Unattended && SpaceRefused(context)) return StartupOutcome::Refused;
   return StartupOutcome::Wizard;
 }
 
-StartupOutcome FinishStartup(SetupContext& context, const std::string& moduleFileName, IMainForm& form) {
-  const StartupOutcome outcome = ContinueStartup(context, moduleFileName);
-  if (outcome == StartupOutcome::Wizard) {
-    form.SetPagesUp();
-    form.Run();
-  }
-  return outcome;
+ExitCode FinishStartup(SetupContext& context, const std::string& moduleFileName, IMainForm& form,
+                       const StartupOptions& options) {
+  const StartupOutcome outcome = ContinueStartup(context, moduleFileName, options);
+  if (outcome != StartupOutcome::Wizard) return ExitCodeOf(outcome);
+  form.SetPagesUp();
+  return form.Run();
 }
 
 }  // namespace setup

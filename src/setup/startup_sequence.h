@@ -4,11 +4,12 @@
 // the machine's folders, the file-name check, the languages, the installation folder
 // and its free space; then the hand-over to the main form.
 
-#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "script/setup_context.h"
 #include "script/setup_info.h"
+#include "setup/exit_code.h"
 #include "setup/main_form.h"
 
 namespace setup {
@@ -26,14 +27,21 @@ enum class RunMode { Install, Uninstall };
 RunMode ModeOf(const TSetupInfoFile& info);
 
 enum class StartupOutcome {
-  Wizard,   // everything is loaded: the main form takes over
-  Ended,    // a failure was shown: free the main form and end the process with code 0
-  Refused,  // the uninstaller refused an install log changed since the installation
-            // (the box was shown): free the main form, end with kStartupRefusedExitCode
+  Wizard,   // everything is loaded: the main form (or the unattended run) takes over
+  Damaged,  // a record is missing: the failure was shown; end with ExitCode::DamagedSetup
+  Refused,  // start-up stopped (file name, folder, log, space): ExitCode::StartupRefused
 };
 
-// The exit code of a start-up that refused to go on.
-inline constexpr uint32_t kStartupRefusedExitCode = 4;
+// The exit code of a start-up that ended before the wizard.
+ExitCode ExitCodeOf(StartupOutcome outcome);
+
+// What the command line asks of start-up.
+struct StartupOptions {
+  // /D=: the installation folder, in place of the setup's and the registry's.
+  std::optional<std::string> Folder;
+  // /S: too little free space refuses the start (the wizard would disable Install).
+  bool Unattended = false;
+};
 
 // Steps 13 to 23 of start-up, on the context that the verification filled (Package,
 // ExternalPackage, SystemLangID, and the space of the grouped entries in
@@ -42,10 +50,13 @@ inline constexpr uint32_t kStartupRefusedExitCode = 4;
 // Registers the text macros with context.Macros. Errors that are no expected outcome
 // (a language file that does not load, a drive list that does not fit) propagate as
 // exceptions, for the error report.
-StartupOutcome ContinueStartup(SetupContext& context, const std::string& moduleFileName);
+StartupOutcome ContinueStartup(SetupContext& context, const std::string& moduleFileName,
+                               const StartupOptions& options = {});
 
 // ContinueStartup, then, when it ends with Wizard, step 24: form.SetPagesUp() and
-// form.Run(). Returns the outcome of ContinueStartup.
-StartupOutcome FinishStartup(SetupContext& context, const std::string& moduleFileName, IMainForm& form);
+// form.Run().
+// The exit code comes from the form when it ran, else from ExitCodeOf.
+ExitCode FinishStartup(SetupContext& context, const std::string& moduleFileName, IMainForm& form,
+                       const StartupOptions& options = {});
 
 }  // namespace setup

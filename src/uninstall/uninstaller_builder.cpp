@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "base/byte_io.h"
+#include "package/pe_certificate.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/registry.h"
@@ -95,6 +96,7 @@ void RegisterUninstaller(const SetupContext& context, const std::string& uninsta
   key.Create(platform::kHkeyLocalMachine, *productKey);
   WriteStringOrFail(key, kDisplayNameValue, info.ShortName);
   WriteStringOrFail(key, kUninstallStringValue, uninstallerPath);
+  WriteStringOrFail(key, kQuietUninstallStringValue, "\"" + uninstallerPath + "\" /S");
   WriteStringOrFail(key, kDisplayIconValue, uninstallerPath);
   WriteStringOrFail(key, kInstallLocationValue, info.InstallDir);
   WriteDwordOrFail(key, kEstimatedSizeValue, EstimatedSizeKb(context.Variables.RequiredSpace));
@@ -110,14 +112,26 @@ void RegisterUninstaller(const SetupContext& context, const std::string& uninsta
 
 // The executable image of the running setup: its file up to where the package's data
 // starts. A package read from a separate file leaves the executable without one, so
-// then the whole file is the image. nullopt when the file cannot be opened or read.
+// then the whole file is the image, without the signature a signed executable ends
+// with. nullopt when the file cannot be opened or read.
+//
+// The copy is unsigned: a signature covers the whole signed file, which the copy is
+// not. Its security directory is cleared, since a directory that points at a missing
+// (or foreign) certificate table makes a broken file.
 std::optional<Bytes> ReadStubImage(const SetupContext& context) {
   platform::File self;
   if (!self.Open(platform::ModuleFileName(), platform::OpenMode::ReadShared)) return std::nullopt;
-  const uint64_t length = context.ExternalPackage ? self.Size() : context.Package.Trailer().DataStart;
+  uint64_t length = context.Package.Trailer().DataStart;
+  if (context.ExternalPackage) {
+    length = self.Size();
+    if (const std::optional<PeCertificateTable> table = FindCertificateTable(self, length)) length = table->Offset;
+  }
   if (length > std::numeric_limits<size_t>::max()) return std::nullopt;
   Bytes image(static_cast<size_t>(length));
   if (self.Read(image.data(), image.size()) != image.size()) return std::nullopt;
+  if (const std::optional<size_t> entry = SecurityDirectoryEntryOffset(image)) {
+    std::fill_n(image.begin() + static_cast<std::ptrdiff_t>(*entry), 8, uint8_t{0});
+  }
   return image;
 }
 

@@ -30,14 +30,16 @@ inline constexpr const char* kInstallLocationValue = "InstallLocation";  // Inst
 inline constexpr const char* kEstimatedSizeValue = "EstimatedSize";      // DWORD, KB written
 inline constexpr const char* kNoModifyValue = "NoModify";                // DWORD 1
 inline constexpr const char* kNoRepairValue = "NoRepair";                // DWORD 1
+// The uninstaller's quoted path and " /S": how a deployment tool removes it unattended.
+inline constexpr const char* kQuietUninstallStringValue = "QuietUninstallString";
 // The SHA-256 (hex) of the install log the run saved. The key is writable by
 // administrators only, the installation folder that holds the log perhaps by anyone:
 // the uninstaller acts only on a log with this digest (install_log_digest.h).
 inline constexpr const char* kInstallLogDigestValue = "InstallLogDigest";
 // Every value BuildUninstaller writes, so that the uninstall run removes exactly these.
-inline constexpr std::array<const char*, 8> kUninstallValueNames = {
-    kDisplayNameValue, kUninstallStringValue, kDisplayIconValue, kInstallLocationValue,
-    kEstimatedSizeValue, kNoModifyValue, kNoRepairValue, kInstallLogDigestValue};
+inline constexpr std::array<const char*, 9> kUninstallValueNames = {
+    kDisplayNameValue, kUninstallStringValue, kQuietUninstallStringValue, kDisplayIconValue,
+    kInstallLocationValue, kEstimatedSizeValue, kNoModifyValue, kNoRepairValue, kInstallLogDigestValue};
 
 // Entries of the setup's group 0 whose names begin with this (any letter case) are the
 // uninstaller's files; the icon entry among them becomes its icon instead.

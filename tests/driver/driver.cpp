@@ -5,6 +5,11 @@
 // Usage:
 //   setup_driver run [--timeout-ms N] [--screenshot-pause] [--timestamps] [--close-window TITLE]
 //                    [--steps FILE] -- PROGRAM [ARGS...]
+//   setup_driver hold FILE MS
+//
+//   hold: opens FILE without sharing it, as a program that uses it does, prints
+//   HOLDING, keeps it open for MS milliseconds and ends (exit 0; 2 when it cannot be
+//   opened).
 //
 //   Starts PROGRAM with ARGS and polls its top-level windows until it ends.
 //   --timeout-ms N      give up after N milliseconds (default 60000), the time spent
@@ -365,13 +370,27 @@ int Run(RunOptions& options) {
 int Usage() {
   Complain(
       L"usage: setup_driver run [--timeout-ms N] [--screenshot-pause] [--timestamps] [--close-window TITLE] [--steps FILE] "
-      L"-- PROGRAM [ARGS...]");
+      L"-- PROGRAM [ARGS...]\n       setup_driver hold FILE MS");
   return kExitUsage;
 }
 
 }  // namespace
 
+// Keeps a file open without sharing for a while (another program that uses it).
+int Hold(const wchar_t* path, DWORD milliseconds) {
+  const HANDLE file = CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return kExitUsage;
+  std::fputs("HOLDING\n", stdout);
+  std::fflush(stdout);
+  Sleep(milliseconds);
+  CloseHandle(file);
+  return kExitEnded;
+}
+
 int wmain(int argc, wchar_t** argv) {
+  if (argc == 4 && std::wstring(argv[1]) == L"hold") {
+    return Hold(argv[2], static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)));
+  }
   if (argc < 2 || std::wstring(argv[1]) != L"run") return Usage();
   RunOptions options;
   int i = 2;

@@ -326,8 +326,8 @@ EOF
 out=$data/uninstaller.out
 check "the uninstaller starts in uninstall mode: title and welcome text" "see $out" \
   bash -c "grep -qx 'TITLE  Demo Product Uninstall' '$out' && grep -q 'text=Uninstall Demo Product' '$out'"
-expect "the uninstaller asks before it quits, then ends" "MESSAGEBOX caption=Exit Uninstall text=Are you sure you want to quit?
-EXIT 0" "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$out")"
+expect "the uninstaller asks before it quits, then ends cancelled (exit 1)" "MESSAGEBOX caption=Exit Uninstall text=Are you sure you want to quit?
+EXIT 1" "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$out")"
 
 # --- a changed install log: the uninstaller refuses it and removes nothing -------------------
 # A file of the administrator's outside the installation folder, added to the log's files
@@ -360,9 +360,10 @@ wait-text Ready to uninstall
 press Uninstall
 EOF
 out=$data/forged-log.out
+# The box ends with the path of the run's log in the temporary folder, shown as "<log>".
 expect "changed log: the uninstaller refuses at start-up with a box naming the log, exit 4" \
-  'MESSAGEBOX caption=Setup Error text=Error: install log has been changed since the installation\r\rC:\Program Files\Demo Product\demo_install.log\r\rNothing has been removed.
-EXIT 4' "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$out")"
+  'MESSAGEBOX caption=Setup Error text=Error: install log has been changed since the installation\r\rC:\Program Files\Demo Product\demo_install.log\r\rNothing has been removed.<log>
+EXIT 4' "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$out" | sed -E 's/\\r\\rSetup log: [A-Z]:\\.*\\SetupLog[0-9]{4}\.txt$/<log>/')"
 check "changed log: the file outside the installation folder stayed" "gone" test -f "$victim"
 expect "changed log: every installed file stayed" "$installed_before" "$(cd "$instdir" && find . | LC_ALL=C sort)"
 expect "changed log: the registration stayed" "Demo Product" "$(reg_value "$uninstall_key" DisplayName)"
@@ -463,9 +464,9 @@ if ((tiny_mounted)); then
   rm -f "$prefix/dosdevices/t:"
   umount "$tiny"
 fi
-expect "language run: the quit question in German, then the end" \
+expect "language run: the quit question in German, then the end (cancelled, exit 1)" \
   "MESSAGEBOX caption=Setup beenden text=Möchten Sie Setup wirklich beenden?
-EXIT 0" "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$out")"
+EXIT 1" "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$out")"
 
 # --- a script that ends with "failure" ------------------------------------------------------
 cp -r "$demo" "$data/faildemo"
@@ -483,14 +484,16 @@ wait-text Choose the installation folder
 press Next >
 wait-text Ready to install
 press Install
-wait-text Setup failed to install patch.
+wait-text Finish
 sleep 300
 $(shot finish-failure)
+list # failure finish
 press Finish
 EOF
 out=$data/failure.out
-check "failure: the finish page shows text 23" "see $out" grep -qx STEPS_DONE "$out"
-expect "failure: the end" "EXIT 0" "$(grep -E '^(EXIT|TIMEOUT)' "$out")"
+check "failure: the finish page shows text 23 and the kept log" "see $out" \
+  has_control "$out" "# failure finish" 'text=Setup failed to install patch.\r\rSetup log: C:\'
+expect "failure: the end, exit 2" "EXIT 2" "$(grep -E '^(EXIT|TIMEOUT)' "$out")"
 
 # --- a product made by "setupc init", without a single edit ---------------------------------
 # Compiled without a warning, installed through its wizard with no question on the way,

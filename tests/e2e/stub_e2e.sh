@@ -128,7 +128,9 @@ run_driver() {
   run_reported "$out" wine "$driver" run --timeout-ms 30000 --steps "$(winpath "$data/close.steps")" "$@"
 }
 
-events() { grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$1"; }
+# A failure box ends with the path of the run's log in the temporary folder ("\r\rSetup
+# log: ...\SetupLog0000.txt"); the events show it as "<log>".
+events() { grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$1" | sed -E 's/\\r\\rSetup log: [A-Z]:\\.*\\SetupLog[0-9]{4}\.txt$/<log>/'; }
 
 # --- packages ----------------------------------------------------------------------
 printf 'Setup readme\r\n%.0s' $(seq 20) >"$data/readme.txt"
@@ -160,24 +162,24 @@ mkdir -p "$data/a folder"
 
 # --- (a) nothing appended ----------------------------------------------------------
 run_driver "$data/bare.out" -- "$(winpath "$stub")"
-expect "bare stub: one invalid-header box, exit 0" \
-  "MESSAGEBOX caption=Error text=Invalid Setup Header. No Contents or Corrupted Contents.
-EXIT 0" "$(events "$data/bare.out")"
+expect "bare stub: one invalid-header box naming the log, exit 3" \
+  "MESSAGEBOX caption=Error text=Invalid Setup Header. No Contents or Corrupted Contents.<log>
+EXIT 3" "$(events "$data/bare.out")"
 
 # --- (b) valid packages: verified, loaded, the wizard shown and closed -------------------
 # Closing the wizard before its end asks text 27 (caption text 28), answered Yes.
 verified='STATUS Status: 9 out of 9 files verifyed'
 shown="TITLE  $title 1.0"
 closed='MESSAGEBOX caption=Exit text=Quit?
-EXIT 0'
+EXIT 1'
 run_driver "$data/good.out" -- "$(winpath "$data/good.exe")"
-expect "appended package: only the quit question, exit 0" "$closed" "$(events "$data/good.out")"
+expect "appended package: only the quit question, exit 1 (cancelled)" "$closed" "$(events "$data/good.out")"
 check "appended package: every entry verified" "no line '$verified'" grep -qx "$verified" "$data/good.out"
 check "appended package: main window shown" "no line '$shown'" grep -qx "$shown" "$data/good.out"
 
 # The stub is called stub.exe: an external package's name is not checked.
 run_driver "$data/external.out" -- "$(winpath "$stub")" "$(winpath "$data/good.pak")"
-expect "package file as first argument: only the quit question, exit 0" "$closed" "$(events "$data/external.out")"
+expect "package file as first argument: only the quit question, exit 1" "$closed" "$(events "$data/external.out")"
 check "package file as first argument: every entry verified" "no line '$verified'" grep -qx "$verified" "$data/external.out"
 check "package file as first argument: main window shown" "no line '$shown'" grep -qx "$shown" "$data/external.out"
 
@@ -193,9 +195,9 @@ check "missing file as first argument: own package verified" "no line '$verified
 # A setup renamed on disk.
 cp "$data/good.exe" "$data/good(10).exe"
 run_driver "$data/renamed.out" -- "$(winpath "$data/good(10).exe")"
-expect "renamed setup: the file-name box, exit 0" \
-  'MESSAGEBOX caption=Error text=Error: Setup`s filename has been renamed\r\rExpected: \rgood.exe\r\rFound: \rgood(10).exe
-EXIT 0' "$(events "$data/renamed.out")"
+expect "renamed setup: the file-name box, exit 4" \
+  'MESSAGEBOX caption=Error text=Error: Setup`s filename has been renamed\r\rExpected: \rgood.exe\r\rFound: \rgood(10).exe<log>
+EXIT 4' "$(events "$data/renamed.out")"
 
 # The install folder from the registry: the first slot's value is there but empty, the
 # second's is taken.
@@ -204,7 +206,7 @@ pack "$data/registry.exe" "$stub" -- "${setup_entries[@]}"
 wine reg add 'HKCU\Software\StubE2E' /v Empty /d '' /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\StubE2E' /v InstallPath /d 'C:\Games\FromRegistry' /f >/dev/null 2>&1
 run_driver "$data/registry.out" -- "$(winpath "$data/registry.exe")"
-expect "folder from the registry: only the quit question, exit 0" "$closed" "$(events "$data/registry.out")"
+expect "folder from the registry: only the quit question, exit 1" "$closed" "$(events "$data/registry.out")"
 check "folder from the registry: the folder field shows it" "see $data/registry.out" \
   grep -qE '^CONTROL class=Edit .* text=C:\\Games\\FromRegistry$' "$data/registry.out"
 
@@ -212,9 +214,9 @@ check "folder from the registry: the folder field shows it" "see $data/registry.
 setup_files "$data/noregistry" "$title" noregistry.exe '' 1 'Software\StubE2E\Absent' InstallPath
 pack "$data/noregistry.exe" "$stub" -- "${setup_entries[@]}"
 run_driver "$data/noregistry.out" -- "$(winpath "$data/noregistry.exe")"
-expect "no install folder anywhere: the registry box, exit 0" \
-  'MESSAGEBOX caption=Error text=Error: Registry Key Not Found. Please Install Software
-EXIT 0' "$(events "$data/noregistry.out")"
+expect "no install folder anywhere: the registry box, exit 4" \
+  'MESSAGEBOX caption=Error text=Error: Registry Key Not Found. Please Install Software<log>
+EXIT 4' "$(events "$data/noregistry.out")"
 
 # --- (f) an unexpected error: the report file in Wine's temporary folder ------------------
 # A language line whose number is no integer fails while start-up loads the languages:
@@ -228,8 +230,8 @@ for n in 0000 0001; do
   run_driver "$data/report$n.out" -- "$(winpath "$data/broken.exe")"
   report=$(find $temp_dirs -maxdepth 1 -name "ErrorLog$n.TXT" | head -n1)
   check "forced failure $n: the error report box" "see $data/report$n.out" \
-    grep -q "^MESSAGEBOX caption=Error Report text=Unknown Error: '12a' is not a valid integer value\\\\r\\\\rError Log Created. Please Include \".*\\\\\\\\ErrorLog$n.TXT\" with your bug report$" "$data/report$n.out"
-  check "forced failure $n: exit 0" "see $data/report$n.out" grep -qx 'EXIT 0' "$data/report$n.out"
+    grep -q "^MESSAGEBOX caption=Error Report text=Unknown Error: '12a' is not a valid integer value\\\\r\\\\rError Log Created. Please Include \".*\\\\\\\\ErrorLog$n.TXT\" with your bug report\\\\r\\\\rSetup log: .*$" "$data/report$n.out"
+  check "forced failure $n: exit 5" "see $data/report$n.out" grep -qx 'EXIT 5' "$data/report$n.out"
   check "forced failure $n: ErrorLog$n.TXT written" "not found under $temp_dirs" test -n "$report"
 done
 if [ -n "$report" ]; then
@@ -251,9 +253,9 @@ fi
 
 # --- (c) one stored byte of entry 2 flipped ----------------------------------------------
 run_driver "$data/corrupt.out" -- "$(winpath "$data/corrupt.exe")"
-expect "corrupt entry 2: verification box, exit 0" \
-  'MESSAGEBOX caption=Verification Error text=Error: Verification Failed. Setup is corrupt.\rID: 2 Filename: data\big.bin
-EXIT 0' "$(events "$data/corrupt.out")"
+expect "corrupt entry 2: verification box, exit 3" \
+  'MESSAGEBOX caption=Verification Error text=Error: Verification Failed. Setup is corrupt.\rID: 2 Filename: data\big.bin<log>
+EXIT 3' "$(events "$data/corrupt.out")"
 
 # --- (d) the verification window, paused for a screenshot ----------------------------------
 fifo=$data/resume.fifo
@@ -263,7 +265,7 @@ run_driver "$data/window.out" --screenshot-pause -- "$(winpath "$data/large.exe"
 driver_pid=$!
 exec 7>"$fifo"
 for _ in $(seq 300); do
-  grep -q '^VERIFY_WINDOW ' "$data/window.out" && break
+  grep -qs '^VERIFY_WINDOW ' "$data/window.out" && break
   kill -0 "$driver_pid" 2>/dev/null || break
   sleep 0.1
 done
@@ -274,7 +276,7 @@ echo >&7
 exec 7>&-
 wait "$driver_pid"
 
-expect "large package: only the quit question, exit 0" "$closed" "$(events "$data/window.out")"
+expect "large package: only the quit question, exit 1" "$closed" "$(events "$data/window.out")"
 paused=$(sed -n 's/^VERIFY_WINDOW //p' "$data/window.out")
 check "paused while the status counts verified entries" "status was '$paused'" \
   grep -qE '^VERIFY_WINDOW Status: ([1-9][0-9]*) out of 10 files verifyed$' "$data/window.out"

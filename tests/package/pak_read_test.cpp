@@ -1,11 +1,13 @@
 // Reading packages laid out by hand: lookups by index, name and group; the buffer reader.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <tuple>
 
 #include "package/buffer_manager.h"
 #include "package/pak.h"
 #include "package/pak_verifier.h"
+#include "signed_image.h"
 #include "test_support.h"
 
 namespace setup {
@@ -128,6 +130,45 @@ TEST_F(PakRead, GroupWalksCountsAndCursor) {
 // than what was copied, a seek past the end that reads anyway.
 // Catches: outcomes handed back out of table order, a later failure overtaking an
 // earlier one, a worker that shows a box itself instead of leaving it to the caller.
+// A signed setup ends with a certificate table, not the trailer: the trailer is found
+// just before the table (and its zero padding), never elsewhere.
+TEST(PakSigned, TheTrailerBeforeACertificateTableThatEndsTheFile) {
+  test::TempDir dir;
+  const struct {
+    const char* what;
+    bool wide;
+    size_t padding;
+    std::function<void(Bytes&, size_t packageEnd)> spoil;
+    bool found;
+  } cases[] = {
+      {"PE32, no padding", false, 0, nullptr, true},
+      {"PE32+, seven zero bytes", true, 7, nullptr, true},
+      {"padding that is not zero", false, 3, [](Bytes& f, size_t end) { f[end + 1] = 1; }, false},
+      {"eight bytes of padding", false, 8, nullptr, false},
+      {"a table that does not end the file", false, 0, [](Bytes& f, size_t) { f.push_back(0); }, false},
+      {"a table that begins past the file's end", false, 0,
+       [](Bytes& f, size_t) { PutU32(&f[test::SecurityEntryOffset(false)], 0xFFFFFFF0u); }, false},
+      {"no PE signature", false, 0, [](Bytes& f, size_t) { f[test::kPeOffset] = 'X'; }, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::RawPackage raw = test::BuildRawPackage({{"SetupInfo", 0, ToBytes("record")}, {"a.txt", 1, ToBytes("aaa")}},
+                                                 test::PeHeaders(c.wide));
+    Bytes file = raw.bytes;
+    const size_t packageEnd = file.size();
+    test::AppendSignature(file, c.wide, c.padding);
+    if (c.spoil) c.spoil(file, packageEnd);
+    test::WriteFileBytes(dir.Path("setup.exe"), file);
+    TPak pak;
+    EXPECT_EQ(pak.Create(dir.Path("setup.exe")), c.found);
+    if (!c.found) continue;
+    ASSERT_EQ(pak.Count(), 2u);
+    uint32_t size = 0;
+    EXPECT_EQ(pak.ExtractByName("a.txt", 1, size).value_or(Bytes{}), ToBytes("aaa"));
+    EXPECT_EQ(pak.TailLength(), packageEnd - raw.tableOffset);
+  }
+}
+
 TEST(PakVerifier, HandsOutcomesBackInTableOrderWhateverTheWorkersDo) {
   std::vector<test::RawEntry> entries;
   for (uint32_t i = 0; i < 48; ++i) {

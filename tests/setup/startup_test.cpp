@@ -40,7 +40,10 @@ void WriteValue(uint32_t root, const std::string& path, const std::string& name,
 class RecordingForm : public IMainForm {
  public:
   void SetPagesUp() override { calls.push_back("SetPagesUp"); }
-  void Run() override { calls.push_back("Run"); }
+  ExitCode Run() override {
+    calls.push_back("Run");
+    return ExitCode::Success;
+  }
   std::vector<std::string> calls;
 };
 
@@ -66,6 +69,7 @@ struct Scenario {
   std::map<std::string, std::optional<Bytes>> replace;  // nullopt: the entry is left out
   std::string exeName = "setup.exe";
   enum { kNone, kPackageFile, kFolder } argument = kNone;  // the first argument
+  StartupOptions options;
 };
 
 class Startup : public ::testing::Test {
@@ -113,7 +117,7 @@ class Startup : public ::testing::Test {
   }
 
   // Verifies the package and runs the second half; the boxes shown are in boxes_.
-  StartupOutcome Run(const Scenario& s) {
+  ExitCode Run(const Scenario& s) {
     raw_ = test::BuildRawPackage(Entries(s), test::ToBytes("MZ stub"));
     const std::string module = dir_.Path(s.exeName);
     test::WriteFileBytes(module,
@@ -129,7 +133,7 @@ class Startup : public ::testing::Test {
     boxes_.boxes.clear();
     NullView view;
     EXPECT_EQ(OpenAndVerifyPackage(*context_, args, module, view), VerificationOutcome::Verified);
-    return FinishStartup(*context_, module, form_);
+    return FinishStartup(*context_, module, form_, s.options);
   }
 
   test::TempDir dir_;
@@ -151,6 +155,7 @@ TEST_F(Startup, EachFailureShowsItsMessageAndStopsBeforeTheWizard) {
     std::function<void(Scenario&)> change;
     const char* text;
     const char* caption;
+    ExitCode code = ExitCode::DamagedSetup;
   } cases[] = {
       {"no SetupInfo", [](Scenario& s) { s.replace["SetupInfo"] = std::nullopt; },
        "Error: Setup Information Missing. Setup is corrupt", "Verification Error"},
@@ -163,7 +168,7 @@ TEST_F(Startup, EachFailureShowsItsMessageAndStopsBeforeTheWizard) {
          s.info.UninstallPrefix = "demo_";
          test::WriteFileBytes(posix::MapPath("C:\\Games\\Demo\\install.log"), {});
        },
-       "Error: install log is missing", "Setup Error"},
+       "Error: install log is missing", "Setup Error", ExitCode::StartupRefused},
       {"no CompiledLines", [](Scenario& s) { s.replace["CompiledLines"] = std::nullopt; },
        "Error: Compiled Lines Missing. Setup is corrupt", "Verification Error"},
       {"CompiledLines that end early",
@@ -176,20 +181,20 @@ TEST_F(Startup, EachFailureShowsItsMessageAndStopsBeforeTheWizard) {
          s.argument = Scenario::kFolder;
        },
        "Error: Setup`s filename has been renamed\r\rExpected: \rOutput\\Setup.exe\r\rFound: \rSetup (3).exe",
-       "Error"},
+       "Error", ExitCode::StartupRefused},
       {"no folder in the setup or the registry",
        [](Scenario& s) {
          s.info.InstallDir = "";
          s.info.InstallDirRegKey[0] = {1, "Software\\Demo", "Path"};
          WriteValue(kHkcu, "Software\\Demo", "Path", "");
        },
-       "Error: Registry Key Not Found. Please Install Software", "Error"},
+       "Error: Registry Key Not Found. Please Install Software", "Error", ExitCode::StartupRefused},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     Scenario s;
     c.change(s);
-    EXPECT_EQ(Run(s), StartupOutcome::Ended);
+    EXPECT_EQ(Run(s), c.code);
     ASSERT_EQ(boxes_.boxes.size(), 1u);
     EXPECT_EQ(boxes_.boxes[0].text, c.text);
     EXPECT_EQ(boxes_.boxes[0].caption, c.caption);
@@ -210,7 +215,7 @@ TEST_F(Startup, AnInstallerLoadsItsScriptFoldersSpaceAndLanguages) {
   Scenario s;
   s.argument = Scenario::kPackageFile;
   s.exeName = "stub.exe";
-  ASSERT_EQ(Run(s), StartupOutcome::Wizard);
+  ASSERT_EQ(Run(s), ExitCode::Success);
   EXPECT_TRUE(boxes_.boxes.empty());
   EXPECT_EQ(form_.calls, (std::vector<std::string>{"SetPagesUp", "Run"}));
 
@@ -242,7 +247,7 @@ TEST_F(Startup, AnUninstallerLoadsItsLogAndNothingOfTheInstaller) {
   log.AddFile("C:\\Games\\Demo\\demo.exe");
   ASSERT_TRUE(log.Save("C:\\Games\\Demo", "demo_"));
 
-  ASSERT_EQ(Run(s), StartupOutcome::Wizard);
+  ASSERT_EQ(Run(s), ExitCode::Success);
   EXPECT_TRUE(boxes_.boxes.empty());
   const SetupContext& c = *context_;
   EXPECT_EQ(c.UninstallList.Files(), log.Files());
@@ -267,12 +272,12 @@ TEST_F(Startup, AnUninstallerActsOnlyOnTheLogItsInstallationSaved) {
     const TUninstallList* written;  // the log on disk, 0 appended when "extra"
     bool extra;
     std::optional<bool> capitals;  // the digest as recorded; nullopt: none recorded
-    StartupOutcome outcome;
+    ExitCode code;
   } cases[] = {
-      {"the log as saved, its digest in capitals", &log, false, true, StartupOutcome::Wizard},
-      {"no digest recorded: any log, as before", &forged, false, std::nullopt, StartupOutcome::Wizard},
-      {"another log", &forged, false, false, StartupOutcome::Refused},
-      {"a byte after the last entry", &log, true, false, StartupOutcome::Refused},
+      {"the log as saved, its digest in capitals", &log, false, true, ExitCode::Success},
+      {"no digest recorded: any log, as before", &forged, false, std::nullopt, ExitCode::Success},
+      {"another log", &forged, false, false, ExitCode::StartupRefused},
+      {"a byte after the last entry", &log, true, false, ExitCode::StartupRefused},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -294,8 +299,8 @@ TEST_F(Startup, AnUninstallerActsOnlyOnTheLogItsInstallationSaved) {
     Scenario s;
     s.info.IsUninstaller = 1;
     s.info.UninstallPrefix = "demo_";
-    ASSERT_EQ(Run(s), c.outcome);
-    if (c.outcome == StartupOutcome::Wizard) {
+    ASSERT_EQ(Run(s), c.code);
+    if (c.code == ExitCode::Success) {
       EXPECT_EQ(context_->UninstallList.Files(), c.written->Files());
       continue;
     }
@@ -309,8 +314,8 @@ TEST_F(Startup, AnUninstallerActsOnlyOnTheLogItsInstallationSaved) {
   }
 }
 
-// The first slot with a non-empty value wins; free space needs a drive letter (either
-// case) and is -1 when the query fails.
+// The first slot with a non-empty value wins; the free space is that of the expanded
+// folder's drive (either case), unknown when the query fails.
 TEST_F(Startup, TheInstallFolderAndItsFreeSpace) {
   posix::SetFreeDiskSpace("D:\\", 3 * 1024);
   const struct {
@@ -321,8 +326,8 @@ TEST_F(Startup, TheInstallFolderAndItsFreeSpace) {
   } cases[] = {
       {"slot 1 empty, slot 3 found", "C:\\Default", "d:\\Found", "d:\\Found", 3 * 1024, "3.00 KB"},
       {"found but empty everywhere", "C:\\Default", "", "C:\\Default", 1, ""},
-      {"a folder under a path variable", "$PROGRAMFILES\\Demo", "", "$PROGRAMFILES\\Demo", 0, ""},
-      {"a drive that cannot be queried", "E:\\Games", "", "E:\\Games", -1, "-1.00 Bytes"},
+      {"a folder under a path variable: its drive", "$PROGRAMFILES\\Demo", "", "$PROGRAMFILES\\Demo", 1, ""},
+      {"a drive that cannot be queried", "E:\\Games", "", "E:\\Games", -1, "unknown"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -335,7 +340,7 @@ TEST_F(Startup, TheInstallFolderAndItsFreeSpace) {
     s.info.InstallDirRegKey[0] = {0, "Software\\Demo", "Path"};
     s.info.InstallDirRegKey[2] = {1, "Software\\Demo", "Path"};
     s.info.InstallDirRegKey[4] = {0, "Software\\Later", "Path"};
-    ASSERT_EQ(Run(s), StartupOutcome::Wizard);
+    ASSERT_EQ(Run(s), ExitCode::Success);
     EXPECT_EQ(context_->SetupInfo.InstallDir, c.expectedDir);
     const TPathVariables& v = context_->Variables;
     if (c.freeSpace == 1) {
@@ -347,11 +352,44 @@ TEST_F(Startup, TheInstallFolderAndItsFreeSpace) {
   }
 }
 
+// /D= names the folder whatever the setup and the registry say; unattended, too little
+// space refuses the start without a box (the wizard would disable Install), while an
+// unknown free space lets it go on.
+TEST_F(Startup, TheFolderOfTheCommandLineAndTheUnattendedSpaceCheck) {
+  posix::SetFreeDiskSpace("D:\\", 100);
+  posix::SetFreeDiskSpace("E:\\", std::nullopt);
+  WriteValue(kHkcu, "Software\\Demo", "Path", "C:\\Found");
+  const struct {
+    const char* what;
+    std::optional<std::string> folder;
+    bool unattended;
+    ExitCode code;
+    const char* installDir;
+  } cases[] = {
+      {"the registry's folder", std::nullopt, true, ExitCode::Success, "C:\\Found"},
+      {"/D= before the registry, blanks kept", "C:\\My Games\\Demo", true, ExitCode::Success,
+       "C:\\My Games\\Demo\\"},
+      {"too little space, unattended", "D:\\Demo", true, ExitCode::StartupRefused, "D:\\Demo\\"},
+      {"too little space with the wizard", "D:\\Demo", false, ExitCode::Success, "D:\\Demo\\"},
+      {"unknown free space, unattended", "E:\\Demo", true, ExitCode::Success, "E:\\Demo\\"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Scenario s;
+    s.info.InstallDirRegKey[1] = {1, "Software\\Demo", "Path"};
+    s.options = {c.folder, c.unattended};
+    EXPECT_EQ(Run(s), c.code);
+    EXPECT_EQ(context_->SetupInfo.InstallDir, c.installDir);
+    EXPECT_TRUE(boxes_.boxes.empty());
+    EXPECT_EQ(form_.calls.empty(), c.code != ExitCode::Success);
+  }
+}
+
 TEST_F(Startup, TheSystemLanguageChoosesTheLanguage) {
   // A later identifier matches; an unknown language falls back to the first.
   for (const auto& [system, current] : {std::pair<uint16_t, int32_t>{0x0809, 1}, {0x0411, 0}}) {
     posix::SetSystemDefaultLangId(system);
-    ASSERT_EQ(Run(Scenario()), StartupOutcome::Wizard);
+    ASSERT_EQ(Run(Scenario()), ExitCode::Success);
     EXPECT_EQ(context_->Languages.Current, current) << system;
   }
   Scenario broken;

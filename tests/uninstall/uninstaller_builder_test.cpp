@@ -9,6 +9,7 @@
 #include "platform/registry.h"
 #include "platform/sha256.h"
 #include "script/script_run_fixture.h"
+#include "signed_image.h"
 
 namespace setup::test {
 namespace {
@@ -114,6 +115,7 @@ TEST_F(UninstallerBuilderTest, RegistersTheUninstallerEvenWithoutEntries) {
   const std::string exe = "C:\\Games\\Demo\\\\Uninstall.exe";  // InstallDir + "\" + name
   EXPECT_EQ(key.ReadString("DisplayName"), "Demo Product");
   EXPECT_EQ(key.ReadString("UninstallString"), exe);
+  EXPECT_EQ(key.ReadString("QuietUninstallString"), "\"" + exe + "\" /S");
   EXPECT_EQ(key.ReadString("DisplayIcon"), exe);
   EXPECT_EQ(key.ReadString("InstallLocation"), "C:\\Games\\Demo\\");
   EXPECT_EQ(key.ReadDword("EstimatedSize"), 6u);  // KB, rounded up
@@ -190,6 +192,45 @@ TEST_F(UninstallerBuilderTest, PackageFromAFileOfItsOwnCopiesTheWholeExecutable)
   EXPECT_EQ(built.entries.size(), 2u);  // Pages.txt and SetupInfo
   EXPECT_EQ(built.dataStart, stub_.size());
   EXPECT_TRUE(std::equal(stub_.begin(), stub_.end(), built.file.begin()));
+}
+
+}  // namespace
+}  // namespace setup::test
+
+namespace setup::test {
+namespace {
+
+// A signed setup (or a signed stub beside an external package): the uninstaller is the
+// image without the certificate table, and its security directory is cleared, so that
+// it does not point at a signature it does not have.
+TEST_F(UninstallerBuilderTest, TheCopyOfASignedSetupHasNoSignature) {
+  for (const bool external : {false, true}) {
+    SCOPED_TRACE(external ? "a signed stub, external package" : "a signed setup");
+    stub_ = PeHeaders(/*wide=*/false);
+    const std::vector<RawEntry> entries = {{"UNINSTALL_Pages.txt", 0, ToBytes("pages")}};
+    Bytes file = external ? stub_ : BuildRawPackage(entries, stub_).bytes;
+    AppendSignature(file, false, 5);
+    const std::string exe = dir_.Path("setup.exe");
+    WriteFileBytes(exe, file);
+    platform::posix::SetCommandLine(external ? std::vector<std::string>{dir_.Path("setup.pak")} : std::vector<std::string>{},
+                                    exe);
+    context.ExternalPackage = external;
+    if (external) {
+      OpenPackage(entries);
+    } else {
+      ASSERT_TRUE(context.Package.Create(exe));
+    }
+    BuildUninstaller(context);
+    const Built built = ReadUninstaller();
+    EXPECT_EQ(built.entries.size(), 2u);
+    // The signing tool's alignment padding stays: it may not be told from the image's own
+    // zero bytes.
+    ASSERT_EQ(built.dataStart, stub_.size() + (external ? 5 : 0));
+    // The stub's headers had an empty directory: the copy is the stub as it was.
+    EXPECT_TRUE(std::equal(stub_.begin(), stub_.end(), built.file.begin()));
+    EXPECT_EQ(GetU32(&built.file[SecurityEntryOffset(false)]), 0u);
+    EXPECT_EQ(GetU32(&built.file[SecurityEntryOffset(false) + 4]), 0u);
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <utility>
 
@@ -48,9 +49,37 @@ File& File::operator=(File&& other) noexcept {
   return *this;
 }
 
+namespace {
+thread_local bool lastOpenInUse = false;
+std::mutex heldMutex;
+std::map<std::string, uint32_t> heldFiles;  // mapped path -> opens that still fail
+
+// Takes one failing open of a held file; true when this open must fail.
+bool TakeHeldOpen(const std::string& local) {
+  std::lock_guard<std::mutex> lock(heldMutex);
+  const auto held = heldFiles.find(local);
+  if (held == heldFiles.end()) return false;
+  if (--held->second == 0) heldFiles.erase(held);
+  return true;
+}
+}  // namespace
+
+void posix::HoldFileInUse(const std::string& path, uint32_t opens) {
+  std::lock_guard<std::mutex> lock(heldMutex);
+  if (opens == 0) {
+    heldFiles.erase(posix::MapPath(path));
+  } else {
+    heldFiles[posix::MapPath(path)] = opens;
+  }
+}
+
+bool LastOpenFailedInUse() { return lastOpenInUse; }
+
 bool File::Open(const std::string& path, OpenMode mode) {
   Close();
   const std::string local = posix::MapPath(path);
+  lastOpenInUse = TakeHeldOpen(local);
+  if (lastOpenInUse) return false;
   int flags = O_CLOEXEC;
   switch (mode) {
     case OpenMode::ReadShared: flags |= O_RDONLY; break;

@@ -47,6 +47,9 @@ void ResetOsVersion();
 inline constexpr int kCrashExitCode = 77;
 void FailFileWritesAfter(uint64_t count);
 void CrashInFileWriteAfter(uint64_t count);
+// A file held by another program: the next `opens` File::Open calls on path (any mode)
+// fail, and LastOpenFailedInUse is true after each. 0 releases it.
+void HoldFileInUse(const std::string& path, uint32_t opens);
 // Writes so far in this process.
 uint64_t FileWriteCount();
 

@@ -63,6 +63,12 @@ File& File::operator=(File&& other) noexcept {
   return *this;
 }
 
+namespace {
+thread_local bool lastOpenInUse = false;
+}  // namespace
+
+bool LastOpenFailedInUse() { return lastOpenInUse; }
+
 bool File::Open(const std::string& path, OpenMode mode) {
   Close();
   DWORD access = GENERIC_READ;
@@ -87,7 +93,12 @@ bool File::Open(const std::string& path, OpenMode mode) {
   }
   HANDLE handle = CreateFileW(WidePath(path).c_str(), access, share, nullptr, disposition,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    lastOpenInUse = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    return false;
+  }
+  lastOpenInUse = false;
   // Only a regular disk file counts: a folder, device or pipe is refused.
   BY_HANDLE_FILE_INFORMATION info{};
   if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||

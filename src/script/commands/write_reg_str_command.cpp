@@ -19,10 +19,11 @@ void TWriteRegStrCommand::SFXProcess(SetupContext& context, int32_t lineIndex) {
   const std::string& value = line->Params[3];
 
   platform::RegistryKey key;
-  if (key.Create(RootKeyFromIndex(RootIndexFromName(root)), keyPath)) {
-    key.WriteString(valueName, ExpandVariables(value, context.SetupInfo, context.Variables));
-  }
+  const std::string data = ExpandVariables(value, context.SetupInfo, context.Variables);
+  const bool written = key.Create(RootKeyFromIndex(RootIndexFromName(root)), keyPath) && key.WriteString(valueName, data);
   key.Close();
+  context.Log.Write({written ? "registry value set: " : "registry value not set: ", root, "\\", keyPath, " \"",
+                     valueName, "\" = \"", data, "\""});
 
   context.UninstallList.AddRegistryEntry(RegistryLogLine(root, keyPath, valueName, value));
 }

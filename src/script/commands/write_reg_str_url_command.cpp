@@ -47,6 +47,7 @@ void TWriteRegStr_URLCommand::SFXProcess(SetupContext& context, int32_t lineInde
   for (size_t i = 3; i < line->Params.size(); ++i) command.append(" \"").append(line->Params[i]).append("\"");
   WriteClassesValue(commandKey, "", command);
 
+  context.Log.Write({"registry value set: HKCR\\", protocol, " URL protocol, command ", command});
   TUninstallList& log = context.UninstallList;
   log.AddRegistryEntry(RegistryLogLine("HKCR", protocol, "", ""));
   log.AddRegistryEntry(RegistryLogLine("HKCR", protocol, kUrlProtocolValue, ""));

@@ -65,15 +65,6 @@ bool FolderDriveUsable(std::string_view folderText) {
   return DriveTakesInstall(platform::DriveTypeOf(DriveRootOf(folderText)));
 }
 
-void MeasureFreeSpace(const std::string& installDir, TPathVariables& vars) {
-  if (installDir.empty()) return;
-  char letter = installDir[0];
-  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
-  if (letter < 'A' || letter > 'Z') return;
-  const std::optional<uint64_t> bytes = platform::FreeDiskSpace(std::string(1, letter) + ":\\");
-  vars.SetFreeSpace(bytes ? static_cast<int64_t>(*bytes) : -1);
-}
-
 bool ApplyFolderText(std::string_view folderText, bool dirPageVisited, TSetupInfoFile& info, TPathVariables& vars) {
   if (!FolderDriveUsable(folderText)) return false;
   if (dirPageVisited) {
@@ -82,8 +73,6 @@ bool ApplyFolderText(std::string_view folderText, bool dirPageVisited, TSetupInf
   }
   return true;
 }
-
-bool SpaceSuffices(const TPathVariables& vars) { return vars.FreeSpace >= vars.RequiredSpace; }
 
 bool PageChecksAllowNext(TPageType type, const std::optional<std::string>& folderText, const TPathVariables& vars) {
   switch (type) {

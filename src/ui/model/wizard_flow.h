@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/drives.h"
+#include "script/free_space.h"
 #include "script/path_variables.h"
 #include "script/setup_info.h"
 #include "ui/model/languages.h"
@@ -67,18 +68,10 @@ bool DriveTakesInstall(platform::DriveType type);
 // otherwise the system's drive type of its first three characters decides.
 bool FolderDriveUsable(std::string_view folderText);
 
-// The free bytes of the drive InstallDir names by its first letter, with their text
-// (-1 when the query fails); nothing changes when InstallDir does not begin with a
-// letter A to Z.
-void MeasureFreeSpace(const std::string& installDir, TPathVariables& vars);
-
 // The folder field changed on a folder page: returns whether Next is enabled. When the
 // drive is usable and the page has been visited, InstallDir becomes the text with a
 // backslash appended and the free space is measured again.
 bool ApplyFolderText(std::string_view folderText, bool dirPageVisited, TSetupInfoFile& info, TPathVariables& vars);
-
-// The confirmation page's rule: Next only when the free space reaches the space required.
-bool SpaceSuffices(const TPathVariables& vars);
 
 // Whether Next may stay enabled on the page now shown, by the checks its arrival ran:
 // the drive of the folder field on a folder page (when there is a field), the space on

@@ -191,6 +191,7 @@ LRESULT TFrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       Guarded([this] {
         if (closed_ || !FormCloseQuery()) return;
+        closedOnFinish_ = pageSet_->CurrentType() == TPageType::finish;
         FormClose();
         closed_ = true;
         // The windows go with the form, pages first; the message loop ends here.
@@ -288,7 +289,7 @@ void TFrmMain::RegisterHandOffControls() {
   context_.HandOff.RegisterControls(statusLabel_ != nullptr, progressBar_ != nullptr, finishText_ != nullptr);
 }
 
-void TFrmMain::Run() {
+ExitCode TFrmMain::Run() {
   ShowWindow(window_.get(), SW_SHOWNORMAL);
   UpdateWindow(window_.get());
   for (HWND button : {nextButton_, cancelButton_}) {
@@ -303,6 +304,8 @@ void TFrmMain::Run() {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
+  if (!closedOnFinish_) return ExitCode::Cancelled;
+  return context_.Run.SetupFailed ? ExitCode::ScriptFailed : ExitCode::Success;
 }
 
 // ---- languages ----

@@ -49,8 +49,10 @@ class TFrmMain final : public IMainForm {
   TFrmMain& operator=(const TFrmMain&) = delete;
 
   void SetPagesUp() override;
-  // Shows the window and processes messages until the form has closed.
-  void Run() override;
+  // Shows the window and processes messages until the form has closed. Success when
+  // the wizard closed on its finish page (ScriptFailed when the run failed), Cancelled
+  // when the user left it earlier.
+  ExitCode Run() override;
 
   HWND Handle() const { return window_.get(); }
   TVXPageControl& PageSet() { return *pageSet_; }
@@ -143,6 +145,7 @@ class TFrmMain final : public IMainForm {
   bool working_ = false;
   bool treeSynchronising_ = false;
   bool closed_ = false;
+  bool closedOnFinish_ = false;
   bool quitRequested_ = false;  // a quit request that arrived during a run
   int quitCode_ = 0;
   bool finaliserStarted_ = false;

@@ -93,7 +93,8 @@ TEST_F(WizardFlowTest, FolderTextUpdatesInstallDirAndFreeSpaceOnlyAfterTheVisit)
 
   EXPECT_TRUE(ApplyFolderText("E:\\Games\\", true, info, vars));
   EXPECT_EQ(info.InstallDir, "E:\\Games\\");
-  EXPECT_EQ(vars.FreeSpace, -1);
+  EXPECT_EQ(vars.FreeSpace, kUnknownFreeSpace);
+  EXPECT_EQ(vars.FreeSpaceText, "unknown");
 }
 
 TEST_F(WizardFlowTest, PageChecksRepeatedAfterALanguageSwitch) {
@@ -111,7 +112,7 @@ TEST_F(WizardFlowTest, PageChecksRepeatedAfterALanguageSwitch) {
       {TPageType::installdir, std::nullopt, 1000, true},  // no folder field: no check
       {TPageType::patch, std::nullopt, 499, false},
       {TPageType::patch, std::nullopt, 500, true},
-      {TPageType::patch, std::nullopt, -1, false},  // the drive could not be queried
+      {TPageType::patch, std::nullopt, -1, true},  // unknown free space never refuses
       {TPageType::welcome, "D:\\Games", -1, true},
   };
   for (const auto& c : cases) {

@@ -78,9 +78,9 @@ class CallbackGuardTest : public ::testing::Test {
 // Catches a paint failure that leaves the gauge's window procedure: the 32-bit build
 // ends in std::terminate (exit code 3, no report), the 64-bit build unwinds out of
 // RedrawWindow (the child "threw"). Guarded, the report announces the error and ends
-// the process with exit code 0.
+// the process with exit code 5, the internal error's.
 TEST_F(CallbackGuardTest, PaintFailureReachesTheErrorReport) {
-  EXPECT_EXIT(PaintFailingGauge(), ::testing::ExitedWithCode(0),
+  EXPECT_EXIT(PaintFailingGauge(), ::testing::ExitedWithCode(5),
               "Error Report: Unknown Error: the gauge could not paint");
 }
 
