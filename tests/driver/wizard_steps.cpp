@@ -113,6 +113,9 @@ bool SaveScreenshot(HWND window, const std::wstring& path) {
   return ok;
 }
 
+// Time for the program to take in a message before the next step looks at its windows.
+constexpr ULONGLONG kSettleMs = 150;
+
 }  // namespace
 
 bool WizardSteps::Load(const std::wstring& path) {
@@ -122,7 +125,8 @@ bool WizardSteps::Load(const std::wstring& path) {
     return false;
   }
   static const wchar_t* const kVerbs[] = {L"wait-window", L"wait-text", L"press", L"type",  L"command", L"answer",
-                                          L"list",        L"state",     L"screenshot", L"sleep", L"close", L"hold-boxes", L"wait-box", L"move-box"};
+                                          L"list",        L"state",     L"screenshot", L"sleep", L"close", L"hold-boxes", L"wait-box", L"move-box",
+                                          L"dpi"};
   std::string raw;
   while (std::getline(in, raw)) {
     if (!raw.empty() && raw.back() == '\r') raw.pop_back();
@@ -220,8 +224,17 @@ bool WizardSteps::TryStep(const Step& step, HWND wizard) {
     PostMessageW(wizard, WM_COMMAND, MAKEWPARAM(std::wcstoul(step.argument.c_str(), nullptr, 10), 0), 0);
     return true;
   }
+  if (step.verb == L"dpi") {
+    const auto dpi = static_cast<WORD>(std::wcstoul(step.argument.c_str(), nullptr, 10));
+    PostMessageW(wizard, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0);
+    sleepUntil_ = GetTickCount64() + kSettleMs;
+    return true;
+  }
   if (step.verb == L"list") {
     Report(L"TITLE " + Escape(WindowText(wizard)));
+    RECT client{};
+    GetClientRect(wizard, &client);
+    Report(L"CLIENT " + std::to_wstring(client.right) + L"x" + std::to_wstring(client.bottom));
     for (HWND control : VisibleControls(wizard)) {
       Report(L"CONTROL class=" + ClassName(control) + L" enabled=" + (IsWindowEnabled(control) ? L"1" : L"0") +
              L" rect=" + RectText(wizard, control) + L" text=" + Escape(ControlText(control)));

@@ -16,7 +16,9 @@
 //   wait-box CAPTION       a message box with that caption is on the screen
 //   move-box               moves the message boxes to the screen's top-left corner, out
 //                          of the wizard's way (for a screenshot of what lies behind)
-//   list                   reports TITLE and one CONTROL line per visible control
+//   dpi N                  tells the wizard its monitor now has N DPI (WM_DPICHANGED,
+//                          without a suggested rectangle)
+//   list                   reports TITLE, CLIENT and one CONTROL line per visible control
 //   state CAPTION          reports STATE for the visible button reading CAPTION
 //   screenshot FILE        saves the wizard's window as it is on the screen (BMP)
 //   sleep MS               waits MS milliseconds
@@ -25,6 +27,7 @@
 // Output lines (besides those of setup_driver run):
 //   STEP <n> <step>                         a step starts
 //   TITLE <title>
+//   CLIENT <w>x<h>                          the wizard's client size
 //   CONTROL class=<class> enabled=<0|1> rect=<x,y,wxh> text=<text>
 //   STATE <caption> visible=<0|1> enabled=<0|1>
 //   SCREENSHOT <file>

@@ -75,7 +75,11 @@ class TFrmMain final : public IMainForm {
   void KeyboardCommand(int id);
 
   void CreateControls();
-  HWND CreateButton(int id, const wchar_t* caption, int left, int top, int width, int height, DWORD style = 0);
+  // A button at its place in kButtonPlaces (frm_main.cpp), at the form's DPI.
+  HWND CreateButton(int id, const wchar_t* caption);
+  void CreateBevel();
+  void SetLanguageGlyph();
+  void ApplyDpi(int32_t dpi, const RECT* suggested);
   void FindSpecialControls();
   void RegisterHandOffControls();
 
@@ -116,6 +120,7 @@ class TFrmMain final : public IMainForm {
   void Button2Click();
 
   SetupContext& context_;
+  int32_t dpi_ = 96;  // the DPI the form is laid out at
   platform::win32::UniqueFont font_;
   platform::win32::UniqueWindow window_;
   std::unique_ptr<TPageArea> panel1_;

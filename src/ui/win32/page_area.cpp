@@ -22,12 +22,10 @@ bool Intersects(const RECT& a, const RECT& b) {
 
 }  // namespace
 
-TPageArea::TPageArea(HWND parent, const RECT& bounds) {
+TPageArea::TPageArea(HWND parent, const RECT& bounds, int32_t dpi) : dpi_(dpi) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   RegisterWindowClassOnce(instance, {kPageAreaClass, WindowProc});
-  font_.reset(CreateFontW(FontHeightForPoints(8), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                          DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          DEFAULT_PITCH | FF_DONTCARE, L"MS Shell Dlg 2"));
+  font_ = CreateDialogFont(dpi);
   colourBrush_.reset(CreateSolidBrush(colour_));
   // A control parent: the dialog keys (Tab, arrows) reach the controls inside it.
   window_.reset(CreateWindowExW(WS_EX_CONTROLPARENT, kPageAreaClass, L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
@@ -40,6 +38,14 @@ TPageArea::TPageArea(HWND parent, const RECT& bounds) {
 TPageArea::~TPageArea() {
   // The window first: its children report their end while the maps still exist.
   window_.reset();
+}
+
+void TPageArea::SetDpi(int32_t dpi) {
+  if (dpi == dpi_) return;
+  dpi_ = dpi;
+  retiredFont_ = std::move(font_);
+  font_ = CreateDialogFont(dpi);
+  SendMessageW(window_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 }
 
 void TPageArea::SetColour(uint32_t colour) {

@@ -65,6 +65,11 @@ class TPageStatic final : public TWindowControl {
     SetCaption(ExpandCaption(context.Languages, context.Macros, RawText()));
   }
 
+  void ApplyDpi() override {
+    TWindowControl::ApplyDpi();
+    AdjustBounds();
+  }
+
   void SetCaption(const std::u16string& caption) override {
     if (kind_ == TStaticKind::Bevel) return;
     // WM_SETTEXT resizes and repaints (see HandleMessage), whoever sends it.

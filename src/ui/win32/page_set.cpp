@@ -92,6 +92,15 @@ void TVXPageControl::RefreshCaptions() {
   }
 }
 
+void TVXPageControl::ApplyDpi() {
+  for (TPage& page : pages_) {
+    for (auto& control : page.Controls) control->ApplyDpi();
+  }
+  RECT all;
+  GetClientRect(pageParent_.Window(), &all);
+  pageParent_.Invalidate(all);
+}
+
 void TVXPageControl::ApplyButtons() {
   const HWND focus = GetFocus();
   ApplyButton(windows_.Back, buttons_.Back, context_.Languages);

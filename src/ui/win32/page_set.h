@@ -54,6 +54,8 @@ class TVXPageControl {
   void ShowPage(int32_t index);
   // Every label, radio button and panel caption expanded again from its raw text.
   void RefreshCaptions();
+  // The page area's DPI changed: every control takes its place and font at it.
+  void ApplyDpi();
 
   int32_t CurrentPage() const { return currentPage_; }
   // The type of the page shown; nullopt without pages.
