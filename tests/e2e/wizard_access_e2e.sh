@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The wizard at high DPI, under Wine and Xvfb, with the example
+# The wizard at high DPI and from the keyboard, under Wine and Xvfb, with the example
 # product (examples/demo):
 # - at 96, 144 and 192 DPI (Wine's "LogPixels" in this test's own prefix) the driver
 #   lists the welcome and folder pages; every control's place and size, and the
@@ -8,6 +8,11 @@
 #   DPI the two pages are kept as screenshots (DIR/screenshots/dpi144-*.png).
 # - a wizard at 96 DPI told that its monitor changed to 192 DPI (WM_DPICHANGED) lays
 #   the folder page out as a wizard started at 192 DPI does.
+# - the demo, its Back and Next given mnemonics, is installed with the keyboard alone:
+#   Escape asks to quit, the language menu opens and switches from the keyboard, Alt+N
+#   goes on, Tab and Shift+Tab visit the page's controls and the buttons in order (and
+#   leave a rich edit), the folder is typed, Enter presses Next, Install and Finish; the
+#   focus is on Next as each page appears.
 #
 # usage: wizard_access_e2e.sh --stub STUB.exe --driver setup_driver.exe --setupc SETUPC.exe --work DIR
 set -uo pipefail
@@ -148,6 +153,112 @@ for page in welcome folder; do
 done
 expect "a move to a 192-DPI monitor lays the folder page out as a start at 192 DPI does" \
   "$(listed "$data/dpi192.out" "# folder")" "$(listed "$data/dpi96.out" "# moved to 192")"
+
+# --- the keyboard alone -------------------------------------------------------------------
+# Back and Next with mnemonics ("< &Back", "&Next >"), compiled into a setup of its own.
+english=$demo/languages/english.txt
+iconv -f UTF-16 -t UTF-8 "$english" | sed 's/^12 < Back/12 < \&Back/; s/^13 Next >/13 \&Next >/' |
+  iconv -f UTF-8 -t UTF-16 >"$english.new" && mv "$english.new" "$english"
+mkdir -p "$data/keyboard"
+setup=$data/keyboard/setup.exe
+run_setupc compile "$demo/demo.setup" --stub "$stub" -o "$setup" >"$data/keyboard-compile.log" 2>&1 ||
+  { echo "wizard_access_e2e: setupc compile with mnemonics failed" >&2; cat "$data/keyboard-compile.log" >&2; }
+drive keyboard <<EOF
+wait-text &Next >
+sleep 300
+focus # welcome
+hold-boxes
+key Escape
+wait-box Exit Setup
+key N
+answer OK
+key Shift+Tab
+focus # language button
+key Enter
+key Down
+key Down
+key Enter
+wait-text Weiter >
+key Enter
+key Down
+key Enter
+wait-text &Next >
+key Alt+N
+wait-text What is new in this version
+sleep 300
+focus # changelog
+key Tab
+key Tab
+focus # changelog rich edit
+key Tab
+focus # changelog after the rich edit
+key Tab
+key Tab
+key Enter
+wait-text Choose the installation folder
+sleep 300
+focus # folder
+key Tab
+focus # tab 1
+key Tab
+focus # tab 2
+key Tab
+focus # tab 3
+key Tab
+focus # tab 4
+key Tab
+focus # tab 5
+key Tab
+focus # tab 6
+key Shift+Tab
+focus # shift-tab
+key Shift+Tab
+key Shift+Tab
+focus # the field
+keys C:\\Program Files\\Keyboard Demo
+key Enter
+wait-text Ready to install
+sleep 300
+focus # confirm
+hold-boxes
+key Enter
+wait-box Demo Product
+key Enter
+answer OK
+wait-text Setup is complete
+sleep 300
+focus # finish
+key Enter
+EOF
+out=$data/keyboard.out
+# focus_at LABEL: the FOCUS line of the "focus" step with that comment, its rectangle left out.
+focus_at() { awk -v step="# $1" '/^STEP / { on = index($0, step) > 0 } on && /^FOCUS / { sub(/ rect=[^ ]*/, ""); print; exit }' "$out"; }
+expect "keyboard: every step done, the end" "STEPS_DONE EXIT 0" "$(grep -E '^(STEPS_DONE|EXIT|TIMEOUT)' "$out" | tr '\n' ' ' | sed 's/ $//')"
+expect "keyboard: Escape asks before quitting" "MESSAGEBOX caption=Exit Setup text=Are you sure you want to quit?" \
+  "$(grep -m1 '^MESSAGEBOX' "$out")"
+expect "keyboard: the focus on Next as each page appears, on Finish at the end" \
+  "FOCUS class=Button text=&Next >
+FOCUS class=Button text=&Next >
+FOCUS class=Button text=&Next >
+FOCUS class=Button text=Install
+FOCUS class=Button text=Finish" \
+  "$(for page in welcome changelog folder confirm finish; do focus_at "$page"; done)"
+expect "keyboard: Shift+Tab from Next reaches the language button" "FOCUS class=Button text=English" "$(focus_at 'language button')"
+expect "keyboard: Tab passes into and out of the rich edit" "RICHEDIT50W
+FOCUS class=Button text=English" \
+  "$(focus_at 'changelog rich edit' | sed 's/^FOCUS class=\([^ ]*\).*/\1/' | tr a-z A-Z; focus_at 'changelog after the rich edit')"
+expect "keyboard: Tab goes round the folder page in order, Shift+Tab back" \
+  "FOCUS class=Button text=Cancel
+FOCUS class=SysTreeView32 text=
+FOCUS class=Edit text=C:\\Program Files\\Demo Product\\
+FOCUS class=Button text=English
+FOCUS class=Button text=< &Back
+FOCUS class=Button text=&Next >
+FOCUS class=Button text=< &Back
+FOCUS class=Edit text=C:\\Program Files\\Demo Product\\" \
+  "$(for step in 'tab 1' 'tab 2' 'tab 3' 'tab 4' 'tab 5' 'tab 6' shift-tab 'the field'; do focus_at "$step"; done)"
+check "keyboard: installed into the folder typed" "no readme.txt there" \
+  test -f "$prefix/drive_c/Program Files/Keyboard Demo/readme.txt"
 
 if ((failures > 0)); then
   echo "$failures check(s) failed; reports in $data"

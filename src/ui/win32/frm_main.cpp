@@ -5,7 +5,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <stdexcept>
+#include <vector>
 
 #include "platform/codepage.h"
 #include "platform/win32/wide_text.h"
@@ -250,6 +252,20 @@ LRESULT TFrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     }
+    case WM_ACTIVATE:
+      // The focus goes back where it was when the form is active again (after a message
+      // box, which has no owner), or to the default button; never to the form itself.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        const HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(window_.get(), focus)) lastFocus_ = focus;
+      } else if (!IsIconic(window_.get())) {
+        const HWND target = lastFocus_ != nullptr && IsWindow(lastFocus_) && IsWindowVisible(lastFocus_) &&
+                                    IsWindowEnabled(lastFocus_)
+                                ? lastFocus_
+                                : pageSet_ ? pageSet_->DefaultButton() : nullptr;
+        if (target != nullptr && IsWindowVisible(target) && IsWindowEnabled(target)) SetFocus(target);
+      }
+      return 0;
     case WM_DPICHANGED:
       // The suggested rectangle may be missing when the message comes from elsewhere.
       Guarded([this, wParam, lParam] { ApplyDpi(UsableDpi(LOWORD(wParam)), reinterpret_cast<const RECT*>(lParam)); });
@@ -270,15 +286,43 @@ LRESULT TFrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(window_.get(), message, wParam, lParam);
 }
 
-// Enter presses the focused button; Escape presses Cancel. Only a shown, enabled
-// button reacts, as it would to a click.
+// Enter presses the focused button, or the default button (Next, or Finish) when the
+// focus is elsewhere (the folder field, the tree); Escape presses Cancel. Only a shown,
+// enabled button reacts, as it would to a click.
 void TFrmMain::KeyboardCommand(int id) {
-  const HWND target = id == IDOK ? GetFocus() : cancelButton_;
-  const bool ours = target == languageButton_ || target == backButton_ || target == nextButton_ ||
-                    target == cancelButton_;
-  if (ours && IsWindowVisible(target) && IsWindowEnabled(target)) {
-    PostMessageW(target, BM_CLICK, 0, 0);
+  const HWND focus = GetFocus();
+  const bool onButton = focus == languageButton_ || focus == backButton_ || focus == nextButton_ ||
+                        focus == cancelButton_;
+  const HWND target = id == IDCANCEL ? cancelButton_ : onButton ? focus : pageSet_->DefaultButton();
+  if (target != nullptr && IsWindowVisible(target) && IsWindowEnabled(target)) {
+    // As the button reports a click, without taking the focus from where it is.
+    PostMessageW(window_.get(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(target), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(target));
   }
+}
+
+// Tab and Shift+Tab: the focus to the next (previous) window of the page set's focus
+// order, round again. A single-line edit reached this way has its text selected.
+// Multi-line fields let Tab through too; Ctrl+Tab stays theirs.
+bool TFrmMain::TabKey(const MSG& message) {
+  if (message.message != WM_KEYDOWN || message.wParam != VK_TAB || GetKeyState(VK_CONTROL) < 0) return false;
+  if (!window_ || (message.hwnd != window_.get() && !IsChild(window_.get(), message.hwnd))) return false;
+  const std::vector<HWND> order = pageSet_->FocusOrder();
+  if (order.empty()) return true;
+  const bool backwards = GetKeyState(VK_SHIFT) < 0;
+  const auto at = std::find(order.begin(), order.end(), GetFocus());
+  size_t index = backwards ? order.size() - 1 : 0;
+  if (at != order.end()) {
+    const auto position = static_cast<size_t>(at - order.begin());
+    index = backwards ? (position + order.size() - 1) % order.size() : (position + 1) % order.size();
+  }
+  const HWND next = order[index];
+  SetFocus(next);
+  if ((SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0 &&
+      (GetWindowLongPtrW(next, GWL_STYLE) & ES_MULTILINE) == 0) {
+    SendMessageW(next, EM_SETSEL, 0, -1);
+  }
+  return true;
 }
 
 void TFrmMain::Guarded(const std::function<void()>& handler) { GuardCallback(handler); }
@@ -356,6 +400,8 @@ void TFrmMain::RegisterHandOffControls() {
 
 void TFrmMain::Run() {
   ShowWindow(window_.get(), SW_SHOWNORMAL);
+  // The focus and the mnemonics' underlines always show, not only once a key is pressed.
+  SendMessageW(window_.get(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
   UpdateWindow(window_.get());
   for (HWND button : {nextButton_, cancelButton_}) {
     if (IsWindowVisible(button) && IsWindowEnabled(button)) {
@@ -365,6 +411,7 @@ void TFrmMain::Run() {
   }
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (TabKey(message)) continue;
     if (window_ && IsDialogMessageW(window_.get(), &message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);

@@ -73,6 +73,8 @@ class TFrmMain final : public IMainForm {
   // which ends the process.
   void Guarded(const std::function<void()>& handler);
   void KeyboardCommand(int id);
+  // Moves the focus for Tab and Shift+Tab; false for any other message.
+  bool TabKey(const MSG& message);
 
   void CreateControls();
   // A button at its place in kButtonPlaces (frm_main.cpp), at the form's DPI.
@@ -130,6 +132,7 @@ class TFrmMain final : public IMainForm {
   HWND backButton_ = nullptr;
   HWND nextButton_ = nullptr;
   HWND cancelButton_ = nullptr;
+  HWND lastFocus_ = nullptr;  // the control that had the focus when the form was last left
   HMENU languagePopupMenu_ = nullptr;
   HIMAGELIST languageGlyph_ = nullptr;
   std::unique_ptr<TVXPageControl> pageSet_;

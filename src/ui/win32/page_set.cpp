@@ -84,7 +84,32 @@ void TVXPageControl::ShowPage(int32_t index) {
       for (auto& control : pages_[i].Controls) control->SetVisible(true);
     }
   }
+  // A new page starts with the focus on the button that goes on; a language switch
+  // shows the same page again and leaves the focus where it is.
+  const HWND form = windows_.Next != nullptr ? GetParent(windows_.Next) : nullptr;
+  if (index != arrivedPage_) {
+    arrivedPage_ = index;
+    if (form != nullptr && IsWindowVisible(form) && Usable(DefaultButton())) SetFocus(DefaultButton());
+  }
 }
+
+std::vector<HWND> TVXPageControl::FocusOrder() const {
+  std::vector<HWND> order;
+  const auto add = [&order](HWND window) {
+    if (Usable(window) && (GetWindowLongPtrW(window, GWL_STYLE) & WS_TABSTOP) != 0) order.push_back(window);
+  };
+  if (currentPage_ >= 0 && static_cast<size_t>(currentPage_) < pages_.size()) {
+    for (const auto& control : pages_[static_cast<size_t>(currentPage_)].Controls) add(control->Window());
+  }
+  for (size_t i = 0; i < pages_.size(); ++i) {
+    if (i == static_cast<size_t>(currentPage_) || pages_[i].Type != TPageType::mainlayout) continue;
+    for (const auto& control : pages_[i].Controls) add(control->Window());
+  }
+  for (HWND button : {windows_.Language, windows_.Back, windows_.Next, windows_.Cancel}) add(button);
+  return order;
+}
+
+HWND TVXPageControl::DefaultButton() const { return buttons_.Next.Visible ? windows_.Next : windows_.Cancel; }
 
 void TVXPageControl::RefreshCaptions() {
   for (TPage& page : pages_) {
@@ -107,6 +132,14 @@ void TVXPageControl::ApplyButtons() {
   ApplyButton(windows_.Next, buttons_.Next, context_.Languages);
   ApplyButton(windows_.Cancel, buttons_.Cancel, context_.Languages);
   ApplyButton(windows_.Language, buttons_.Language, context_.Languages);
+  // The default button shows a heavier frame.
+  for (HWND button : {windows_.Next, windows_.Cancel}) {
+    if (button == nullptr) continue;
+    const DWORD wanted = button == DefaultButton() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    if (static_cast<DWORD>(GetWindowLongPtrW(button, GWL_STYLE) & BS_TYPEMASK) != wanted) {
+      SendMessageW(button, BM_SETSTYLE, wanted, TRUE);
+    }
+  }
   // A button that was hidden or disabled under the keyboard focus leaves the keyboard
   // nowhere (as does a run page, where no button can take it): hand the focus on to
   // the first button that can take it, once there is one.
