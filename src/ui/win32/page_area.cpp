@@ -1,9 +1,12 @@
 #include "ui/win32/page_area.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <stdexcept>
 #include <utility>
 
+#include "ui/win32/accessible_names.h"
 #include "ui/win32/page_font.h"
 #include "ui/win32/paint_scope.h"
 #include "ui/win32/system_colour.h"
@@ -33,9 +36,11 @@ TPageArea::TPageArea(HWND parent, const RECT& bounds, int32_t dpi) : dpi_(dpi) {
                                 bounds.bottom - bounds.top, parent, nullptr, instance, this));
   if (!window_) throw std::runtime_error("The page area could not be created.");
   SendMessageW(window_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  SetAccessibleRole(window_.get(), ROLE_SYSTEM_PROPERTYPAGE);
 }
 
 TPageArea::~TPageArea() {
+  ClearAccessibleProperties(window_.get());
   // The window first: its children report their end while the maps still exist.
   window_.reset();
 }
@@ -127,6 +132,7 @@ void TPageArea::CheckRadio(HWND radio) {
 }
 
 void TPageArea::ForgetChild(HWND child) {
+  ClearAccessibleProperties(child);
   childColours_.erase(child);
   changeHandlers_.erase(child);
   notifyHandlers_.erase(child);

@@ -2,7 +2,11 @@
 
 #include "platform/win32/wide_text.h"
 #include "script/setup_context.h"
+#include "ui/model/dpi_scale.h"
+#include "ui/model/field_labels.h"
+#include "ui/win32/accessible_names.h"
 #include "ui/win32/page_area.h"
+#include "ui/win32/page_window_control.h"
 
 namespace setup::ui {
 
@@ -24,6 +28,9 @@ void ApplyButton(HWND window, const TButtonState& state, const TLanguages& langu
   EnableWindow(window, state.Enabled ? TRUE : FALSE);
   ShowWindow(window, state.Visible ? SW_SHOWNA : SW_HIDE);
 }
+
+// How far above or left of a field its caption may end, in layout pixels.
+constexpr int32_t kCaptionGap = 32;
 
 bool Usable(HWND window) { return window != nullptr && IsWindowVisible(window) && IsWindowEnabled(window); }
 
@@ -47,6 +54,7 @@ void TVXPageControl::LoadFromPackage(const std::string& entryName) {
     }
   }
   SendMainLayoutToBack();
+  NameFields();
   ShowPage(0);
 }
 
@@ -90,6 +98,7 @@ void TVXPageControl::ShowPage(int32_t index) {
   if (index != arrivedPage_) {
     arrivedPage_ = index;
     if (form != nullptr && IsWindowVisible(form) && Usable(DefaultButton())) SetFocus(DefaultButton());
+    AnnounceTitle(pages_[static_cast<size_t>(index)]);
   }
 }
 
@@ -114,6 +123,55 @@ HWND TVXPageControl::DefaultButton() const { return buttons_.Next.Visible ? wind
 void TVXPageControl::RefreshCaptions() {
   for (TPage& page : pages_) {
     for (auto& control : page.Controls) control->RefreshCaption(context_);
+  }
+  NameFields();
+}
+
+void TVXPageControl::AnnounceTitle(const TPage& page) {
+  for (const auto& control : page.Controls) {
+    if (control->Type() != TControlType::Label || control->Window() == nullptr) continue;
+    const std::wstring title = WindowText(control->Window());
+    if (title.empty()) continue;
+    SetAccessibleName(pageParent_.Window(), title);
+    AnnounceAccessibleName(pageParent_.Window());
+    return;
+  }
+}
+
+void TVXPageControl::NameFields() {
+  const int32_t maxGap = ScaleLength(kCaptionGap, pageParent_.Dpi());
+  const auto placeOf = [this](HWND window) {
+    RECT bounds{};
+    GetWindowRect(window, &bounds);
+    MapWindowPoints(nullptr, pageParent_.Window(), reinterpret_cast<POINT*>(&bounds), 2);
+    return TAreaRect{bounds.left, bounds.top, bounds.right, bounds.bottom};
+  };
+  for (const TPage& page : pages_) {
+    std::vector<TAreaRect> fields, labels;
+    std::vector<HWND> fieldWindows, labelWindows;
+    for (const auto& control : page.Controls) {
+      const HWND window = control->Window();
+      if (window == nullptr) continue;
+      switch (control->Type()) {
+        case TControlType::Label:
+          labels.push_back(placeOf(window));
+          labelWindows.push_back(window);
+          break;
+        case TControlType::Edit:
+        case TControlType::Memo:
+        case TControlType::RichEdit:
+        case TControlType::ShellTreeView:
+          fields.push_back(placeOf(window));
+          fieldWindows.push_back(window);
+          break;
+        default:
+          break;
+      }
+    }
+    const std::vector<std::optional<size_t>> found = LabelsBeside(fields, labels, maxGap);
+    for (size_t i = 0; i < found.size(); ++i) {
+      if (found[i]) SetAccessibleName(fieldWindows[i], WindowText(labelWindows[*found[i]]));
+    }
   }
 }
 

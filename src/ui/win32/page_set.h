@@ -51,12 +51,16 @@ class TVXPageControl {
 
   // Shows the page at index (nothing when there is none): its controls and those of
   // every main-layout page, every other control hidden, and the buttons by its type.
-  // On arrival at another page (the wizard shown) the focus goes to the default button.
+  // On arrival at another page (the wizard shown) the focus goes to the default button
+  // and screen readers are told the page's title (the text of its first label).
   void ShowPage(int32_t index);
   // Every label, radio button and panel caption expanded again from its raw text.
   void RefreshCaptions();
   // The page area's DPI changed: every control takes its place and font at it.
   void ApplyDpi();
+  // Names every edit, memo, rich edit and folder tree for screen readers after the label
+  // beside it (ui/model/field_labels.h), on every page.
+  void NameFields();
 
   int32_t CurrentPage() const { return currentPage_; }
   // The type of the page shown; nullopt without pages.
@@ -79,6 +83,7 @@ class TVXPageControl {
 
  private:
   void SendMainLayoutToBack();
+  void AnnounceTitle(const TPage& page);
 
   TWizardButtonWindows windows_;
   TPageArea& pageParent_;
