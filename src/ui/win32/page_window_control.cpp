@@ -70,11 +70,15 @@ void ChildToBack(HWND window) {
   SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void TWindowControl::ApplyDpi() {
-  TControlFont font = MakeControlFont(fontKeys_, area_.Font(), area_.Dpi());
+void TWindowControl::MoveToLayoutPlace() {
   const RECT bounds = ScaleRect(layoutBounds_, area_.Dpi());
   SetWindowPos(window_.get(), nullptr, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TWindowControl::ApplyDpi() {
+  TControlFont font = MakeControlFont(fontKeys_, area_.Font(), area_.Dpi());
+  MoveToLayoutPlace();
   SendMessageW(window_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font.Handle), TRUE);
   font_ = std::move(font);  // the old font goes once the window no longer uses it
 }

@@ -48,6 +48,8 @@ class TWindowControl : public TPageControl {
   // sets its font and applies "enabled". Throws SetupError when it cannot be created.
   void CreateChild(const TControlDesc& desc, DWORD exStyle, const wchar_t* className,
                    const std::wstring& text, DWORD style, SIZE defaultSize, void* createParam = nullptr);
+  // Moves the window to its layout place at the area's DPI.
+  void MoveToLayoutPlace();
   // Registers the layout's colours with the area for WM_CTLCOLOR*.
   void RegisterColours(std::optional<COLORREF> background, bool areaBackground);
 
