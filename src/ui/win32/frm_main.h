@@ -77,11 +77,15 @@ class TFrmMain final : public IMainForm {
   bool TabKey(const MSG& message);
 
   void CreateControls();
-  // A button at its place in kButtonPlaces (frm_main.cpp), at the form's DPI.
+  // --- the form's controls and their places (frm_main_layout.cpp) ---
+  // A button at its place in kButtonPlaces, at the form's DPI.
   HWND CreateButton(int id, const wchar_t* caption);
   void CreateBevel();
   void SetLanguageGlyph();
   void ApplyDpi(int32_t dpi, const RECT* suggested);
+  // Sizes the window for its client area at the form's DPI: centred on the work area,
+  // or with its top-left corner at corner.
+  void PlaceForm(const POINT* corner);
   void FindSpecialControls();
   void RegisterHandOffControls();
 
