@@ -52,6 +52,14 @@ for page in welcome folder; do
       "$(printf '%s\n' "$base" | wc -l)" "$(printf '%s\n' "$other" | wc -l)$(scaled_within_a_pixel "$base" "$other" "${pair#*:}")"
   done
 done
+# The verification window of those runs: client area and places times 1.5 and 2 (its
+# labels' sizes follow their text).
+verify_layout() {
+  grep -m1 '^LAYOUT ' "$data/$1.out" | sed -E 's/@[0-9]+,[0-9]+//; s/(Label1|StatusLabel)=([0-9]+,[0-9]+),[0-9]+x[0-9]+/\1=\2/g'
+}
+expect "144 and 192 DPI: the verification window scaled" \
+  "LAYOUT client=482x105 Label1=12,12 StatusLabel=12,48 ProgressBar1=12,72,458x24
+LAYOUT client=642x140 Label1=16,16 StatusLabel=16,64 ProgressBar1=16,96,610x32" "$(verify_layout dpi144; verify_layout dpi192)"
 expect "a move to a 192-DPI monitor lays the folder page out as a start at 192 DPI does" \
   "$(listed "$data/dpi192.out" "# folder")" "$(listed "$data/dpi96.out" "# moved to 192")"
 
