@@ -4,12 +4,13 @@
 
 wineserver=${wineserver:-/usr/lib/wine/wineserver}
 
-# start_display LOGDIR: starts Xvfb on a display number it picks itself; sets DISPLAY
-# and xvfb_pid. Returns non-zero when Xvfb does not come up.
+# start_display LOGDIR [WIDTHxHEIGHT]: starts Xvfb (1024x768 unless given) on a display
+# number it picks itself; sets DISPLAY and xvfb_pid. Returns non-zero when Xvfb does not
+# come up.
 start_display() {
-  local logdir=$1 display_file=$1/display
+  local logdir=$1 display_file=$1/display size=${2:-1024x768}
   rm -f "$display_file"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" 2>"$logdir/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$display_file" 2>"$logdir/xvfb.log" &
   xvfb_pid=$!
   for _ in $(seq 100); do
     [ -s "$display_file" ] && break

@@ -113,6 +113,70 @@ bool SaveScreenshot(HWND window, const std::wstring& path) {
   return ok;
 }
 
+// Time for the program to take in keys before the next step looks at its windows.
+constexpr ULONGLONG kKeySettleMs = 150;
+
+// The virtual key of a key name; 0 for none.
+WORD VirtualKey(const std::wstring& name) {
+  static const std::pair<const wchar_t*, WORD> kNames[] = {
+      {L"Tab", VK_TAB},   {L"Enter", VK_RETURN}, {L"Escape", VK_ESCAPE}, {L"Space", VK_SPACE}, {L"Up", VK_UP},
+      {L"Down", VK_DOWN}, {L"Left", VK_LEFT},    {L"Right", VK_RIGHT},   {L"Shift", VK_SHIFT}, {L"Ctrl", VK_CONTROL},
+      {L"Alt", VK_MENU},  {L"Home", VK_HOME},    {L"End", VK_END},
+  };
+  for (const auto& [text, key] : kNames) {
+    if (name == text) return key;
+  }
+  if (name.size() == 1 && ((name[0] >= L'A' && name[0] <= L'Z') || (name[0] >= L'0' && name[0] <= L'9'))) {
+    return static_cast<WORD>(name[0]);
+  }
+  return 0;
+}
+
+INPUT KeyInput(WORD key, wchar_t unicode, bool up) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.wScan = unicode;
+  input.ki.dwFlags = (unicode != 0 ? KEYEVENTF_UNICODE : 0) | (up ? KEYEVENTF_KEYUP : 0);
+  return input;
+}
+
+// The wizard in front, unless a window of its program (a message box, a menu) is.
+void BringToFront(HWND wizard) {
+  DWORD frontProcess = 0;
+  GetWindowThreadProcessId(GetForegroundWindow(), &frontProcess);
+  DWORD wizardProcess = 0;
+  GetWindowThreadProcessId(wizard, &wizardProcess);
+  if (frontProcess != wizardProcess) SetForegroundWindow(wizard);
+}
+
+// Presses the chord "Shift+Tab": every key down in order, then up in reverse; false for
+// a name that is no key.
+bool PressChord(const std::wstring& chord) {
+  std::vector<WORD> keys;
+  for (size_t start = 0; start <= chord.size();) {
+    size_t plus = chord.find(L'+', start);
+    if (plus == std::wstring::npos) plus = chord.size();
+    const WORD key = VirtualKey(chord.substr(start, plus - start));
+    if (key == 0) return false;
+    keys.push_back(key);
+    start = plus + 1;
+  }
+  std::vector<INPUT> inputs;
+  for (WORD key : keys) inputs.push_back(KeyInput(key, 0, false));
+  for (auto key = keys.rbegin(); key != keys.rend(); ++key) inputs.push_back(KeyInput(*key, 0, true));
+  return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
+void TypeText(const std::wstring& text) {
+  std::vector<INPUT> inputs;
+  for (wchar_t c : text) {
+    inputs.push_back(KeyInput(0, c, false));
+    inputs.push_back(KeyInput(0, c, true));
+  }
+  if (!inputs.empty()) SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
 }  // namespace
 
 bool WizardSteps::Load(const std::wstring& path) {
@@ -122,7 +186,8 @@ bool WizardSteps::Load(const std::wstring& path) {
     return false;
   }
   static const wchar_t* const kVerbs[] = {L"wait-window", L"wait-text", L"press", L"type",  L"command", L"answer",
-                                          L"list",        L"state",     L"screenshot", L"sleep", L"close", L"hold-boxes", L"wait-box", L"move-box"};
+                                          L"list",        L"state",     L"screenshot", L"sleep", L"close", L"hold-boxes", L"wait-box", L"move-box",
+                                          L"key",         L"keys",      L"focus",      L"dpi"};
   std::string raw;
   while (std::getline(in, raw)) {
     if (!raw.empty() && raw.back() == '\r') raw.pop_back();
@@ -220,8 +285,39 @@ bool WizardSteps::TryStep(const Step& step, HWND wizard) {
     PostMessageW(wizard, WM_COMMAND, MAKEWPARAM(std::wcstoul(step.argument.c_str(), nullptr, 10), 0), 0);
     return true;
   }
+  if (step.verb == L"key" || step.verb == L"keys") {
+    BringToFront(wizard);
+    if (step.verb == L"keys") {
+      TypeText(step.argument);
+    } else if (!PressChord(step.argument)) {
+      Complain(L"no such key: " + step.argument);
+    }
+    sleepUntil_ = GetTickCount64() + kKeySettleMs;
+    return true;
+  }
+  if (step.verb == L"focus") {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    const DWORD thread = GetWindowThreadProcessId(wizard, nullptr);
+    if (!GetGUIThreadInfo(thread, &info) || info.hwndFocus == nullptr) {
+      Report(L"FOCUS none");
+    } else {
+      Report(L"FOCUS class=" + ClassName(info.hwndFocus) + L" rect=" + RectText(wizard, info.hwndFocus) +
+             L" text=" + Escape(ControlText(info.hwndFocus)));
+    }
+    return true;
+  }
+  if (step.verb == L"dpi") {
+    const auto dpi = static_cast<WORD>(std::wcstoul(step.argument.c_str(), nullptr, 10));
+    PostMessageW(wizard, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0);
+    sleepUntil_ = GetTickCount64() + kKeySettleMs;
+    return true;
+  }
   if (step.verb == L"list") {
     Report(L"TITLE " + Escape(WindowText(wizard)));
+    RECT client{};
+    GetClientRect(wizard, &client);
+    Report(L"CLIENT " + std::to_wstring(client.right) + L"x" + std::to_wstring(client.bottom));
     for (HWND control : VisibleControls(wizard)) {
       Report(L"CONTROL class=" + ClassName(control) + L" enabled=" + (IsWindowEnabled(control) ? L"1" : L"0") +
              L" rect=" + RectText(wizard, control) + L" text=" + Escape(ControlText(control)));

@@ -16,7 +16,16 @@
 //   wait-box CAPTION       a message box with that caption is on the screen
 //   move-box               moves the message boxes to the screen's top-left corner, out
 //                          of the wizard's way (for a screenshot of what lies behind)
-//   list                   reports TITLE and one CONTROL line per visible control
+//   key KEYS               presses keys on the keyboard (as input the system queues
+//                          for the window in front, the wizard brought there first
+//                          unless a window of the program is): one key or a chord
+//                          joined by "+": "Tab", "Shift+Tab", "Enter", "Escape",
+//                          "Space", "Down", "Alt+N", "A"
+//   keys TEXT              types TEXT, one character after the other
+//   focus                  reports FOCUS for the window that has the keyboard focus
+//   dpi N                  tells the wizard its monitor now has N DPI (WM_DPICHANGED,
+//                          without a suggested rectangle)
+//   list                   reports TITLE, CLIENT and one CONTROL line per visible control
 //   state CAPTION          reports STATE for the visible button reading CAPTION
 //   screenshot FILE        saves the wizard's window as it is on the screen (BMP)
 //   sleep MS               waits MS milliseconds
@@ -25,6 +34,8 @@
 // Output lines (besides those of setup_driver run):
 //   STEP <n> <step>                         a step starts
 //   TITLE <title>
+//   CLIENT <w>x<h>                          the wizard's client size
+//   FOCUS class=<class> rect=<x,y,wxh> text=<text>   (FOCUS none without a focus)
 //   CONTROL class=<class> enabled=<0|1> rect=<x,y,wxh> text=<text>
 //   STATE <caption> visible=<0|1> enabled=<0|1>
 //   SCREENSHOT <file>

@@ -15,7 +15,13 @@
 # the registered uninstaller removes the installation through its pages and its
 # finaliser removes the uninstaller; the drive and the registry are compared with their
 # state before the installation, and only the differences listed in the test may remain.
-# Last, a product made by "setupc init" is compiled, installed and uninstalled as it is.
+# Then a product made by "setupc init" is compiled, installed and uninstalled as it is.
+# Last, the wizard at 96, 144 and 192 DPI (Wine's LogPixels): every control of the
+# welcome and folder pages and of the verification window scaled by 1.5 and 2 within a
+# pixel, the pages kept as screenshots at 144 DPI, a move to a 192-DPI monitor laid out
+# as a start there; and
+# the demo, Back and Next given mnemonics, installed with the keyboard alone (the
+# script's shortcut question, asked once per machine, has been answered before).
 # The folder and registry expectations describe the 64-bit build that runs here ("Program
 # Files", HKLM\Software itself); the shipping 32-bit setup sees the 32-bit view of 64-bit
 # Windows instead ("Program Files (x86)", HKLM\Software\WOW6432Node), for install and
@@ -63,7 +69,7 @@ cleanup() {
 trap cleanup EXIT
 start_watchdog 300 install_e2e
 
-start_display "$data" || exit 1
+start_display "$data" 1600x1000 || exit 1  # room for the wizard at 192 DPI
 wine() { "$wine_run" --prefix "$prefix" --timeout 90 "$@"; }
 # A clean machine for every run: no installation of an earlier run is found.
 WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null
@@ -547,6 +553,9 @@ expect "init: install and uninstall leave no file behind" "" \
   "$(changes "$data/init-before.files" "$data/init-after.files" '/AppData/Local/Temp(/|$)|^[df] users/[^/]+/Temp(/|$)')"
 expect "init: install and uninstall leave no registry value behind, only the empty key" "" \
   "$(changes "$data/init-before.reg" "$data/init-after.reg" '^\[HKEY_LOCAL_MACHINE\\Software\\Sample Tool\]$|\\Software\\Wine(\\|\])')"
+
+# --- the wizard at high DPI and from the keyboard ---------------------------------------------
+source "$here/install_access.sh"
 
 if ((failures > 0)); then
   echo "$failures check(s) failed; reports in $data"

@@ -10,6 +10,7 @@
 #include "script/setup_context.h"
 #include "ui/win32/frm_main.h"
 #include "ui/win32/page_font.h"
+#include "ui/win32/window_dpi.h"
 #include "ui/win32/window_class.h"
 
 namespace setup::ui {
@@ -62,9 +63,7 @@ TFrmDebug::TFrmDebug() {
                                    ES_AUTOHSCROLL | ES_READONLY,
                                0, 0, client.right, client.bottom, window_.get(), nullptr, instance, nullptr);
   if (richEdit1_ == nullptr) throw std::runtime_error("The debug window could not be created.");
-  font_.reset(CreateFontW(FontHeightForPoints(8), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                          L"MS Shell Dlg 2"));
+  font_ = CreateDialogFont(WindowDpi(window_.get()));
   SendMessageW(richEdit1_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   // A rich edit takes 32,767 characters by default; a package's list is longer.
   SendMessageW(richEdit1_, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);

@@ -1,30 +1,31 @@
-// The wizard window itself: creation, the message dispatch, the set-up of the pages and
-// the language switch. The page flow is in frm_main_pages.cpp, the install run in
+// The wizard window itself: creation, the message dispatch and the keyboard, the set-up
+// of the pages and the language switch. The form's controls and their places are in
+// frm_main_layout.cpp, the page flow in frm_main_pages.cpp, the install run in
 // frm_main_run.cpp.
 #include "ui/win32/frm_main.h"
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <stdexcept>
+#include <vector>
 
 #include "platform/codepage.h"
 #include "platform/win32/wide_text.h"
 #include "script/path_variables.h"
 #include "setup/error_report.h"
+#include "ui/model/dpi_scale.h"
 #include "ui/win32/callback_guard.h"
 #include "ui/win32/common_controls.h"
 #include "ui/win32/page_area.h"
 #include "ui/win32/page_font.h"
 #include "ui/win32/window_class.h"
+#include "ui/win32/window_dpi.h"
 
 namespace setup::ui {
 
 namespace {
 
-constexpr int kClientWidth = 578;
-constexpr int kClientHeight = 413;
-constexpr int kPageAreaHeight = 375;
-constexpr int kBevelHeight = 3;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr const char* kPageSetEntry = "Pages.txt";
 
@@ -36,37 +37,6 @@ constexpr const char* kInstallDirEditName = "installdir_edit";
 constexpr const char* kShellTreeName = "installdir_shelltreeview";
 constexpr const char* kSpaceAvailableName = "spaceavalible";
 
-// The glyph of the language button: a small arrow pointing down, right of the caption.
-constexpr int kGlyphWidth = 9;
-constexpr int kGlyphHeight = 5;
-
-HMENU ControlId(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
-
-// An image list with one down arrow in the button text colour, on a masked background.
-HIMAGELIST CreateLanguageGlyph() {
-  HIMAGELIST list = CreateImageList(kGlyphWidth, kGlyphHeight, ILC_COLOR32 | ILC_MASK, 1, 0);
-  if (list == nullptr) return nullptr;
-  const HDC screen = GetDC(nullptr);
-  const HDC dc = CreateCompatibleDC(screen);
-  const HBITMAP image = CreateCompatibleBitmap(screen, kGlyphWidth, kGlyphHeight);
-  const HGDIOBJ previous = SelectObject(dc, image);
-  const COLORREF mask = RGB(255, 0, 255);
-  const RECT all{0, 0, kGlyphWidth, kGlyphHeight};
-  const HBRUSH maskBrush = CreateSolidBrush(mask);
-  FillRect(dc, &all, maskBrush);
-  DeleteObject(maskBrush);
-  const COLORREF arrow = GetSysColor(COLOR_BTNTEXT);
-  for (int row = 0; row < kGlyphHeight; ++row) {
-    for (int column = row; column < kGlyphWidth - row; ++column) SetPixel(dc, column, row, arrow);
-  }
-  SelectObject(dc, previous);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
-  AddMaskedImage(list, image, mask);
-  DeleteObject(image);
-  return list;
-}
-
 }  // namespace
 
 TFrmMain::TFrmMain(SetupContext& context) : context_(context) {
@@ -75,22 +45,13 @@ TFrmMain::TFrmMain(SetupContext& context) : context_(context) {
   RegisterWindowClassOnce(instance, {kMainFormClass, WindowProc, GetSysColorBrush(COLOR_BTNFACE), 0,
                                      LoadIconW(instance, MAKEINTRESOURCEW(1))});
 
-  font_.reset(CreateFontW(FontHeightForPoints(8), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                          L"MS Shell Dlg 2"));
-  RECT frame{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
-  // Centred on the work area (the screen without the task bar).
-  RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const int x = work.left + (work.right - work.left - width) / 2;
-  const int y = work.top + (work.bottom - work.top - height) / 2;
-  window_.reset(CreateWindowExW(0, kMainFormClass, L"", kStyle, x, y, width, height, nullptr, nullptr, instance,
-                                this));
+  window_.reset(CreateWindowExW(0, kMainFormClass, L"", kStyle, 0, 0, 0, 0, nullptr, nullptr, instance, this));
   if (!window_) throw std::runtime_error("The main window could not be created.");
+  // The window's size follows the DPI of the monitor it opens on.
+  dpi_ = WindowDpi(window_.get());
+  font_ = CreateDialogFont(dpi_);
   SendMessageW(window_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  PlaceForm(nullptr);
   CreateControls();
 
   pageSet_ = std::make_unique<TVXPageControl>(
@@ -116,34 +77,6 @@ TFrmMain::~TFrmMain() {
   if (window_) SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
   window_.reset();
   if (languageGlyph_ != nullptr) DestroyImageList(languageGlyph_);
-}
-
-HWND TFrmMain::CreateButton(int id, const wchar_t* caption, int left, int top, int width, int height,
-                            DWORD style) {
-  HWND button = CreateWindowExW(0, L"BUTTON", caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | style,
-                                left, top, width, height, window_.get(), ControlId(id), GetModuleHandleW(nullptr),
-                                nullptr);
-  if (button == nullptr) throw std::runtime_error("The main window could not be created.");
-  SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-  return button;
-}
-
-void TFrmMain::CreateControls() {
-  panel1_ = std::make_unique<TPageArea>(window_.get(), RECT{0, 0, kClientWidth, kPageAreaHeight});
-  ShowWindow(panel1_->Window(), SW_SHOWNA);
-  bevel2_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ETCHEDHORZ, 0, kPageAreaHeight,
-                            kClientWidth, kBevelHeight, window_.get(), nullptr, GetModuleHandleW(nullptr), nullptr);
-  languageButton_ = CreateButton(kLanguageButtonId, L"", 8, 384, 89, 25);
-  languageGlyph_ = CreateLanguageGlyph();
-  if (languageGlyph_ != nullptr) {
-    BUTTON_IMAGELIST glyph{languageGlyph_, {4, 0, 6, 0}, BUTTON_IMAGELIST_ALIGN_RIGHT};
-    SendMessageW(languageButton_, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&glyph));
-  }
-  button2_ = CreateButton(kDebugButtonId, L"Debug", 112, 384, 75, 25);
-  ShowWindow(button2_, SW_HIDE);  // nothing shows it
-  backButton_ = CreateButton(kBackButtonId, L"", 344, 384, 73, 25);
-  nextButton_ = CreateButton(kNextButtonId, L"", 416, 384, 73, 25);
-  cancelButton_ = CreateButton(kCancelButtonId, L"", 496, 384, 75, 25);
 }
 
 LRESULT CALLBACK TFrmMain::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -188,6 +121,24 @@ LRESULT TFrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     }
+    case WM_ACTIVATE:
+      // The focus goes back where it was when the form is active again (after a message
+      // box, which has no owner), or to the default button; never to the form itself.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        const HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(window_.get(), focus)) lastFocus_ = focus;
+      } else if (!IsIconic(window_.get())) {
+        const HWND target = lastFocus_ != nullptr && IsWindow(lastFocus_) && IsWindowVisible(lastFocus_) &&
+                                    IsWindowEnabled(lastFocus_)
+                                ? lastFocus_
+                                : pageSet_ ? pageSet_->DefaultButton() : nullptr;
+        if (target != nullptr && IsWindowVisible(target) && IsWindowEnabled(target)) SetFocus(target);
+      }
+      return 0;
+    case WM_DPICHANGED:
+      // The suggested rectangle may be missing when the message comes from elsewhere.
+      Guarded([this, wParam, lParam] { ApplyDpi(UsableDpi(LOWORD(wParam)), reinterpret_cast<const RECT*>(lParam)); });
+      return 0;
     case WM_CLOSE:
       Guarded([this] {
         if (closed_ || !FormCloseQuery()) return;
@@ -205,15 +156,43 @@ LRESULT TFrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(window_.get(), message, wParam, lParam);
 }
 
-// Enter presses the focused button; Escape presses Cancel. Only a shown, enabled
-// button reacts, as it would to a click.
+// Enter presses the focused button, or the default button (Next, or Finish) when the
+// focus is elsewhere (the folder field, the tree); Escape presses Cancel. Only a shown,
+// enabled button reacts, as it would to a click.
 void TFrmMain::KeyboardCommand(int id) {
-  const HWND target = id == IDOK ? GetFocus() : cancelButton_;
-  const bool ours = target == languageButton_ || target == backButton_ || target == nextButton_ ||
-                    target == cancelButton_;
-  if (ours && IsWindowVisible(target) && IsWindowEnabled(target)) {
-    PostMessageW(target, BM_CLICK, 0, 0);
+  const HWND focus = GetFocus();
+  const bool onButton = focus == languageButton_ || focus == backButton_ || focus == nextButton_ ||
+                        focus == cancelButton_;
+  const HWND target = id == IDCANCEL ? cancelButton_ : onButton ? focus : pageSet_->DefaultButton();
+  if (target != nullptr && IsWindowVisible(target) && IsWindowEnabled(target)) {
+    // As the button reports a click, without taking the focus from where it is.
+    PostMessageW(window_.get(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(target), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(target));
   }
+}
+
+// Tab and Shift+Tab: the focus to the next (previous) window of the page set's focus
+// order, round again. A single-line edit reached this way has its text selected.
+// Multi-line fields let Tab through too; Ctrl+Tab stays theirs.
+bool TFrmMain::TabKey(const MSG& message) {
+  if (message.message != WM_KEYDOWN || message.wParam != VK_TAB || GetKeyState(VK_CONTROL) < 0) return false;
+  if (!window_ || (message.hwnd != window_.get() && !IsChild(window_.get(), message.hwnd))) return false;
+  const std::vector<HWND> order = pageSet_->FocusOrder();
+  if (order.empty()) return true;
+  const bool backwards = GetKeyState(VK_SHIFT) < 0;
+  const auto at = std::find(order.begin(), order.end(), GetFocus());
+  size_t index = backwards ? order.size() - 1 : 0;
+  if (at != order.end()) {
+    const auto position = static_cast<size_t>(at - order.begin());
+    index = backwards ? (position + order.size() - 1) % order.size() : (position + 1) % order.size();
+  }
+  const HWND next = order[index];
+  SetFocus(next);
+  if ((SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0 &&
+      (GetWindowLongPtrW(next, GWL_STYLE) & ES_MULTILINE) == 0) {
+    SendMessageW(next, EM_SETSEL, 0, -1);
+  }
+  return true;
 }
 
 void TFrmMain::Guarded(const std::function<void()>& handler) { GuardCallback(handler); }
@@ -291,6 +270,8 @@ void TFrmMain::RegisterHandOffControls() {
 
 ExitCode TFrmMain::Run() {
   ShowWindow(window_.get(), SW_SHOWNORMAL);
+  // The focus and the mnemonics' underlines always show, not only once a key is pressed.
+  SendMessageW(window_.get(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
   UpdateWindow(window_.get());
   for (HWND button : {nextButton_, cancelButton_}) {
     if (IsWindowVisible(button) && IsWindowEnabled(button)) {
@@ -300,6 +281,7 @@ ExitCode TFrmMain::Run() {
   }
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (TabKey(message)) continue;
     if (window_ && IsDialogMessageW(window_.get(), &message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);

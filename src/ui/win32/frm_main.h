@@ -75,9 +75,19 @@ class TFrmMain final : public IMainForm {
   // which ends the process.
   void Guarded(const std::function<void()>& handler);
   void KeyboardCommand(int id);
+  // Moves the focus for Tab and Shift+Tab; false for any other message.
+  bool TabKey(const MSG& message);
 
   void CreateControls();
-  HWND CreateButton(int id, const wchar_t* caption, int left, int top, int width, int height, DWORD style = 0);
+  // --- the form's controls and their places (frm_main_layout.cpp) ---
+  // A button at its place in kButtonPlaces, at the form's DPI.
+  HWND CreateButton(int id, const wchar_t* caption);
+  void CreateBevel();
+  void SetLanguageGlyph();
+  void ApplyDpi(int32_t dpi, const RECT* suggested);
+  // Sizes the window for its client area at the form's DPI: centred on the work area,
+  // or with its top-left corner at corner.
+  void PlaceForm(const POINT* corner);
   void FindSpecialControls();
   void RegisterHandOffControls();
 
@@ -118,6 +128,7 @@ class TFrmMain final : public IMainForm {
   void Button2Click();
 
   SetupContext& context_;
+  int32_t dpi_ = 96;  // the DPI the form is laid out at
   platform::win32::UniqueFont font_;
   platform::win32::UniqueWindow window_;
   std::unique_ptr<TPageArea> panel1_;
@@ -127,6 +138,7 @@ class TFrmMain final : public IMainForm {
   HWND backButton_ = nullptr;
   HWND nextButton_ = nullptr;
   HWND cancelButton_ = nullptr;
+  HWND lastFocus_ = nullptr;  // the control that had the focus when the form was last left
   HMENU languagePopupMenu_ = nullptr;
   HIMAGELIST languageGlyph_ = nullptr;
   std::unique_ptr<TVXPageControl> pageSet_;

@@ -6,14 +6,18 @@
 #include <stdexcept>
 
 #include "platform/win32/wide_text.h"
+#include "ui/model/dpi_scale.h"
 #include "ui/win32/common_controls.h"
+#include "ui/win32/page_font.h"
 #include "ui/win32/window_class.h"
+#include "ui/win32/window_dpi.h"
 
 namespace setup::ui {
 
 namespace {
 
-// The layout in client pixels.
+// The layout in client pixels of a 96-DPI screen; shown scaled to the window's DPI (the
+// window processes no messages, so it keeps the DPI it opened at).
 constexpr int kClientWidth = 321;
 constexpr int kClientHeight = 70;
 constexpr int kMargin = 8;
@@ -44,35 +48,26 @@ TFrmVerify::TFrmVerify() {
   InitCommonControlClasses(ICC_PROGRESS_CLASS);
   RegisterWindowClassOnce(instance, {kVerifyWindowClass, VerifyWindowProc, GetSysColorBrush(COLOR_BTNFACE)});
 
-  font_.reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          DEFAULT_PITCH | FF_DONTCARE, L"MS Shell Dlg 2"));
-
-  RECT frame{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  window_.reset(CreateWindowExW(kExStyle, kVerifyWindowClass, kVerifyCaption, kStyle, x, y, width,
-                                height, nullptr, nullptr, instance, nullptr));
+  window_.reset(CreateWindowExW(kExStyle, kVerifyWindowClass, kVerifyCaption, kStyle, 0, 0, kClientWidth,
+                                kClientHeight, nullptr, nullptr, instance, nullptr));
   if (!window_) throw std::runtime_error("The verification window could not be created.");
+  dpi_ = WindowDpi(window_.get());
+  font_ = CreateDialogFont(dpi_);
+  PlaceWindow(window_.get(), Scaled(kClientWidth), Scaled(kClientHeight), dpi_, true);
   SendMessageW(window_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
   if (HDC dc = GetDC(window_.get())) {
     const HGDIOBJ previous = SelectObject(dc, font_.get());
     TEXTMETRICW metrics{};
-    if (GetTextMetricsW(dc, &metrics)) labelHeight_ = std::max<int>(kMinLabelHeight, metrics.tmHeight);
+    if (GetTextMetricsW(dc, &metrics)) labelHeight_ = std::max<int>(Scaled(kMinLabelHeight), metrics.tmHeight);
     SelectObject(dc, previous);
     ReleaseDC(window_.get(), dc);
   }
 
-  label1_ = CreateLabel(kLabel1Id, L"Verifying contents please wait...", kMargin, kMargin,
-                        kLabel1Width);
-  statusLabel_ = CreateLabel(kStatusLabelId, L"Status: 0 out of 0 files verifyed", kMargin, 32,
-                             kStatusLabelWidth);
-  progressBar1_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE | PBS_SMOOTH,
-                                  kMargin, kProgressTop, kProgressWidth, kProgressHeight,
+  label1_ = CreateLabel(kLabel1Id, L"Verifying contents please wait...", kMargin, kMargin, kLabel1Width);
+  statusLabel_ = CreateLabel(kStatusLabelId, L"Status: 0 out of 0 files verifyed", kMargin, 32, kStatusLabelWidth);
+  progressBar1_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE | PBS_SMOOTH, Scaled(kMargin),
+                                  Scaled(kProgressTop), Scaled(kProgressWidth), Scaled(kProgressHeight),
                                   window_.get(), ControlId(kProgressBar1Id), instance, nullptr);
   if (label1_ == nullptr || statusLabel_ == nullptr || progressBar1_ == nullptr) {
     throw std::runtime_error("The verification window could not be created.");
@@ -83,7 +78,7 @@ TFrmVerify::TFrmVerify() {
 
 HWND TFrmVerify::CreateLabel(int id, const wchar_t* text, int x, int y, int width) {
   HWND label = CreateWindowExW(0, L"STATIC", text, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
-                               x, y, width, labelHeight_, window_.get(), ControlId(id),
+                               Scaled(x), Scaled(y), Scaled(width), labelHeight_, window_.get(), ControlId(id),
                                GetModuleHandleW(nullptr), nullptr);
   if (label != nullptr) {
     SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
@@ -96,17 +91,17 @@ void TFrmVerify::FitLabel(HWND label, int layoutWidth) {
   const int length = GetWindowTextLengthW(label);
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
   GetWindowTextW(label, text.data(), length + 1);
-  int width = layoutWidth;
+  int width = Scaled(layoutWidth);
   if (HDC dc = GetDC(label)) {
     const HGDIOBJ previous = SelectObject(dc, font_.get());
     SIZE extent{};
     if (GetTextExtentPoint32W(dc, text.c_str(), length, &extent)) {
-      width = std::max(layoutWidth, static_cast<int>(extent.cx));
+      width = std::max(width, static_cast<int>(extent.cx));
     }
     SelectObject(dc, previous);
     ReleaseDC(label, dc);
   }
-  width = std::min(width, kClientWidth - kMargin * 2);
+  width = std::min(width, Scaled(kClientWidth - kMargin * 2));
   RECT current{};
   GetClientRect(label, &current);
   if (current.right != width) {
@@ -114,6 +109,8 @@ void TFrmVerify::FitLabel(HWND label, int layoutWidth) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
+
+int TFrmVerify::Scaled(int layoutPixels) const { return ScaleLength(layoutPixels, dpi_); }
 
 void TFrmVerify::Show() {
   ShowWindow(window_.get(), SW_SHOWNORMAL);

@@ -40,12 +40,16 @@ class TFrmVerify final : public IVerifyView {
   void Repaint() override;
 
  private:
+  // x, y and width in 96-DPI pixels.
   HWND CreateLabel(int id, const wchar_t* text, int x, int y, int width);
+  // Layout pixels at the window's DPI.
+  int Scaled(int layoutPixels) const;
   // Widens a label whose text does not fit its laid-out width, as an auto-sized label
   // does, but never beyond the client area.
   void FitLabel(HWND label, int layoutWidth);
 
   // The font outlives the window whose controls use it.
+  int32_t dpi_ = 96;
   platform::win32::UniqueFont font_;
   platform::win32::UniqueWindow window_;
   HWND label1_ = nullptr;

@@ -1,10 +1,13 @@
 #include "ui/win32/grad_gauge.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <stdexcept>
 #include <utility>
 
 #include "platform/win32/wide_text.h"
+#include "ui/win32/accessible_names.h"
 #include "ui/win32/paint_scope.h"
 #include "ui/win32/window_class.h"
 
@@ -191,6 +194,9 @@ TGradGauge::TGradGauge(HWND parent, int left, int top, int width, int height) : 
   window_.reset(CreateWindowExW(0, kGradGaugeClass, shownCaption_.c_str(), WS_CHILD | WS_CLIPSIBLINGS,
                                 left, top, width, height, parent, nullptr, instance, this));
   if (!window_) throw std::runtime_error("The progress gauge could not be created.");
+  // Screen readers read it as a progress bar whose value is the percentage shown.
+  SetAccessibleRole(window_.get(), ROLE_SYSTEM_PROGRESSBAR);
+  SetAccessibleValue(window_.get(), shownCaption_);
   // Like any control, the gauge starts with its parent's font.
   font_ = parent != nullptr ? reinterpret_cast<HFONT>(SendMessageW(parent, WM_GETFONT, 0, 0)) : nullptr;
   if (font_ == nullptr) font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
@@ -206,6 +212,7 @@ LRESULT CALLBACK TGradGauge::WindowProc(HWND window, UINT message, WPARAM wParam
   auto* gauge = reinterpret_cast<TGradGauge*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    ClearAccessibleProperties(window);
     // Destroyed with its parent: the owner must not destroy it again.
     if (gauge != nullptr && gauge->window_.get() == window) gauge->window_.release();
     return DefWindowProcW(window, message, wParam, lParam);
@@ -242,6 +249,8 @@ void TGradGauge::Apply(const TGaugeUpdate& update) {
   if (caption != shownCaption_) {
     shownCaption_ = caption;
     SetWindowTextW(window_.get(), shownCaption_.c_str());
+    SetAccessibleValue(window_.get(), shownCaption_);
+    NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, window_.get(), OBJID_CLIENT, CHILDID_SELF);
   }
   if (update.RebuildGradient) painter_.RebuildGradient(model_);
   if (update.PaintNow) {

@@ -1,9 +1,12 @@
 #include "ui/win32/page_area.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
 #include <stdexcept>
 #include <utility>
 
+#include "ui/win32/accessible_names.h"
 #include "ui/win32/page_font.h"
 #include "ui/win32/paint_scope.h"
 #include "ui/win32/system_colour.h"
@@ -22,12 +25,10 @@ bool Intersects(const RECT& a, const RECT& b) {
 
 }  // namespace
 
-TPageArea::TPageArea(HWND parent, const RECT& bounds) {
+TPageArea::TPageArea(HWND parent, const RECT& bounds, int32_t dpi) : dpi_(dpi) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   RegisterWindowClassOnce(instance, {kPageAreaClass, WindowProc});
-  font_.reset(CreateFontW(FontHeightForPoints(8), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                          DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          DEFAULT_PITCH | FF_DONTCARE, L"MS Shell Dlg 2"));
+  font_ = CreateDialogFont(dpi);
   colourBrush_.reset(CreateSolidBrush(colour_));
   // A control parent: the dialog keys (Tab, arrows) reach the controls inside it.
   window_.reset(CreateWindowExW(WS_EX_CONTROLPARENT, kPageAreaClass, L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
@@ -35,11 +36,21 @@ TPageArea::TPageArea(HWND parent, const RECT& bounds) {
                                 bounds.bottom - bounds.top, parent, nullptr, instance, this));
   if (!window_) throw std::runtime_error("The page area could not be created.");
   SendMessageW(window_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  SetAccessibleRole(window_.get(), ROLE_SYSTEM_PROPERTYPAGE);
 }
 
 TPageArea::~TPageArea() {
+  ClearAccessibleProperties(window_.get());
   // The window first: its children report their end while the maps still exist.
   window_.reset();
+}
+
+void TPageArea::SetDpi(int32_t dpi) {
+  if (dpi == dpi_) return;
+  dpi_ = dpi;
+  retiredFont_ = std::move(font_);
+  font_ = CreateDialogFont(dpi);
+  SendMessageW(window_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 }
 
 void TPageArea::SetColour(uint32_t colour) {
@@ -121,6 +132,7 @@ void TPageArea::CheckRadio(HWND radio) {
 }
 
 void TPageArea::ForgetChild(HWND child) {
+  ClearAccessibleProperties(child);
   childColours_.erase(child);
   changeHandlers_.erase(child);
   notifyHandlers_.erase(child);

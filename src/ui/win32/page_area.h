@@ -46,9 +46,10 @@ struct TChildColours {
 
 class TPageArea {
  public:
-  // Creates the area as a child of parent at the given place, hidden until shown.
-  // Throws std::runtime_error when the window cannot be created.
-  TPageArea(HWND parent, const RECT& bounds);
+  // Creates the area as a child of parent at the given place (screen pixels), hidden
+  // until shown, with its font at the DPI. Throws std::runtime_error when the window
+  // cannot be created.
+  TPageArea(HWND parent, const RECT& bounds, int32_t dpi);
   ~TPageArea();
   TPageArea(const TPageArea&) = delete;
   TPageArea& operator=(const TPageArea&) = delete;
@@ -57,6 +58,11 @@ class TPageArea {
   void SetColour(uint32_t colour);  // 0x00BBGGRR; repaints the area and its children
   uint32_t Colour() const { return colour_; }
   HFONT Font() const { return font_.get(); }  // the area's font ("MS Shell Dlg 2", 8 point)
+  // The DPI the pages are shown at: controls scale their layout bounds and fonts by it.
+  int32_t Dpi() const { return dpi_; }
+  // A new DPI: the area's font is made again at it (the previous one lives on until the
+  // next change, so that controls can still use it until they take the new one).
+  void SetDpi(int32_t dpi);
 
   // Pictures in painting order: the first is painted first (at the back). SendToBack
   // moves one to the front of the list. A picture removes itself before it ends.
@@ -99,6 +105,8 @@ class TPageArea {
 
   platform::win32::UniqueWindow window_;
   platform::win32::UniqueFont font_;
+  platform::win32::UniqueFont retiredFont_;
+  int32_t dpi_ = 96;
   uint32_t colour_ = 0xFFFFFF;
   UniqueGdiObject colourBrush_;
 

@@ -7,6 +7,9 @@
 // asks the page area to paint what lies beneath it before drawing its text, shows the
 // picture behind it. Every other control is a child window of the page area, and every
 // control with a text keeps it as its window text (a driver program reads it).
+//
+// Positions, sizes and font sizes of the layout are pixels and points of a 96-DPI
+// screen; every control shows them scaled to the page area's DPI.
 
 #include <windows.h>
 
@@ -44,6 +47,9 @@ class TPageControl {
   const std::u16string& RawText() const { return rawText_; }
   // Sends the control behind all other controls of the page area.
   virtual void SendToBack() = 0;
+  // The page area's DPI changed: the control takes its layout place and its font at the
+  // new DPI (the page area repaints itself afterwards).
+  virtual void ApplyDpi() = 0;
 
   // The special controls: the gauge, the folder tree; null for other types.
   virtual TGradGauge* Gauge() { return nullptr; }

@@ -8,6 +8,7 @@
 #include "ui/win32/page_control_kinds.h"
 #include "ui/win32/page_window_control.h"
 #include "ui/win32/shell_tree_view.h"
+#include "ui/win32/window_dpi.h"
 
 namespace setup::ui {
 
@@ -25,21 +26,35 @@ class TOwnedWindowControl : public TPageControl {
   bool Visible() const override { return ChildVisible(Window()); }
   void RefreshCaption(const SetupContext& /*context*/) override {}
   void SendToBack() override { ChildToBack(Window()); }
+  void ApplyDpi() override {
+    const RECT bounds = ScaleRect(layoutBounds_, area_.Dpi());
+    SetWindowPos(Window(), nullptr, bounds.left, bounds.top, Width(bounds), Height(bounds),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetFont(area_.Font());
+  }
 
  protected:
-  explicit TOwnedWindowControl(const TControlDesc& desc) : TPageControl(desc.Name, desc.Type, {}) {}
+  TOwnedWindowControl(const TControlDesc& desc, TPageArea& area, SIZE defaultSize)
+      : TPageControl(desc.Name, desc.Type, {}), area_(area), layoutBounds_(ControlBounds(desc, defaultSize)) {}
+
+  virtual void SetFont(HFONT font) = 0;
+  RECT Bounds() const { return ScaleRect(layoutBounds_, area_.Dpi()); }
 
   // In front of the area's other children, enabled as the layout says.
   void Place(const TControlDesc& desc) {
     ChildToFront(Window());
     if (desc.Enabled) EnableWindow(Window(), *desc.Enabled ? TRUE : FALSE);
   }
+
+  TPageArea& area_;
+  RECT layoutBounds_;
 };
 
 class TPageGauge final : public TOwnedWindowControl {
  public:
-  TPageGauge(const TControlDesc& desc, TPageArea& area) : TOwnedWindowControl(desc) {
-    const RECT bounds = ControlBounds(desc, SIZE{kGaugeDefaultWidth, kGaugeDefaultHeight});
+  TPageGauge(const TControlDesc& desc, TPageArea& area)
+      : TOwnedWindowControl(desc, area, SIZE{kGaugeDefaultWidth, kGaugeDefaultHeight}) {
+    const RECT bounds = Bounds();
     gauge_ = std::make_unique<TGradGauge>(area.Window(), bounds.left, bounds.top, Width(bounds), Height(bounds));
     gauge_->SetFont(area.Font());
     gauge_->SetBackgroundPainter([&area](HDC dc, const RECT& beneath) { area.PaintBackground(dc, beneath); });
@@ -56,13 +71,15 @@ class TPageGauge final : public TOwnedWindowControl {
   TGradGauge* Gauge() override { return gauge_.get(); }
 
  private:
+  void SetFont(HFONT font) override { gauge_->SetFont(font); }
+
   std::unique_ptr<TGradGauge> gauge_;
 };
 
 class TPageTree final : public TOwnedWindowControl {
  public:
-  TPageTree(const TControlDesc& desc, TPageArea& area) : TOwnedWindowControl(desc) {
-    const RECT bounds = ControlBounds(desc, kTreeSize);
+  TPageTree(const TControlDesc& desc, TPageArea& area) : TOwnedWindowControl(desc, area, kTreeSize) {
+    const RECT bounds = Bounds();
     tree_ = std::make_unique<TVX_ShellTreeView>(area.Window(), bounds.left, bounds.top, Width(bounds),
                                                 Height(bounds));
     TVX_ShellTreeView* tree = tree_.get();
@@ -85,6 +102,8 @@ class TPageTree final : public TOwnedWindowControl {
   TVX_ShellTreeView* Tree() override { return tree_.get(); }
 
  private:
+  void SetFont(HFONT font) override { tree_->SetFont(font); }
+
   std::unique_ptr<TVX_ShellTreeView> tree_;
 };
 

@@ -4,6 +4,7 @@
 #include "platform/win32/wide_text.h"
 #include "script/setup_context.h"
 #include "ui/model/caption.h"
+#include "ui/model/dpi_scale.h"
 #include "ui/win32/page_area.h"
 #include "ui/win32/page_control_kinds.h"
 #include "ui/win32/page_gdi.h"
@@ -41,8 +42,11 @@ std::wstring WithLineBreaks(const std::wstring& text) {
 
 class TPageEdit final : public TWindowControl {
  public:
-  TPageEdit(const TControlDesc& desc, TPageArea& area, const SetupContext& context) : TWindowControl(desc, area) {
-    const bool border = desc.Border.value_or(true);
+  TPageEdit(const TControlDesc& desc, TPageArea& area, const SetupContext& context)
+      : TWindowControl(desc, area),
+        border_(desc.Border.value_or(true)),
+        fitHeight_(desc.Type == TControlType::Edit && desc.AutoSize.value_or(false)) {
+    const bool border = border_;
     const bool memo = desc.Type == TControlType::Memo;
     std::wstring text;
     DWORD style = WS_TABSTOP | ES_LEFT;
@@ -55,7 +59,12 @@ class TPageEdit final : public TWindowControl {
     }
     CreateChild(desc, border ? WS_EX_CLIENTEDGE : 0, L"EDIT", text, style, memo ? kMemoSize : kEditSize);
     RegisterColours(desc.Colour ? std::optional<COLORREF>(ResolveColour(*desc.Colour)) : std::nullopt, false);
-    if (!memo && desc.AutoSize.value_or(false)) FitHeight(border);
+    if (fitHeight_) FitHeight();
+  }
+
+  void ApplyDpi() override {
+    TWindowControl::ApplyDpi();
+    if (fitHeight_) FitHeight();
   }
 
   std::u16string Text() const override { return FromWide(WindowText(window_.get())); }
@@ -64,7 +73,7 @@ class TPageEdit final : public TWindowControl {
  private:
   // An automatic size keeps the width and makes the edit as high as its font's line,
   // with room for the border.
-  void FitHeight(bool border) {
+  void FitHeight() {
     const HDC dc = GetDC(window_.get());
     if (dc == nullptr) return;
     const HGDIOBJ previous = SelectObject(dc, font_.Handle);
@@ -73,12 +82,15 @@ class TPageEdit final : public TWindowControl {
     SelectObject(dc, previous);
     ReleaseDC(window_.get(), dc);
     if (!measured) return;
-    const int height = metrics.tmHeight + (border ? 8 * GetSystemMetrics(SM_CYBORDER) : 0);
+    const int height = metrics.tmHeight + (border_ ? ScaleLength(8 * GetSystemMetrics(SM_CYBORDER), area_.Dpi()) : 0);
     RECT bounds;
     GetWindowRect(window_.get(), &bounds);
     SetWindowPos(window_.get(), nullptr, 0, 0, bounds.right - bounds.left, height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+
+  bool border_;
+  bool fitHeight_;
 };
 
 }  // namespace

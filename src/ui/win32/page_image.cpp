@@ -8,12 +8,14 @@
 #include "base/errors.h"
 #include "package/entry_path.h"
 #include "script/setup_context.h"
+#include "ui/model/dpi_scale.h"
 #include "uninstall/uninstall_list.h"
 #include "ui/win32/page_area.h"
 #include "ui/win32/page_control_kinds.h"
 #include "ui/win32/page_picture.h"
 #include "ui/win32/page_temp_file.h"
 #include "ui/win32/page_window_control.h"
+#include "ui/win32/window_dpi.h"
 
 namespace setup::ui {
 
@@ -45,13 +47,14 @@ class TPageImage final : public TPageControl, public IPaintedPicture {
   TPageImage(const TControlDesc& desc, TPageArea& area, SetupContext& context)
       : TPageControl(desc.Name, desc.Type, {}),
         area_(area),
-        bounds_(ControlBounds(desc, kImageSize)),
+        layoutBounds_(ControlBounds(desc, kImageSize)),
         stretch_(desc.Stretch.value_or(false)),
         center_(desc.Center.value_or(false)),
         transparent_(desc.Transparent.value_or(false)) {
     if (desc.File) picture_ = LoadPictureEntry(*desc.File, context);
     if (desc.Tile && picture_) {
-      std::optional<TPicture> tiled = picture_->Tiled(bounds_.right - bounds_.left, bounds_.bottom - bounds_.top);
+      std::optional<TPicture> tiled =
+          picture_->Tiled(layoutBounds_.right - layoutBounds_.left, layoutBounds_.bottom - layoutBounds_.top);
       if (tiled) picture_ = std::move(tiled);
     }
     area_.AddPicture(this);
@@ -59,43 +62,46 @@ class TPageImage final : public TPageControl, public IPaintedPicture {
 
   ~TPageImage() override {
     area_.RemovePicture(this);
-    if (visible_) area_.Invalidate(bounds_);
+    if (visible_) area_.Invalidate(Bounds());
   }
 
   HWND Window() const override { return nullptr; }
   void SetVisible(bool visible) override {
     if (visible == visible_) return;
     visible_ = visible;
-    area_.Invalidate(bounds_);
+    area_.Invalidate(Bounds());
   }
   bool Visible() const override { return visible_; }
   void SendToBack() override { area_.SendPictureToBack(this); }
   void RefreshCaption(const SetupContext& /*context*/) override {}
+  void ApplyDpi() override {}  // the place follows the area's DPI whenever it is asked
 
   void Paint(HDC dc) const override {
     if (!picture_) return;
+    const RECT bounds = Bounds();
     const int saved = SaveDC(dc);
-    IntersectClipRect(dc, bounds_.left, bounds_.top, bounds_.right, bounds_.bottom);
-    picture_->Draw(dc, DestRect(), transparent_);
+    IntersectClipRect(dc, bounds.left, bounds.top, bounds.right, bounds.bottom);
+    picture_->Draw(dc, DestRect(bounds), transparent_);
     RestoreDC(dc, saved);
   }
-  RECT Bounds() const override { return bounds_; }
+  RECT Bounds() const override { return ScaleRect(layoutBounds_, area_.Dpi()); }
 
  private:
-  // The picture at its own size at the top-left corner, or stretched to the control;
-  // centred, it keeps that size with its middle at the control's.
-  RECT DestRect() const {
-    const int controlWidth = bounds_.right - bounds_.left;
-    const int controlHeight = bounds_.bottom - bounds_.top;
-    const int width = stretch_ ? controlWidth : picture_->Width();
-    const int height = stretch_ ? controlHeight : picture_->Height();
-    RECT dest{bounds_.left, bounds_.top, bounds_.left + width, bounds_.top + height};
+  // The picture at its own size (its pixels taken as layout pixels, so scaled by the
+  // DPI) at the top-left corner, or stretched to the control; centred, it keeps that
+  // size with its middle at the control's.
+  RECT DestRect(const RECT& bounds) const {
+    const int controlWidth = bounds.right - bounds.left;
+    const int controlHeight = bounds.bottom - bounds.top;
+    const int width = stretch_ ? controlWidth : ScaleSize(picture_->Width(), area_.Dpi());
+    const int height = stretch_ ? controlHeight : ScaleSize(picture_->Height(), area_.Dpi());
+    RECT dest{bounds.left, bounds.top, bounds.left + width, bounds.top + height};
     if (center_) OffsetRect(&dest, (controlWidth - width) / 2, (controlHeight - height) / 2);
     return dest;
   }
 
   TPageArea& area_;
-  RECT bounds_;
+  RECT layoutBounds_;
   bool stretch_;
   bool center_;
   bool transparent_;

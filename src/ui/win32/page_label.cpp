@@ -4,12 +4,15 @@
 // area's colour; a panel is a raised face with its caption centred. The caption is the
 // window text, so that a driver program can read it.
 
+#include <oleacc.h>
+
 #include <algorithm>
 
 #include "platform/codepage.h"
 #include "platform/win32/wide_text.h"
 #include "script/setup_context.h"
 #include "ui/model/caption.h"
+#include "ui/win32/accessible_names.h"
 #include "ui/win32/page_area.h"
 #include "ui/win32/page_control_kinds.h"
 #include "ui/win32/page_gdi.h"
@@ -58,11 +61,19 @@ class TPageStatic final : public TWindowControl {
     CreateChild(desc, 0, kPageLabelClass, ShownText(ExpandCaption(context.Languages, context.Macros, desc.RawText)),
                 0, defaultSize, this);
     AdjustBounds();
+    // Screen readers read a label or panel as the text it shows, a bevel as a separator.
+    SetAccessibleRole(window_.get(), kind == TStaticKind::Bevel ? ROLE_SYSTEM_SEPARATOR : ROLE_SYSTEM_STATICTEXT);
+    if (kind != TStaticKind::Bevel) SetAccessibleName(window_.get(), WindowText(window_.get()));
   }
 
   void RefreshCaption(const SetupContext& context) override {
     if (kind_ == TStaticKind::Bevel) return;
     SetCaption(ExpandCaption(context.Languages, context.Macros, RawText()));
+  }
+
+  void ApplyDpi() override {
+    TWindowControl::ApplyDpi();
+    AdjustBounds();
   }
 
   void SetCaption(const std::u16string& caption) override {
@@ -112,6 +123,8 @@ class TPageStatic final : public TWindowControl {
   }
 
   void TextChanged(const RECT& before) {
+    SetAccessibleName(window_.get(), WindowText(window_.get()));
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window_.get(), OBJID_CLIENT, CHILDID_SELF);
     AdjustBounds();
     const RECT after = AreaBounds();
     if (EqualRect(&before, &after)) {

@@ -23,14 +23,11 @@ constexpr int kHimetricPerInch = 2540;
 uint16_t U16At(ByteView bytes, size_t at) { return static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << 8)); }
 uint32_t U32At(ByteView bytes, size_t at) { return U16At(bytes, at) | (uint32_t{U16At(bytes, at + 2)} << 16); }
 
-int ScreenPixelsPerInch(int index) {
-  int pixels = 96;
-  if (HDC screen = GetDC(nullptr)) {
-    pixels = GetDeviceCaps(screen, index);
-    ReleaseDC(nullptr, screen);
-  }
-  return pixels;
-}
+// Metafiles take their natural size in layout pixels, which are those of a 96-DPI screen.
+constexpr int kLayoutPixelsPerInch = 96;
+// A bitmap drawn at another size is resampled once into a copy of that size, unless the
+// copy would be larger than this (then it is stretched on every paint, coarsely).
+constexpr int64_t kMaxResampledPixels = int64_t{4} << 20;
 
 // COM references released at the end of the scope.
 template <typename T>
@@ -155,10 +152,8 @@ std::optional<TPicture> TPicture::LoadMetafile(ByteView bytes, bool windowsMetaf
   // The natural size: the picture frame (hundredths of a millimetre) on the screen.
   ENHMETAHEADER header{};
   if (GetEnhMetaFileHeader(picture.metafile_.get(), sizeof header, &header) == 0) return std::nullopt;
-  picture.width_ = MulDiv(header.rclFrame.right - header.rclFrame.left, ScreenPixelsPerInch(LOGPIXELSX),
-                          kHimetricPerInch);
-  picture.height_ = MulDiv(header.rclFrame.bottom - header.rclFrame.top, ScreenPixelsPerInch(LOGPIXELSY),
-                           kHimetricPerInch);
+  picture.width_ = MulDiv(header.rclFrame.right - header.rclFrame.left, kLayoutPixelsPerInch, kHimetricPerInch);
+  picture.height_ = MulDiv(header.rclFrame.bottom - header.rclFrame.top, kLayoutPixelsPerInch, kHimetricPerInch);
   if (picture.width_ <= 0 || picture.height_ <= 0) {
     picture.width_ = header.rclBounds.right - header.rclBounds.left + 1;
     picture.height_ = header.rclBounds.bottom - header.rclBounds.top + 1;
@@ -181,6 +176,12 @@ void TPicture::Draw(HDC dc, const RECT& dest, bool transparent) const {
       if (transparent && form_ == Form::Bitmap) {
         GdiTransparentBlt(dc, dest.left, dest.top, width, height, source, 0, 0, width_, height_,
                        transparentColour_);
+      } else if (width == width_ && height == height_) {
+        BitBlt(dc, dest.left, dest.top, width, height, source, 0, 0, SRCCOPY);
+      } else if (const HBITMAP resampled = Resampled(source, width, height)) {
+        const HGDIOBJ shown = SelectObject(source, resampled);
+        BitBlt(dc, dest.left, dest.top, width, height, source, 0, 0, SRCCOPY);
+        SelectObject(source, shown);
       } else {
         const int previousMode = SetStretchBltMode(dc, COLORONCOLOR);
         StretchBlt(dc, dest.left, dest.top, width, height, source, 0, 0, width_, height_, SRCCOPY);
@@ -197,6 +198,23 @@ void TPicture::Draw(HDC dc, const RECT& dest, bool transparent) const {
       PlayEnhMetaFile(dc, metafile_.get(), &dest);
       break;
   }
+}
+
+HBITMAP TPicture::Resampled(HDC source, int width, int height) const {
+  if (resampled_ && resampledSize_.cx == width && resampledSize_.cy == height) {
+    return static_cast<HBITMAP>(resampled_.get());
+  }
+  resampled_.reset();
+  if (int64_t{width} * height > kMaxResampledPixels) return nullptr;
+  TMemoryDc copy(source, width, height);
+  if (copy.Dc() == nullptr) return nullptr;
+  // Every target pixel from the average of the source pixels it covers.
+  SetStretchBltMode(copy.Dc(), HALFTONE);
+  SetBrushOrgEx(copy.Dc(), 0, 0, nullptr);
+  if (!StretchBlt(copy.Dc(), 0, 0, width, height, source, 0, 0, width_, height_, SRCCOPY)) return nullptr;
+  resampled_.reset(copy.ReleaseBitmap());
+  resampledSize_ = SIZE{width, height};
+  return static_cast<HBITMAP>(resampled_.get());
 }
 
 std::optional<TPicture> TPicture::Tiled(int width, int height) const {

@@ -1,8 +1,9 @@
 #pragma once
 // A picture of a "timage" control, loaded from a file's bytes by its kind: bitmaps,
 // icons and JPEG images through the system's picture loader, metafiles and enhanced
-// metafiles as enhanced metafiles. Drawn stretched into any rectangle; a bitmap drawn
-// transparent leaves out every pixel of the colour of its bottom-left pixel.
+// metafiles as enhanced metafiles. Drawn stretched into any rectangle (a bitmap
+// resampled smoothly, once per size); a bitmap drawn transparent leaves out every pixel
+// of the colour of its bottom-left pixel.
 
 #include <windows.h>
 
@@ -39,6 +40,9 @@ class TPicture {
   static std::optional<TPicture> LoadWithSystemLoader(ByteView bytes, TPictureKind kind);
   static std::optional<TPicture> LoadMetafile(ByteView bytes, bool windowsMetafile);
   static std::optional<TPicture> FromBitmap(HBITMAP bitmap, Form form);
+  // The bitmap (selected into source) resampled to width x height, kept for the next
+  // paint; null when it cannot be made.
+  HBITMAP Resampled(HDC source, int width, int height) const;
 
   Form form_ = Form::Bitmap;
   int width_ = 0;
@@ -47,6 +51,8 @@ class TPicture {
   UniqueIcon icon_;
   UniqueEnhMetaFile metafile_;
   COLORREF transparentColour_ = 0;
+  mutable UniqueGdiObject resampled_;
+  mutable SIZE resampledSize_{};
 };
 
 }  // namespace setup::ui

@@ -100,6 +100,9 @@ class TPageRichEdit final : public TWindowControl {
   }
 
   std::u16string Text() const override { return platform::win32::FromWide(WindowText(window_.get())); }
+  // A new font would replace the rich text's own fonts; the box keeps its fonts, whose
+  // sizes are in points, and draws them at the new DPI itself.
+  void ApplyDpi() override { MoveToLayoutPlace(); }
 
  private:
   void LoadFile(const std::string& value, SetupContext& context) {

@@ -2,7 +2,11 @@
 
 #include "platform/win32/wide_text.h"
 #include "script/setup_context.h"
+#include "ui/model/dpi_scale.h"
+#include "ui/model/field_labels.h"
+#include "ui/win32/accessible_names.h"
 #include "ui/win32/page_area.h"
+#include "ui/win32/page_window_control.h"
 
 namespace setup::ui {
 
@@ -24,6 +28,9 @@ void ApplyButton(HWND window, const TButtonState& state, const TLanguages& langu
   EnableWindow(window, state.Enabled ? TRUE : FALSE);
   ShowWindow(window, state.Visible ? SW_SHOWNA : SW_HIDE);
 }
+
+// How far above or left of a field its caption may end, in layout pixels.
+constexpr int32_t kCaptionGap = 32;
 
 bool Usable(HWND window) { return window != nullptr && IsWindowVisible(window) && IsWindowEnabled(window); }
 
@@ -47,6 +54,7 @@ void TVXPageControl::LoadFromPackage(const std::string& entryName) {
     }
   }
   SendMainLayoutToBack();
+  NameFields();
   ShowPage(0);
 }
 
@@ -84,12 +92,96 @@ void TVXPageControl::ShowPage(int32_t index) {
       for (auto& control : pages_[i].Controls) control->SetVisible(true);
     }
   }
+  // A new page starts with the focus on the button that goes on; a language switch
+  // shows the same page again and leaves the focus where it is.
+  const HWND form = windows_.Next != nullptr ? GetParent(windows_.Next) : nullptr;
+  if (index != arrivedPage_) {
+    arrivedPage_ = index;
+    if (form != nullptr && IsWindowVisible(form) && Usable(DefaultButton())) SetFocus(DefaultButton());
+    AnnounceTitle(pages_[static_cast<size_t>(index)]);
+  }
 }
+
+std::vector<HWND> TVXPageControl::FocusOrder() const {
+  std::vector<HWND> order;
+  const auto add = [&order](HWND window) {
+    if (Usable(window) && (GetWindowLongPtrW(window, GWL_STYLE) & WS_TABSTOP) != 0) order.push_back(window);
+  };
+  if (currentPage_ >= 0 && static_cast<size_t>(currentPage_) < pages_.size()) {
+    for (const auto& control : pages_[static_cast<size_t>(currentPage_)].Controls) add(control->Window());
+  }
+  for (size_t i = 0; i < pages_.size(); ++i) {
+    if (i == static_cast<size_t>(currentPage_) || pages_[i].Type != TPageType::mainlayout) continue;
+    for (const auto& control : pages_[i].Controls) add(control->Window());
+  }
+  for (HWND button : {windows_.Language, windows_.Back, windows_.Next, windows_.Cancel}) add(button);
+  return order;
+}
+
+HWND TVXPageControl::DefaultButton() const { return buttons_.Next.Visible ? windows_.Next : windows_.Cancel; }
 
 void TVXPageControl::RefreshCaptions() {
   for (TPage& page : pages_) {
     for (auto& control : page.Controls) control->RefreshCaption(context_);
   }
+  NameFields();
+}
+
+void TVXPageControl::AnnounceTitle(const TPage& page) {
+  for (const auto& control : page.Controls) {
+    if (control->Type() != TControlType::Label || control->Window() == nullptr) continue;
+    const std::wstring title = WindowText(control->Window());
+    if (title.empty()) continue;
+    SetAccessibleName(pageParent_.Window(), title);
+    AnnounceAccessibleName(pageParent_.Window());
+    return;
+  }
+}
+
+void TVXPageControl::NameFields() {
+  const int32_t maxGap = ScaleLength(kCaptionGap, pageParent_.Dpi());
+  const auto placeOf = [this](HWND window) {
+    RECT bounds{};
+    GetWindowRect(window, &bounds);
+    MapWindowPoints(nullptr, pageParent_.Window(), reinterpret_cast<POINT*>(&bounds), 2);
+    return TAreaRect{bounds.left, bounds.top, bounds.right, bounds.bottom};
+  };
+  for (const TPage& page : pages_) {
+    std::vector<TAreaRect> fields, labels;
+    std::vector<HWND> fieldWindows, labelWindows;
+    for (const auto& control : page.Controls) {
+      const HWND window = control->Window();
+      if (window == nullptr) continue;
+      switch (control->Type()) {
+        case TControlType::Label:
+          labels.push_back(placeOf(window));
+          labelWindows.push_back(window);
+          break;
+        case TControlType::Edit:
+        case TControlType::Memo:
+        case TControlType::RichEdit:
+        case TControlType::ShellTreeView:
+          fields.push_back(placeOf(window));
+          fieldWindows.push_back(window);
+          break;
+        default:
+          break;
+      }
+    }
+    const std::vector<std::optional<size_t>> found = LabelsBeside(fields, labels, maxGap);
+    for (size_t i = 0; i < found.size(); ++i) {
+      if (found[i]) SetAccessibleName(fieldWindows[i], WindowText(labelWindows[*found[i]]));
+    }
+  }
+}
+
+void TVXPageControl::ApplyDpi() {
+  for (TPage& page : pages_) {
+    for (auto& control : page.Controls) control->ApplyDpi();
+  }
+  RECT all;
+  GetClientRect(pageParent_.Window(), &all);
+  pageParent_.Invalidate(all);
 }
 
 void TVXPageControl::ApplyButtons() {
@@ -98,6 +190,14 @@ void TVXPageControl::ApplyButtons() {
   ApplyButton(windows_.Next, buttons_.Next, context_.Languages);
   ApplyButton(windows_.Cancel, buttons_.Cancel, context_.Languages);
   ApplyButton(windows_.Language, buttons_.Language, context_.Languages);
+  // The default button shows a heavier frame.
+  for (HWND button : {windows_.Next, windows_.Cancel}) {
+    if (button == nullptr) continue;
+    const DWORD wanted = button == DefaultButton() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    if (static_cast<DWORD>(GetWindowLongPtrW(button, GWL_STYLE) & BS_TYPEMASK) != wanted) {
+      SendMessageW(button, BM_SETSTYLE, wanted, TRUE);
+    }
+  }
   // A button that was hidden or disabled under the keyboard focus leaves the keyboard
   // nowhere (as does a run page, where no button can take it): hand the focus on to
   // the first button that can take it, once there is one.

@@ -4,6 +4,7 @@
 
 #include "base/errors.h"
 #include "ui/win32/page_area.h"
+#include "ui/win32/window_dpi.h"
 
 namespace setup::ui {
 
@@ -28,12 +29,16 @@ std::wstring WindowText(HWND window) {
 }
 
 TWindowControl::TWindowControl(const TControlDesc& desc, TPageArea& area)
-    : TPageControl(desc.Name, desc.Type, desc.RawText), area_(area), font_(MakeControlFont(desc, area.Font())) {}
+    : TPageControl(desc.Name, desc.Type, desc.RawText),
+      area_(area),
+      fontKeys_(TFontKeys::Of(desc)),
+      font_(MakeControlFont(fontKeys_, area.Font(), area.Dpi())) {}
 
 void TWindowControl::CreateChild(const TControlDesc& desc, DWORD exStyle, const wchar_t* className,
                                  const std::wstring& text, DWORD style, SIZE defaultSize,
                                  void* createParam) {
-  const RECT bounds = ControlBounds(desc, defaultSize);
+  layoutBounds_ = ControlBounds(desc, defaultSize);
+  const RECT bounds = ScaleRect(layoutBounds_, area_.Dpi());
   window_.reset(CreateWindowExW(exStyle, className, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | style,
                                 bounds.left, bounds.top, bounds.right - bounds.left,
                                 bounds.bottom - bounds.top, area_.Window(), nullptr,
@@ -63,6 +68,19 @@ void ChildToFront(HWND window) {
 
 void ChildToBack(HWND window) {
   SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TWindowControl::MoveToLayoutPlace() {
+  const RECT bounds = ScaleRect(layoutBounds_, area_.Dpi());
+  SetWindowPos(window_.get(), nullptr, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TWindowControl::ApplyDpi() {
+  TControlFont font = MakeControlFont(fontKeys_, area_.Font(), area_.Dpi());
+  MoveToLayoutPlace();
+  SendMessageW(window_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font.Handle), TRUE);
+  font_ = std::move(font);  // the old font goes once the window no longer uses it
 }
 
 void TWindowControl::SetVisible(bool visible) { ShowChild(window_.get(), visible); }

@@ -16,8 +16,8 @@ namespace setup::ui {
 
 class TPageArea;
 
-// The control's place in the page area: the layout's values, the default size where it
-// gives none; a negative width or height counts as 0.
+// The control's place in the page area in layout pixels: the layout's values, the
+// default size where it gives none; a negative width or height counts as 0.
 RECT ControlBounds(const TControlDesc& desc, SIZE defaultSize);
 
 // The text of a window.
@@ -37,6 +37,9 @@ class TWindowControl : public TPageControl {
   bool Visible() const override;
   void RefreshCaption(const SetupContext& /*context*/) override {}
   void SendToBack() override;
+  // Moves the window to its layout place at the area's DPI and gives it its font at
+  // that DPI.
+  void ApplyDpi() override;
 
  protected:
   TWindowControl(const TControlDesc& desc, TPageArea& area);
@@ -45,10 +48,14 @@ class TWindowControl : public TPageControl {
   // sets its font and applies "enabled". Throws SetupError when it cannot be created.
   void CreateChild(const TControlDesc& desc, DWORD exStyle, const wchar_t* className,
                    const std::wstring& text, DWORD style, SIZE defaultSize, void* createParam = nullptr);
+  // Moves the window to its layout place at the area's DPI.
+  void MoveToLayoutPlace();
   // Registers the layout's colours with the area for WM_CTLCOLOR*.
   void RegisterColours(std::optional<COLORREF> background, bool areaBackground);
 
   TPageArea& area_;
+  TFontKeys fontKeys_;
+  RECT layoutBounds_{};
   TControlFont font_;
   platform::win32::UniqueWindow window_;
 };

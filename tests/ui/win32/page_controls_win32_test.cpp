@@ -84,7 +84,7 @@ class PageControlsTest : public ::testing::Test {
     host_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, kAreaWidth, kAreaHeight, nullptr, nullptr,
                             GetModuleHandleW(nullptr), nullptr);
     if (host_ == nullptr) GTEST_SKIP() << "no window can be created (no display: run under Xvfb)";
-    area_ = std::make_unique<TPageArea>(host_, RECT{0, 0, kAreaWidth, kAreaHeight});
+    area_ = std::make_unique<TPageArea>(host_, RECT{0, 0, kAreaWidth, kAreaHeight}, 96);
     area_->SetColour(kBlue);
     ASSERT_NE(canvas_.Dc(), nullptr);
   }
@@ -240,6 +240,45 @@ TEST_F(PageControlsTest, AutoSizedLabelTakesItsTextsSize) {
   wrapping.SetCaption(u"one");
   EXPECT_EQ(size(wrapping), std::make_pair(LONG{40}, metrics.tmHeight));
   EXPECT_EQ(WindowText(wrapping.Window()), L"one");
+}
+
+// Catches controls left at their layout pixels after a DPI change, a font not made
+// again at the new DPI, a picture at its own size not enlarged with the page, and an
+// automatic height that does not follow the larger font.
+TEST_F(PageControlsTest, ControlsFollowTheAreaToAnotherDpi) {
+  OpenPackage({{"halves.bmp", 0, MakeBmp(4, 4, [](int x, int) { return x < 2 ? kRed : kGreen; })}});
+  Add(Image("Halves", {10, 10, 60, 60}, "halves.bmp"));
+  TControlDesc fitted = Label("Fitted", {5, 40, 55, 41}, u"x");
+  fitted.AutoSize = true;
+  fitted.WordWrap = true;
+  const HWND label = Add(fitted).Window();
+  const HWND edit = Add(Desc(TControlType::Edit, "Edit", {20, 30, 70, 51})).Window();
+  area_->SetDpi(192);
+  for (const auto& control : controls_) control->ApplyDpi();
+
+  const auto placed = [this](HWND window) {
+    RECT bounds{};
+    GetWindowRect(window, &bounds);
+    MapWindowPoints(nullptr, area_->Window(), reinterpret_cast<POINT*>(&bounds), 2);
+    return std::vector<LONG>{bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top};
+  };
+  EXPECT_EQ(placed(edit), (std::vector<LONG>{40, 60, 100, 42}));
+  LOGFONTW font{};
+  GetObjectW(area_->Font(), sizeof font, &font);
+  EXPECT_EQ(font.lfHeight, -21);
+  EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(edit, WM_GETFONT, 0, 0)), area_->Font());
+  const HDC dc = GetDC(host_);
+  const HGDIOBJ previous = SelectObject(dc, area_->Font());
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, previous);
+  ReleaseDC(host_, dc);
+  EXPECT_EQ(placed(label), (std::vector<LONG>{10, 80, 100, metrics.tmHeight}));
+
+  Print();
+  EXPECT_EQ(Pixel(21, 21), kRed);
+  EXPECT_EQ(Pixel(26, 26), kGreen);
+  EXPECT_EQ(Pixel(29, 21), kBlue) << "the picture at twice its own size, no more";
 }
 
 // Catches rich text shown as its source, a macro in the file value not applied, the
