@@ -32,9 +32,9 @@ LogDigestCheck CheckInstallLogDigest(const TSetupInfoFile& info, const std::stri
   return LogDigestCheck::Matches;
 }
 
-std::string InstallLogChangedMessage(const std::string& logPath) {
+std::string InstallLogChangedMessage(const std::string& logPath, bool removing) {
   return "Error: install log has been changed since the installation\r\r" + logPath +
-         "\r\rNothing has been removed.";
+         (removing ? "\r\rNothing has been removed." : "\r\rIts entries have not been taken over.");
 }
 
 }  // namespace setup

@@ -24,7 +24,8 @@ enum class LogDigestCheck {
 LogDigestCheck CheckInstallLogDigest(const TSetupInfoFile& info, const std::string& loadedDigest);
 
 // The text of the box that refuses a changed log, naming it: logPath as the user
-// knows it.
-std::string InstallLogChangedMessage(const std::string& logPath);
+// knows it. The uninstaller (removing) says that nothing was removed; an installer
+// reading the log back says that its entries were not taken over.
+std::string InstallLogChangedMessage(const std::string& logPath, bool removing = true);
 
 }  // namespace setup

@@ -204,11 +204,6 @@ void AddSetupInfo(TSetupInfoFile& info, TPak& out, const std::string& tempFolder
 
 }  // namespace
 
-std::optional<std::string> ProductUninstallKey(const std::string& shortName) {
-  if (shortName.find_first_not_of('\\') == std::string::npos) return std::nullopt;
-  return std::string(kUninstallKeyPath) + shortName;
-}
-
 void BuildUninstaller(SetupContext& context, const std::string& installLogDigest) {
   TSetupInfoFile& info = context.SetupInfo;
   const std::string target = info.InstallDir + "\\" + info.UninstallExeName;

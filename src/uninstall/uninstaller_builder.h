@@ -20,7 +20,10 @@ inline constexpr const char* kUninstallKeyPath = "SOFTWARE\\Microsoft\\Windows\\
 // short name. nullopt when the short name names no key of its own (empty, or only
 // backslashes), which would make the Uninstall key itself the product's key: then the
 // builder registers nothing and the uninstall run removes nothing.
-std::optional<std::string> ProductUninstallKey(const std::string& shortName);
+inline std::optional<std::string> ProductUninstallKey(const std::string& shortName) {
+  if (shortName.find_first_not_of('\\') == std::string::npos) return std::nullopt;
+  return std::string(kUninstallKeyPath) + shortName;
+}
 
 // The values of the product's registration.
 inline constexpr const char* kDisplayNameValue = "DisplayName";          // ShortName

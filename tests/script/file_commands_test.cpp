@@ -8,6 +8,7 @@
 #include "script/commands/file_command.h"
 #include "script/file_operations.h"
 #include "script/script_run_fixture.h"
+#include "uninstall/uninstaller_builder.h"
 
 namespace setup::test {
 namespace {
@@ -222,6 +223,27 @@ TEST_F(FileCommandsTest, CreateDirectoryRecordsItsFoldersAndTheLogSavesAndLoadsT
   Run();
   EXPECT_EQ(context.UninstallList.Files(), Strings{"$INSTDIRa.bin"});
   EXPECT_EQ(context.UninstallList.Folders(), saved);
+}
+
+// A log read back is saved again under a fresh digest, so one that differs from the
+// registration's digest must not be taken over: its entries would become the next
+// uninstall's to remove.
+TEST_F(FileCommandsTest, ALogReadBackMustBeTheOneTheInstallationSaved) {
+  TUninstallList forged;
+  forged.AddFile("C:\\Windows\\System32\\kernel32.dll");
+  ASSERT_TRUE(forged.Save(context.SetupInfo.InstallDir, "demo_"));
+  platform::RegistryKey key;
+  ASSERT_TRUE(key.Create(platform::kHkeyLocalMachine, *ProductUninstallKey(context.SetupInfo.ShortName)));
+  ASSERT_TRUE(key.WriteString(kInstallLogDigestValue, std::string(64, '0')));
+  MessageRecorder boxes;
+  Line("uninstalllogload", {"$INSTDIR", "demo_"});
+  Run();
+  EXPECT_TRUE(context.Run.SetupFailed);
+  EXPECT_FALSE(context.UninstallList.HasFile("C:\\Windows\\System32\\kernel32.dll"));
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text,
+            "Error: install log has been changed since the installation\r\r"
+            "C:\\Program Files\\Demo\\demo_install.log\r\rIts entries have not been taken over.");
 }
 
 }  // namespace
