@@ -56,18 +56,6 @@ wine cmd.exe /c exit 0 >/dev/null 2>&1
 unmanaged_windows "$wine_run" "$prefix" || true
 WINEPREFIX=$prefix "$wineserver" -p
 
-reg_value() {
-  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n 's/^    .*    REG_[A-Z_]*    //p' | head -n1
-}
-reg_key_absent() { ! wine reg query "$1" >/dev/null 2>&1; }
-run_setupc() {
-  local arg args=()
-  for arg in "$@"; do
-    if [[ $arg == /* ]]; then args+=("$(winpath "$arg")"); else args+=("$arg"); fi
-  done
-  wine "$setupc" "${args[@]}"
-}
-
 demo=$data/demo
 stage_demo "$demo" || { echo "deploy_e2e: staging the demo failed" >&2; exit 1; }
 compile() {  # compile SCRIPT OUT

@@ -72,3 +72,24 @@ run_reported() {
     echo "note: the driver reported nothing for ${out##*/} (exit $status)"
   done
 }
+
+# The helpers below take the caller's `wine` (its own prefix and timeout), `winpath`
+# and $setupc.
+
+# reg_value KEY NAME: the data of a value as `reg query` prints it; NAME empty for the
+# default value.
+reg_value() {
+  local out
+  if [ -z "$2" ]; then out=$(wine reg query "$1" /ve 2>/dev/null); else out=$(wine reg query "$1" /v "$2" 2>/dev/null); fi
+  printf '%s\n' "$out" | tr -d '\r' | sed -n 's/^    .*    REG_[A-Z_]*    //p' | head -n1
+}
+reg_key_absent() { ! wine reg query "$1" >/dev/null 2>&1; }
+
+# setupc under Wine, with local paths turned into Windows ones.
+run_setupc() {
+  local arg args=()
+  for arg in "$@"; do
+    if [[ $arg == /* ]]; then args+=("$(winpath "$arg")"); else args+=("$arg"); fi
+  done
+  wine "$setupc" "${args[@]}"
+}

@@ -78,13 +78,6 @@ wine cmd.exe /c exit 0 >/dev/null 2>&1
 unmanaged_windows "$wine_run" "$prefix" || true
 WINEPREFIX=$prefix "$wineserver" -p
 
-# reg_value KEY NAME: the data of a value as `reg query` prints it; NAME empty for the
-# default value.
-reg_value() {
-  local out
-  if [ -z "$2" ]; then out=$(wine reg query "$1" /ve 2>/dev/null); else out=$(wine reg query "$1" /v "$2" 2>/dev/null); fi
-  printf '%s\n' "$out" | tr -d '\r' | sed -n 's/^    .*    REG_[A-Z_]*    //p' | head -n1
-}
 
 # snapshot NAME: Wine's drive C: (every file and folder) and its registry below
 # HKLM\Software and HKCU\Software, as sorted text in $data/NAME.files and $data/NAME.reg.
@@ -102,7 +95,6 @@ snapshot() {
   LC_ALL=C sort -o "$data/$1.reg" "$data/$1.reg"
 }
 
-reg_key_absent() { ! wine reg query "$1" >/dev/null 2>&1; }
 
 # changes FIRST SECOND ALLOWED: the lines of one snapshot file that the other lacks, as
 # "+ LINE" (added) or "- LINE" (gone), leaving out those that ALLOWED matches (an
@@ -115,14 +107,6 @@ changes() {
 snapshot before
 
 # --- compile the demo and install it ---------------------------------------------------
-# setupc under Wine, with local paths turned into Windows ones.
-run_setupc() {
-  local arg args=()
-  for arg in "$@"; do
-    if [[ $arg == /* ]]; then args+=("$(winpath "$arg")"); else args+=("$arg"); fi
-  done
-  wine "$setupc" "${args[@]}"
-}
 demo=$data/demo
 stage_demo "$demo" || { echo "install_e2e: staging the demo failed" >&2; exit 1; }
 setup=$data/setup.exe
