@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "driver_io.h"
+#include "read_out.h"
 
 namespace driver {
 
@@ -187,7 +188,7 @@ bool WizardSteps::Load(const std::wstring& path) {
   }
   static const wchar_t* const kVerbs[] = {L"wait-window", L"wait-text", L"press", L"type",  L"command", L"answer",
                                           L"list",        L"state",     L"screenshot", L"sleep", L"close", L"hold-boxes", L"wait-box", L"move-box",
-                                          L"key",         L"keys",      L"focus",      L"dpi"};
+                                          L"key",         L"keys",      L"focus",      L"dpi", L"read-out"};
   std::string raw;
   while (std::getline(in, raw)) {
     if (!raw.empty() && raw.back() == '\r') raw.pop_back();
@@ -321,6 +322,13 @@ bool WizardSteps::TryStep(const Step& step, HWND wizard) {
     for (HWND control : VisibleControls(wizard)) {
       Report(L"CONTROL class=" + ClassName(control) + L" enabled=" + (IsWindowEnabled(control) ? L"1" : L"0") +
              L" rect=" + RectText(wizard, control) + L" text=" + Escape(ControlText(control)));
+    }
+    return true;
+  }
+  if (step.verb == L"read-out") {
+    for (HWND control : VisibleControls(wizard)) {
+      Report(L"READOUT class=" + ClassName(control) + L" rect=" + RectText(wizard, control) + L" " +
+             ReadOut(control));
     }
     return true;
   }

@@ -26,6 +26,8 @@
 //   dpi N                  tells the wizard its monitor now has N DPI (WM_DPICHANGED,
 //                          without a suggested rectangle)
 //   list                   reports TITLE, CLIENT and one CONTROL line per visible control
+//   read-out               reports one READOUT line per visible control: what a screen
+//                          reader reads for it
 //   state CAPTION          reports STATE for the visible button reading CAPTION
 //   screenshot FILE        saves the wizard's window as it is on the screen (BMP)
 //   sleep MS               waits MS milliseconds
@@ -37,6 +39,8 @@
 //   CLIENT <w>x<h>                          the wizard's client size
 //   FOCUS class=<class> rect=<x,y,wxh> text=<text>   (FOCUS none without a focus)
 //   CONTROL class=<class> enabled=<0|1> rect=<x,y,wxh> text=<text>
+//   READOUT class=<class> rect=<x,y,wxh> role=<n|none> name=<text> value=<text>
+//                                           (role: a ROLE_SYSTEM_* number)
 //   STATE <caption> visible=<0|1> enabled=<0|1>
 //   SCREENSHOT <file>
 //   STEPS_DONE                              the last step has been done

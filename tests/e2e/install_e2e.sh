@@ -132,6 +132,10 @@ shot() { printf 'screenshot %s\n' "$(winpath "$data/wizard-$1.bmp")"; }
 # The CONTROL lines that the "list" step with the given comment reported.
 page_controls() { awk -v step="$2" '/^STEP / { on = index($0, step) > 0 } on && /^CONTROL / { print }' "$1"; }
 has_control() { page_controls "$1" "$2" | grep -qF -- "$3"; }
+# A READOUT line of the "read-out" step with the given comment holds the text.
+readouts() { awk -v step="$2" '/^STEP / { on = index($0, step) > 0 } on && /^READOUT / { print }' "$1"; }
+reads_out() { readouts "$1" "$2" | grep -qF -- "$3"; }
+reads_out_like() { readouts "$1" "$2" | grep -qE -- "$3"; }
 lacks_control() { ! has_control "$@"; }
 
 # Wine loads its own msftedit.dll whatever lies beside the program unless told to prefer
@@ -154,6 +158,7 @@ wait-text Choose the installation folder
 sleep 300
 $(shot folder)
 list # folder
+read-out # folder
 type C:\\Program Files\\Demo Product
 sleep 300
 state Next >
@@ -170,6 +175,7 @@ move-box
 sleep 700
 $(shot run)
 list # run
+read-out # run
 answer OK
 wait-text Setup is complete
 sleep 300
@@ -190,6 +196,18 @@ check "the msftedit.dll beside the setup was never loaded" "its marker exists" t
 check "folder page: the field holds the expanded folder" "see $out" \
   has_control "$out" "# folder" 'text=C:\Program Files\Demo Product\'
 check "folder page: a folder typed on a usable drive keeps Next enabled" "see $out" grep -qx 'STATE Next > visible=1 enabled=1' "$out"
+# Roles: 41 static text, 42 editable text, 48 progress bar, 38 property page (the
+# tree's role is the system's own: Wine gives a plain client area, Windows an outline).
+check "screen reader: the folder page's title read as text" "see $out" \
+  reads_out "$out" "# folder" "role=41 name=Choose the installation folder value="
+check "screen reader: the folder field named after its caption" "see $out" \
+  reads_out "$out" "# folder" "role=42 name=Setup will install Demo Product into this folder: value="
+check "screen reader: the folder tree named after the title above it" "see $out" \
+  reads_out_like "$out" "# folder" "class=SysTreeView32 .* name=Choose the installation folder value="
+check "screen reader: the page area named after the page's title" "see $out" \
+  reads_out "$out" "# folder" "role=38 name=Choose the installation folder"
+check "screen reader: the gauge a named progress bar with its percentage" "see $out" \
+  reads_out_like "$out" "# run" "role=48 name=Please wait while the files are installed\. value=[0-9]+%$"
 check "confirmation page: Next reads text 15 and is enabled" "see $out" grep -qx 'STATE Install visible=1 enabled=1' "$out"
 check "confirmation page: space required shown" "see $out" has_control "$out" "# confirm" "text=Space required: "
 check "confirmation page: space available shown" "see $out" has_control "$out" "# confirm" "text=Space available: "

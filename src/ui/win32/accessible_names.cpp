@@ -1,57 +1,114 @@
 #include "ui/win32/accessible_names.h"
 
-#include <oleacc.h>
+#include <unordered_map>
 
-#include <iterator>
+#include "platform/win32/system_library.h"
+#include "ui/win32/accessible_object.h"
 
 namespace setup::ui {
 
 namespace {
 
-// The process's annotation service, made on first use on the user-interface thread
-// (which starts COM for itself when nothing has yet); null when it cannot be had.
-IAccPropServices* Services() {
-  static IAccPropServices* const services = [] {
-    IAccPropServices* made = nullptr;
-    HRESULT result = CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
-                                      reinterpret_cast<void**>(&made));
-    if (result == CO_E_NOTINITIALIZED && SUCCEEDED(CoInitialize(nullptr))) {
-      result = CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
-                                reinterpret_cast<void**>(&made));
-    }
-    return SUCCEEDED(result) ? made : nullptr;
+using platform::win32::LoadSystemLibrary;
+using platform::win32::SystemFunction;
+
+// The accessibility library's two functions, loaded from the system folder on first
+// use; null where it is missing.
+struct TOleacc {
+  decltype(&LresultFromObject) ObjectResult = nullptr;
+  decltype(&CreateStdAccessibleObject) StandardObject = nullptr;
+};
+
+const TOleacc& Oleacc() {
+  static const TOleacc oleacc = [] {
+    TOleacc loaded;
+    const HMODULE module = LoadSystemLibrary(L"oleacc.dll");
+    loaded.ObjectResult = SystemFunction<decltype(&LresultFromObject)>(module, "LresultFromObject");
+    loaded.StandardObject = SystemFunction<decltype(&CreateStdAccessibleObject)>(module, "CreateStdAccessibleObject");
+    return loaded;
   }();
-  return services;
+  return oleacc;
 }
 
-void SetText(HWND window, const MSAAPROPID& property, const std::wstring& text) {
-  if (IAccPropServices* services = Services(); services != nullptr && window != nullptr) {
-    services->SetHwndPropStr(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, property, text.c_str());
+// A named window: its properties and the window procedure it had before.
+struct TNamedWindow {
+  TAccessibleProperties Properties;
+  WNDPROC Previous = nullptr;
+};
+
+std::unordered_map<HWND, TNamedWindow>& NamedWindows() {
+  static std::unordered_map<HWND, TNamedWindow> windows;
+  return windows;
+}
+
+const TAccessibleProperties* FindProperties(HWND window) {
+  const auto found = NamedWindows().find(window);
+  return found == NamedWindows().end() ? nullptr : &found->second.Properties;
+}
+
+// The answer to WM_GETOBJECT for the client area: a reference to the object that the
+// requester takes over, or 0 to let the window answer as it would.
+LRESULT AnswerObjectRequest(HWND window, WPARAM wParam) {
+  const TOleacc& oleacc = Oleacc();
+  if (oleacc.ObjectResult == nullptr) return 0;
+  IAccessible* standard = nullptr;
+  if (oleacc.StandardObject != nullptr) {
+    oleacc.StandardObject(window, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&standard));
   }
+  IAccessible* object = NewAccessibleObject(window, standard, &FindProperties);
+  if (standard != nullptr) standard->Release();
+  if (object == nullptr) return 0;
+  const LRESULT result = oleacc.ObjectResult(IID_IAccessible, wParam, object);
+  object->Release();
+  return result > 0 ? result : 0;
+}
+
+LRESULT CALLBACK NamedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const auto found = NamedWindows().find(window);
+  if (found == NamedWindows().end()) return DefWindowProcW(window, message, wParam, lParam);
+  const WNDPROC previous = found->second.Previous;
+  // The object identifier is a DWORD, whatever the width of lParam.
+  if (message == WM_GETOBJECT && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
+    if (const LRESULT answer = AnswerObjectRequest(window, wParam); answer != 0) return answer;
+  } else if (message == WM_NCDESTROY) {
+    // The last message: a later window may get the same handle.
+    NamedWindows().erase(found);
+  }
+  return CallWindowProcW(previous, window, message, wParam, lParam);
+}
+
+// The window's properties, the window set to answer for them on first use; null for
+// no window.
+TAccessibleProperties* PropertiesOf(HWND window) {
+  if (window == nullptr) return nullptr;
+  auto [named, added] = NamedWindows().try_emplace(window);
+  if (added) {
+    // Marshalling the object to a screen reader needs COM on this thread; a thread
+    // that has it already in another model keeps it.
+    static const bool started = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    (void)started;
+    named->second.Previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NamedWindowProc)));
+    if (named->second.Previous == nullptr) {
+      NamedWindows().erase(named);
+      return nullptr;
+    }
+  }
+  return &named->second.Properties;
 }
 
 }  // namespace
 
-void SetAccessibleName(HWND window, const std::wstring& name) { SetText(window, PROPID_ACC_NAME, name); }
-
-void SetAccessibleValue(HWND window, const std::wstring& value) { SetText(window, PROPID_ACC_VALUE, value); }
-
-void SetAccessibleRole(HWND window, long role) {
-  if (IAccPropServices* services = Services(); services != nullptr && window != nullptr) {
-    VARIANT value;
-    VariantInit(&value);
-    value.vt = VT_I4;
-    value.lVal = role;
-    services->SetHwndProp(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_ROLE, value);
-  }
+void SetAccessibleName(HWND window, const std::wstring& name) {
+  if (TAccessibleProperties* properties = PropertiesOf(window)) properties->Name = name;
 }
 
-void ClearAccessibleProperties(HWND window) {
-  static const MSAAPROPID kProperties[] = {PROPID_ACC_NAME, PROPID_ACC_ROLE, PROPID_ACC_VALUE};
-  if (IAccPropServices* services = Services(); services != nullptr && window != nullptr) {
-    services->ClearHwndProps(window, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, kProperties,
-                             static_cast<int>(std::size(kProperties)));
-  }
+void SetAccessibleValue(HWND window, const std::wstring& value) {
+  if (TAccessibleProperties* properties = PropertiesOf(window)) properties->Value = value;
+}
+
+void SetAccessibleRole(HWND window, long role) {
+  if (TAccessibleProperties* properties = PropertiesOf(window)) properties->Role = role;
 }
 
 void AnnounceAccessibleName(HWND window) {

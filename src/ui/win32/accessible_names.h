@@ -1,10 +1,12 @@
 #pragma once
 // What screen readers read for the wizard's windows beyond what the windows say
-// themselves: names, roles and values given through the system's annotation service
-// for accessible objects, so that standard controls (edits, the folder tree) keep their
-// own accessible objects and only the annotated properties change, and the windows
-// drawn by this program (labels, panels, bevels, the gauge, the page area) read as what
-// they show. Without the service (or without COM on the thread) nothing happens.
+// themselves. A window given a name, role or value here answers the system's request
+// for its accessible object (WM_GETOBJECT) with the standard object for its kind of
+// window, those properties answered as set (ui/win32/accessible_object.h). So standard
+// controls (edits, the folder tree) keep everything of their own but the name, and the
+// windows drawn by this program (labels, panels, bevels, the gauge, the page area) read
+// as what they show. The properties go with the window when it is destroyed. User-
+// interface thread only.
 
 #include <windows.h>
 
@@ -16,9 +18,6 @@ void SetAccessibleName(HWND window, const std::wstring& name);
 // A ROLE_SYSTEM_* value.
 void SetAccessibleRole(HWND window, long role);
 void SetAccessibleValue(HWND window, const std::wstring& value);
-// Forgets what was set for a window that is going away (a later window may get its
-// handle).
-void ClearAccessibleProperties(HWND window);
 // Asks screen readers to read the window's name now (a page that appeared).
 void AnnounceAccessibleName(HWND window);
 

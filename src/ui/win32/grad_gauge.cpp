@@ -212,7 +212,6 @@ LRESULT CALLBACK TGradGauge::WindowProc(HWND window, UINT message, WPARAM wParam
   auto* gauge = reinterpret_cast<TGradGauge*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    ClearAccessibleProperties(window);
     // Destroyed with its parent: the owner must not destroy it again.
     if (gauge != nullptr && gauge->window_.get() == window) gauge->window_.release();
     return DefWindowProcW(window, message, wParam, lParam);

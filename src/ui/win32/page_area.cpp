@@ -40,7 +40,6 @@ TPageArea::TPageArea(HWND parent, const RECT& bounds, int32_t dpi) : dpi_(dpi) {
 }
 
 TPageArea::~TPageArea() {
-  ClearAccessibleProperties(window_.get());
   // The window first: its children report their end while the maps still exist.
   window_.reset();
 }
@@ -132,7 +131,6 @@ void TPageArea::CheckRadio(HWND radio) {
 }
 
 void TPageArea::ForgetChild(HWND child) {
-  ClearAccessibleProperties(child);
   childColours_.erase(child);
   changeHandlers_.erase(child);
   notifyHandlers_.erase(child);

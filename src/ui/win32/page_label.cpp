@@ -231,6 +231,8 @@ class TPageStatic final : public TWindowControl {
         TextChanged(before);
         return result;
       }
+      case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(font_.Handle);
       case WM_ENABLE:
         InvalidateRect(window, nullptr, FALSE);
         break;

@@ -161,6 +161,7 @@ void TVXPageControl::NameFields() {
         case TControlType::Memo:
         case TControlType::RichEdit:
         case TControlType::ShellTreeView:
+        case TControlType::ProgressBar:
           fields.push_back(placeOf(window));
           fieldWindows.push_back(window);
           break;

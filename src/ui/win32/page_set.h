@@ -58,8 +58,8 @@ class TVXPageControl {
   void RefreshCaptions();
   // The page area's DPI changed: every control takes its place and font at it.
   void ApplyDpi();
-  // Names every edit, memo, rich edit and folder tree for screen readers after the label
-  // beside it (ui/model/field_labels.h), on every page.
+  // Names every edit, memo, rich edit, folder tree and gauge for screen readers after the
+  // label beside it (ui/model/field_labels.h), on every page.
   void NameFields();
 
   int32_t CurrentPage() const { return currentPage_; }

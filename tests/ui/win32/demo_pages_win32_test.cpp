@@ -1,0 +1,241 @@
+// The example product's installer pages as the wizard builds them (under Wine): every
+// label's text fits its control at 100 %, 150 % and 200 % in each language, and screen
+// readers get names, roles and values through the windows' accessible objects.
+#include <gtest/gtest.h>
+#include <oleacc.h>
+#include <windows.h>
+
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "script/register_macros.h"
+#include "script/setup_context.h"
+#include "test_support.h"
+#include "ui/model/dpi_scale.h"
+#include "ui/win32/page_area.h"
+#include "ui/win32/page_set.h"
+
+namespace setup::ui {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The page area of the demo's main form, in layout pixels.
+constexpr int kAreaWidth = 578;
+constexpr int kAreaHeight = 375;
+
+std::wstring Text(HWND window) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+std::string Utf8(const std::wstring& text) {
+  std::string out(text.size() * 3, '\0');
+  out.resize(
+      static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                              out.data(), static_cast<int>(out.size()), nullptr, nullptr)));
+  return out;
+}
+
+// The accessible object's name, role and value for the window's client area, as a
+// screen reader asks for them.
+struct TReadOut {
+  std::wstring Name;
+  long Role = 0;
+  std::wstring Value;
+};
+
+TReadOut ReadOut(HWND window) {
+  TReadOut out;
+  // Loaded as a screen reader would; linking the library would define the interface's
+  // identifier a second time beside the one the product links.
+  static const auto fromWindow =
+      reinterpret_cast<decltype(&AccessibleObjectFromWindow)>(reinterpret_cast<void (*)()>(
+          GetProcAddress(LoadLibraryW(L"oleacc.dll"), "AccessibleObjectFromWindow")));
+  IAccessible* object = nullptr;
+  if (fromWindow == nullptr || FAILED(fromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                                 reinterpret_cast<void**>(&object)))) {
+    return out;
+  }
+  VARIANT self;
+  VariantInit(&self);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR text = nullptr;
+  if (object->get_accName(self, &text) == S_OK) out.Name = text;
+  SysFreeString(text);
+  text = nullptr;
+  if (object->get_accValue(self, &text) == S_OK) out.Value = text;
+  SysFreeString(text);
+  VARIANT role;
+  VariantInit(&role);
+  if (object->get_accRole(self, &role) == S_OK && role.vt == VT_I4) out.Role = role.lVal;
+  object->Release();
+  return out;
+}
+
+class DemoPagesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    host_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 2 * kAreaWidth, 2 * kAreaHeight, nullptr,
+                            nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (host_ == nullptr) GTEST_SKIP() << "no window can be created (no display: run under Xvfb)";
+    context_.SetupInfo.SetupName = "Demo Product 1.0";
+    context_.SetupInfo.ShortName = "Demo Product";
+    context_.SetupInfo.Changelog = "ChangeLog.rtf";
+    context_.Variables.RequiredSpaceText = "12.34 MB";
+    context_.Variables.FreeSpaceText = "123.45 GB";
+    RegisterMacros(context_.Macros, context_.SetupInfo, context_.Variables);
+  }
+
+  // Opens a package holding the page set of that folder of the demo and the changelog,
+  // with the two languages of those files.
+  void Open(const std::string& pageSet, const char* english, const char* german) {
+    pages_.reset();
+    const fs::path demo = SETUP_DEMO_DIR;
+    const fs::path pages = demo / "pages" / pageSet;
+    std::vector<test::RawEntry> entries;
+    for (const auto& file : fs::recursive_directory_iterator(pages)) {
+      if (!file.is_regular_file()) continue;
+      std::string name = fs::relative(file.path(), pages).generic_string();
+      for (char& c : name) c = c == '/' ? '\\' : c;  // as the layouts name them
+      entries.push_back({name, 0, test::ReadFileBytes(file.path().string())});
+    }
+    entries.push_back({"ChangeLog.rtf", 0, test::ReadFileBytes((demo / "ChangeLog.rtf").string())});
+    const std::string package = temp_.Path(pageSet + ".pak");
+    test::WriteFileBytes(package, test::BuildRawPackage(entries).bytes);
+    ASSERT_TRUE(context_.Package.Create(package));
+    for (const char* language : {english, german}) {
+      languageFiles_.push_back(test::ReadFileBytes((demo / "languages" / language).string()));
+      context_.Languages.Add(languageFiles_.back().data(), languageFiles_.back().size());
+    }
+    context_.Languages.Current = static_cast<int32_t>(context_.Languages.Languages().size()) - 2;
+    layout_ = LoadPageSet(context_.Package);
+  }
+
+  void TearDown() override {
+    pages_.reset();  // before the area
+    area_.reset();
+    if (host_ != nullptr) DestroyWindow(host_);
+  }
+
+  void Build(int32_t dpi) {
+    pages_.reset();
+    area_ = std::make_unique<TPageArea>(
+        host_, RECT{0, 0, ScaleLength(kAreaWidth, dpi), ScaleLength(kAreaHeight, dpi)}, dpi);
+    pages_ = std::make_unique<TVXPageControl>(TWizardButtonWindows{}, *area_, context_);
+    pages_->LoadFromPackage("Pages.txt");
+  }
+
+  // The page's control of that name in the layout.
+  HWND Control(const std::string& name) const {
+    for (size_t page = 0; page < layout_.Pages.size(); ++page) {
+      for (size_t i = 0; i < layout_.Pages[page].Controls.size(); ++i) {
+        if (layout_.Pages[page].Controls[i].Name == name) return pages_->Pages()[page].Controls[i]->Window();
+      }
+    }
+    return nullptr;
+  }
+  int32_t PageIndex(const std::string& entry) const {
+    for (size_t page = 0; page < layout_.Pages.size(); ++page) {
+      if (layout_.Pages[page].EntryName == entry) return static_cast<int32_t>(page);
+    }
+    return -1;
+  }
+
+  test::TempDir temp_;
+  SetupContext context_;
+  std::deque<test::Bytes> languageFiles_;  // the languages keep pointers into them
+  TPageSetDesc layout_;
+  HWND host_ = nullptr;
+  std::unique_ptr<TPageArea> area_;
+  std::unique_ptr<TVXPageControl> pages_;
+};
+
+// Catches a label whose font grows faster than its box (fonts do not scale exactly
+// with the DPI: hinting rounds each glyph), a German text longer than the box made
+// for the English one, and a page file whose boxes were drawn too tight at 100 %.
+TEST_F(DemoPagesTest, EveryLabelsTextFitsItsControlAtEveryScaleAndLanguage) {
+  struct TSet {
+    const char* folder;
+    const char* english;
+    const char* german;
+  };
+  for (const TSet& set : {TSet{"default", "english.txt", "german.txt"},
+                          TSet{"uninstall", "uninstall-english.txt", "uninstall-german.txt"}}) {
+    Open(set.folder, set.english, set.german);
+    const int32_t first = context_.Languages.Current;
+    for (const int32_t dpi : {96, 144, 192}) {
+      Build(dpi);
+      for (const int32_t language : {first, first + 1}) {
+        context_.Languages.Current = language;
+        pages_->RefreshCaptions();
+        for (size_t page = 0; page < layout_.Pages.size(); ++page) {
+          for (size_t i = 0; i < layout_.Pages[page].Controls.size(); ++i) {
+            const TControlDesc& desc = layout_.Pages[page].Controls[i];
+            if (desc.Type != TControlType::Label) continue;
+            const HWND label = pages_->Pages()[page].Controls[i]->Window();
+            const std::wstring text = Text(label);
+            if (text.empty()) continue;
+            RECT client{};
+            GetClientRect(label, &client);
+            const bool wrap = desc.WordWrap.value_or(false);
+            RECT needed{0, 0, wrap ? client.right : 0, 0};
+            const HDC dc = GetDC(label);
+            const HGDIOBJ previous =
+                SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed,
+                      DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX | (wrap ? DT_WORDBREAK : 0));
+            SelectObject(dc, previous);
+            ReleaseDC(label, dc);
+            const std::string where =
+                std::string(set.folder) + "\\" + layout_.Pages[page].EntryName + " " + desc.Name + " at " +
+                std::to_string(dpi) + " DPI, language " + std::to_string(language) + ": \"" + Utf8(text) +
+                "\" needs " + std::to_string(needed.right) + "x" + std::to_string(needed.bottom) + ", has " +
+                std::to_string(client.right) + "x" + std::to_string(client.bottom);
+
+            EXPECT_LE(needed.right, client.right) << where;
+            EXPECT_LE(needed.bottom, client.bottom) << where;
+          }
+        }
+      }
+    }
+  }
+}
+
+// Catches a custom-drawn label, gauge or page area that a screen reader finds nameless
+// or reads as a plain window, an edit or folder tree not named after its caption, a
+// gauge without its percentage, and names that keep the old language after a switch.
+TEST_F(DemoPagesTest, ScreenReadersReadNamesRolesAndValues) {
+  Open("default", "english.txt", "german.txt");
+  Build(96);
+  pages_->ShowPage(PageIndex("install.txt"));
+  const TReadOut title = ReadOut(Control("InstallTitle"));
+  EXPECT_EQ(title.Name, L"Choose the installation folder");
+  EXPECT_EQ(title.Role, ROLE_SYSTEM_STATICTEXT);
+  const TReadOut area = ReadOut(area_->Window());
+  EXPECT_EQ(area.Name, L"Choose the installation folder") << "the page title, announced on arrival";
+  EXPECT_EQ(area.Role, ROLE_SYSTEM_PROPERTYPAGE);
+  EXPECT_EQ(ReadOut(Control("InstallDir_ShellTreeView")).Name, L"Choose the installation folder");
+  const TReadOut edit = ReadOut(Control("InstallDir_Edit"));
+  EXPECT_EQ(edit.Name, L"Setup will install Demo Product into this folder:");
+  EXPECT_EQ(edit.Role, ROLE_SYSTEM_TEXT) << "the edit's own object answers all but the name";
+  EXPECT_EQ(ReadOut(Control("MainBevel")).Role, ROLE_SYSTEM_SEPARATOR);
+
+  const TReadOut gauge = ReadOut(Control("Patching_ProgressBar"));
+  EXPECT_EQ(gauge.Role, ROLE_SYSTEM_PROGRESSBAR);
+  EXPECT_EQ(gauge.Name, L"Please wait while the files are installed.");
+  EXPECT_EQ(gauge.Value, L"0%");
+
+  context_.Languages.Current = 1;
+  pages_->RefreshCaptions();
+  EXPECT_EQ(ReadOut(Control("InstallDir_Edit")).Name, Text(Control("InstallDirLabel")));
+  EXPECT_NE(Text(Control("InstallDirLabel")), L"Setup will install Demo Product into this folder:");
+}
+
+}  // namespace
+}  // namespace setup::ui
