@@ -44,6 +44,9 @@
 //   MESSAGEBOX caption=<caption> text=<text>
 //                            a message box of the program appeared; the driver then
 //                            presses its OK button (or closes it when it has none)
+//   ALERT class=<class> role=<n> name=<text> value=<text>
+//                            the program asked screen readers to read this window
+//                            now (as the wizard does with a page's title)
 //   EXIT <code>              the program ended with this exit code: decimal, or eight
 //                            hexadecimal digits for an exception code (c0000005)
 //   TIMEOUT                  the time ran out; the program is terminated
@@ -67,6 +70,7 @@
 
 #include "platform/win32/unique_handle.h"
 #include "driver_io.h"
+#include "read_out.h"
 #include "ui/win32/frm_verify.h"
 #include "wizard_steps.h"
 
@@ -319,6 +323,10 @@ class Watcher {
   bool paused_ = false;
 };
 
+void CALLBACK ReportAlert(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG, DWORD, DWORD) {
+  if (window != nullptr && object == OBJID_CLIENT) Report(L"ALERT class=" + ClassName(window) + L" " + driver::ReadOut(window));
+}
+
 int Run(RunOptions& options) {
   std::wstring commandLine;
   for (const std::wstring& argument : options.command) {
@@ -345,8 +353,12 @@ int Run(RunOptions& options) {
 
   const Deadline deadline(options.timeoutMs);
   Watcher watcher(options, process);
+  // What the program announces to screen readers arrives as messages of this thread.
+  const HWINEVENTHOOK alerts = SetWinEventHook(EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, nullptr, ReportAlert,
+                                               process.dwProcessId, 0, WINEVENT_OUTOFCONTEXT);
   for (;;) {
-    if (WaitForSingleObject(process.hProcess, kPollMs) == WAIT_OBJECT_0) {
+    if (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, kPollMs, QS_ALLINPUT) == WAIT_OBJECT_0) {
+      if (alerts != nullptr) UnhookWinEvent(alerts);
       DWORD code = 0;
       GetExitCodeProcess(process.hProcess, &code);
       wchar_t text[16];
@@ -356,10 +368,12 @@ int Run(RunOptions& options) {
       Report(std::wstring(L"EXIT ") + text);
       return kExitEnded;
     }
+    for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&message);
     const bool watching = watcher.Poll(deadline);
     options.steps.Advance(process.dwProcessId);
     if (!watching || deadline.Passed()) {
       Report(L"TIMEOUT");
+      if (alerts != nullptr) UnhookWinEvent(alerts);
       TerminateProcess(process.hProcess, 1);
       WaitForSingleObject(process.hProcess, 5000);
       return kExitTimeout;

@@ -208,6 +208,9 @@ check "screen reader: the page area named after the page's title" "see $out" \
   reads_out "$out" "# folder" "role=38 name=Choose the installation folder"
 check "screen reader: the gauge a named progress bar with its percentage" "see $out" \
   reads_out_like "$out" "# run" "role=48 name=Please wait while the files are installed\. value=[0-9]+%$"
+expect "screen reader: each page's title announced as it appears" \
+  "Welcome to Demo Product 1.0|What is new in this version|Choose the installation folder|Ready to install|Installing Demo Product|Setup is complete" \
+  "$(sed -n 's/^ALERT class=SetupPageArea role=38 name=\(.*\) value=$/\1/p' "$out" | paste -sd'|')"
 check "confirmation page: Next reads text 15 and is enabled" "see $out" grep -qx 'STATE Install visible=1 enabled=1' "$out"
 check "confirmation page: space required shown" "see $out" has_control "$out" "# confirm" "text=Space required: "
 check "confirmation page: space available shown" "see $out" has_control "$out" "# confirm" "text=Space available: "
