@@ -1,9 +1,9 @@
 // The example product's installer pages as the wizard builds them (under Wine): every
 // label's text fits its control at 100 %, 150 % and 200 % in each language, and screen
 // readers get names, roles and values through the windows' accessible objects.
-#include <gtest/gtest.h>
-#include <oleacc.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <deque>
 #include <filesystem>
@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "read_out.h"
 #include "script/register_macros.h"
 #include "script/setup_context.h"
 #include "test_support.h"
@@ -38,43 +39,6 @@ std::string Utf8(const std::wstring& text) {
   out.resize(
       static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                               out.data(), static_cast<int>(out.size()), nullptr, nullptr)));
-  return out;
-}
-
-// The accessible object's name, role and value for the window's client area, as a
-// screen reader asks for them.
-struct TReadOut {
-  std::wstring Name;
-  long Role = 0;
-  std::wstring Value;
-};
-
-TReadOut ReadOut(HWND window) {
-  TReadOut out;
-  // Loaded as a screen reader would; linking the library would define the interface's
-  // identifier a second time beside the one the product links.
-  static const auto fromWindow =
-      reinterpret_cast<decltype(&AccessibleObjectFromWindow)>(reinterpret_cast<void (*)()>(
-          GetProcAddress(LoadLibraryW(L"oleacc.dll"), "AccessibleObjectFromWindow")));
-  IAccessible* object = nullptr;
-  if (fromWindow == nullptr || FAILED(fromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
-                                                 reinterpret_cast<void**>(&object)))) {
-    return out;
-  }
-  VARIANT self;
-  VariantInit(&self);
-  self.vt = VT_I4;
-  self.lVal = CHILDID_SELF;
-  BSTR text = nullptr;
-  if (object->get_accName(self, &text) == S_OK) out.Name = text;
-  SysFreeString(text);
-  text = nullptr;
-  if (object->get_accValue(self, &text) == S_OK) out.Value = text;
-  SysFreeString(text);
-  VARIANT role;
-  VariantInit(&role);
-  if (object->get_accRole(self, &role) == S_OK && role.vt == VT_I4) out.Role = role.lVal;
-  object->Release();
   return out;
 }
 
@@ -214,26 +178,24 @@ TEST_F(DemoPagesTest, ScreenReadersReadNamesRolesAndValues) {
   Open("default", "english.txt", "german.txt");
   Build(96);
   pages_->ShowPage(PageIndex("install.txt"));
-  const TReadOut title = ReadOut(Control("InstallTitle"));
-  EXPECT_EQ(title.Name, L"Choose the installation folder");
-  EXPECT_EQ(title.Role, ROLE_SYSTEM_STATICTEXT);
-  const TReadOut area = ReadOut(area_->Window());
-  EXPECT_EQ(area.Name, L"Choose the installation folder") << "the page title, announced on arrival";
-  EXPECT_EQ(area.Role, ROLE_SYSTEM_PROPERTYPAGE);
-  EXPECT_EQ(ReadOut(Control("InstallDir_ShellTreeView")).Name, L"Choose the installation folder");
-  const TReadOut edit = ReadOut(Control("InstallDir_Edit"));
-  EXPECT_EQ(edit.Name, L"Setup will install Demo Product into this folder:");
-  EXPECT_EQ(edit.Role, ROLE_SYSTEM_TEXT) << "the edit's own object answers all but the name";
-  EXPECT_EQ(ReadOut(Control("MainBevel")).Role, ROLE_SYSTEM_SEPARATOR);
-
-  const TReadOut gauge = ReadOut(Control("Patching_ProgressBar"));
-  EXPECT_EQ(gauge.Role, ROLE_SYSTEM_PROGRESSBAR);
-  EXPECT_EQ(gauge.Name, L"Please wait while the files are installed.");
-  EXPECT_EQ(gauge.Value, L"0%");
+  using driver::ReadOut;
+  const std::wstring title = L"Choose the installation folder";
+  EXPECT_EQ(ReadOut(Control("InstallTitle")), L"role=41 name=" + title + L" value=");  // static text
+  EXPECT_EQ(ReadOut(area_->Window()), L"role=38 name=" + title + L" value=")           // property page
+      << "the page title, announced on arrival";
+  EXPECT_NE(ReadOut(Control("InstallDir_ShellTreeView")).find(L" name=" + title + L" value="),
+            std::wstring::npos);
+  // The edit's own object answers all but the name: its role (editable text), its text.
+  EXPECT_EQ(ReadOut(Control("InstallDir_Edit")),
+            L"role=42 name=Setup will install Demo Product into this folder: value=");
+  EXPECT_EQ(ReadOut(Control("MainBevel")), L"role=21 name= value=");  // separator
+  EXPECT_EQ(ReadOut(Control("Patching_ProgressBar")),
+            L"role=48 name=Please wait while the files are installed. value=0%");  // progress bar
 
   context_.Languages.Current = 1;
   pages_->RefreshCaptions();
-  EXPECT_EQ(ReadOut(Control("InstallDir_Edit")).Name, Text(Control("InstallDirLabel")));
+  EXPECT_EQ(ReadOut(Control("InstallDir_Edit")),
+            L"role=42 name=" + Text(Control("InstallDirLabel")) + L" value=");
   EXPECT_NE(Text(Control("InstallDirLabel")), L"Setup will install Demo Product into this folder:");
 }
 
