@@ -11,14 +11,14 @@ for dpi in 96 144 192; do
   drive "dpi$dpi" <<EOF
 wait-text Next >
 sleep 300
-$([ "$dpi" = 144 ] && shot dpi144-welcome)
+$([ "$dpi" != 96 ] && shot "dpi$dpi-welcome")
 list # welcome
 press Next >
 wait-text What is new in this version
 press Next >
 wait-text Choose the installation folder
 sleep 300
-$([ "$dpi" = 144 ] && shot dpi144-folder)
+$([ "$dpi" != 96 ] && shot "dpi$dpi-folder")
 list # folder
 $([ "$dpi" = 96 ] && printf 'dpi 192\nsleep 300\nlist # moved to 192\n')
 answer Yes

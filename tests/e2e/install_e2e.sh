@@ -18,7 +18,7 @@
 # Then a product made by "setupc init" is compiled, installed and uninstalled as it is.
 # Last, the wizard at 96, 144 and 192 DPI (Wine's LogPixels): every control of the
 # welcome and folder pages and of the verification window scaled by 1.5 and 2 within a
-# pixel, the pages kept as screenshots at 144 DPI, a move to a 192-DPI monitor laid out
+# pixel, the pages kept as screenshots at 144 and 192 DPI, a move to a 192-DPI monitor laid out
 # as a start there; and
 # the demo, Back and Next given mnemonics, installed with the keyboard alone (the
 # script's shortcut question, asked once per machine, has been answered before).
