@@ -12,10 +12,11 @@ namespace {
 using platform::win32::LoadSystemLibrary;
 using platform::win32::SystemFunction;
 
-// The accessibility library's two functions, loaded from the system folder on first
-// use; null where it is missing.
+// The accessibility library's functions, loaded from the system folder on first use;
+// null where it is missing.
 struct TOleacc {
   decltype(&LresultFromObject) ObjectResult = nullptr;
+  decltype(&ObjectFromLresult) ResultObject = nullptr;
   decltype(&CreateStdAccessibleObject) StandardObject = nullptr;
 };
 
@@ -24,6 +25,7 @@ const TOleacc& Oleacc() {
     TOleacc loaded;
     const HMODULE module = LoadSystemLibrary(L"oleacc.dll");
     loaded.ObjectResult = SystemFunction<decltype(&LresultFromObject)>(module, "LresultFromObject");
+    loaded.ResultObject = SystemFunction<decltype(&ObjectFromLresult)>(module, "ObjectFromLresult");
     loaded.StandardObject = SystemFunction<decltype(&CreateStdAccessibleObject)>(module, "CreateStdAccessibleObject");
     return loaded;
   }();
@@ -47,12 +49,18 @@ const TAccessibleProperties* FindProperties(HWND window) {
 }
 
 // The answer to WM_GETOBJECT for the client area: a reference to the object that the
-// requester takes over, or 0 to let the window answer as it would.
-LRESULT AnswerObjectRequest(HWND window, WPARAM wParam) {
+// requester takes over, or 0 to let the window answer as it would. The object wraps the
+// window's own one where its procedure has one (a rich edit's), else the system's
+// standard object for its kind of window.
+LRESULT AnswerObjectRequest(HWND window, WNDPROC previous, WPARAM wParam, LPARAM lParam) {
   const TOleacc& oleacc = Oleacc();
   if (oleacc.ObjectResult == nullptr) return 0;
   IAccessible* standard = nullptr;
-  if (oleacc.StandardObject != nullptr) {
+  const LRESULT own = CallWindowProcW(previous, window, WM_GETOBJECT, wParam, lParam);
+  if (own > 0 && oleacc.ResultObject != nullptr) {
+    oleacc.ResultObject(own, IID_IAccessible, wParam, reinterpret_cast<void**>(&standard));
+  }
+  if (standard == nullptr && oleacc.StandardObject != nullptr) {
     oleacc.StandardObject(window, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&standard));
   }
   IAccessible* object = NewAccessibleObject(window, standard, &FindProperties);
@@ -69,7 +77,7 @@ LRESULT CALLBACK NamedWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
   const WNDPROC previous = found->second.Previous;
   // The object identifier is a DWORD, whatever the width of lParam.
   if (message == WM_GETOBJECT && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
-    if (const LRESULT answer = AnswerObjectRequest(window, wParam); answer != 0) return answer;
+    if (const LRESULT answer = AnswerObjectRequest(window, previous, wParam, lParam); answer != 0) return answer;
   } else if (message == WM_NCDESTROY) {
     // The last message: a later window may get the same handle.
     NamedWindows().erase(found);

@@ -1,9 +1,10 @@
 #pragma once
 // What screen readers read for the wizard's windows beyond what the windows say
 // themselves. A window given a name, role or value here answers the system's request
-// for its accessible object (WM_GETOBJECT) with the standard object for its kind of
-// window, those properties answered as set (ui/win32/accessible_object.h). So standard
-// controls (edits, the folder tree) keep everything of their own but the name, and the
+// for its accessible object (WM_GETOBJECT) with its own object (where its procedure has
+// one) or the system's standard object for its kind of window, those properties
+// answered as set (ui/win32/accessible_object.h). So standard controls (edits, rich
+// edits, the folder tree) keep everything of their own but the name, and the
 // windows drawn by this program (labels, panels, bevels, the gauge, the page area) read
 // as what they show. The properties go with the window when it is destroyed. User-
 // interface thread only.

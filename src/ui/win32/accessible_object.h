@@ -1,8 +1,8 @@
 #pragma once
-// The accessible object a named window gives screen readers: the system's standard
-// object for the window's client area, with the name, role and value this program set
-// for the window answered in place of the standard ones. Everything else (state,
-// location, parent, navigation, focus) is the standard object's.
+// The accessible object a named window gives screen readers: the window's own or the
+// system's standard object for its client area, with the name, role and value this
+// program set for the window answered in place of that object's. Everything else
+// (state, location, parent, navigation, focus) is that object's.
 
 #include <windows.h>
 

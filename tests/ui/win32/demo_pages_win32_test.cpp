@@ -8,6 +8,7 @@
 #include <deque>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,8 @@
 #include "script/setup_context.h"
 #include "test_support.h"
 #include "ui/model/dpi_scale.h"
+#include "ui/win32/accessible_names.h"
+#include "ui/win32/accessible_object.h"
 #include "ui/win32/page_area.h"
 #include "ui/win32/page_set.h"
 
@@ -197,6 +200,40 @@ TEST_F(DemoPagesTest, ScreenReadersReadNamesRolesAndValues) {
   EXPECT_EQ(ReadOut(Control("InstallDir_Edit")),
             L"role=42 name=" + Text(Control("InstallDirLabel")) + L" value=");
   EXPECT_NE(Text(Control("InstallDirLabel")), L"Setup will install Demo Product into this folder:");
+}
+
+// A window whose procedure has an accessible object of its own (as a rich edit has),
+// answering the value "own" and no name.
+const TAccessibleProperties* OwnProperties(HWND) {
+  static const TAccessibleProperties own{std::nullopt, ROLE_SYSTEM_TEXT, L"own"};
+  return &own;
+}
+LRESULT CALLBACK OwnObjectProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  static const auto toResult = reinterpret_cast<decltype(&LresultFromObject)>(
+      reinterpret_cast<void (*)()>(GetProcAddress(LoadLibraryW(L"oleacc.dll"), "LresultFromObject")));
+  if (message == WM_GETOBJECT && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
+    IAccessible* own = NewAccessibleObject(window, nullptr, &OwnProperties);
+    const LRESULT result = toResult(IID_IAccessible, wParam, own);
+    own->Release();
+    return result;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Catches a named window whose own accessible object is replaced by the standard one
+// (a rich edit would lose its text for screen readers) instead of keeping all of it
+// but the name.
+TEST_F(DemoPagesTest, AWindowsOwnAccessibleObjectKeepsAllButTheName) {
+  const WNDCLASSW type{0, OwnObjectProc, 0, 0, GetModuleHandleW(nullptr), nullptr, nullptr, nullptr, nullptr,
+                       L"OwnObjectWindow"};
+  RegisterClassW(&type);
+  const HWND window = CreateWindowExW(0, L"OwnObjectWindow", L"", WS_CHILD, 0, 0, 10, 10, host_, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(driver::ReadOut(window), L"role=42 name= value=own");
+  SetAccessibleName(window, L"Notes");
+  EXPECT_EQ(driver::ReadOut(window), L"role=42 name=Notes value=own");
+  DestroyWindow(window);
 }
 
 }  // namespace
