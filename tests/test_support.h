@@ -1,8 +1,8 @@
 #pragma once
 // Shared helpers for the tests: a temporary folder, whole-file I/O, a recorder for
-// message boxes, and a package builder written from the format alone (zlib and
-// byte arithmetic, none of the package code), so that reader and writer are checked
-// against an independent picture of the bytes.
+// message boxes, and a package builder, an install log and an empty KZP package written
+// from their formats alone (zlib and byte arithmetic, none of the product's code), so
+// that readers and writers are checked against an independent picture of the bytes.
 
 #include <zlib.h>
 
@@ -132,6 +132,54 @@ inline Bytes Utf16File(std::u16string_view text) {
 inline void AppendU32(Bytes& b, uint32_t v) {
   for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
+// A counted string: its length as a u16, then its bytes.
+inline void AppendCounted(Bytes& b, std::string_view text) {
+  AppendU16(b, static_cast<uint16_t>(text.size()));
+  b.insert(b.end(), text.begin(), text.end());
+}
+inline void SetU32At(Bytes& b, size_t at, uint32_t v) {
+  for (size_t i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// A level-9 zlib stream of the bytes.
+inline Bytes Deflate(const Bytes& in) {
+  uLongf length = compressBound(static_cast<uLong>(in.size()));
+  Bytes out(length);
+  compress2(out.data(), &length, in.data(), static_cast<uLong>(in.size()), 9);
+  out.resize(length);
+  return out;
+}
+
+// An empty KZP package: the zlib stream of an empty table, then the footer (stream
+// length 8, table size 0, version 5, no records, reserved 0), without a signature.
+inline Bytes EmptyKzpPackage() {
+  Bytes bytes = {0x78, 0xDA, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01};
+  for (uint32_t v : {8u, 0u, 5u, 0u, 0u}) AppendU32(bytes, v);
+  return bytes;
+}
+
+// An install log written from its format alone: three u16 counts, then counted strings
+// whose bytes are the entry's plus the key's next digit (modulo 256), the key starting
+// again at its first digit for each entry. ends[i] is where the i-th string ends.
+struct HandLog {
+  Bytes bytes;
+  std::vector<size_t> ends;
+};
+inline HandLog InstallLogByHand(const std::vector<std::vector<std::string>>& lists, std::string_view key) {
+  HandLog log;
+  for (const auto& list : lists) AppendU16(log.bytes, static_cast<uint16_t>(list.size()));
+  for (const auto& list : lists) {
+    for (const std::string& entry : list) {
+      AppendU16(log.bytes, static_cast<uint16_t>(entry.size()));
+      for (size_t i = 0; i < entry.size(); ++i) {
+        const int digit = key[i % key.size()] - '0';
+        log.bytes.push_back(static_cast<uint8_t>(static_cast<uint8_t>(entry[i]) + digit));
+      }
+      log.ends.push_back(log.bytes.size());
+    }
+  }
+  return log;
+}
 
 // Builds package bytes by hand. Each entry's stored bytes are either its content
 // (raw) or a level-9 zlib stream of it; records and trailer are laid out field by field.
@@ -162,14 +210,8 @@ inline RawPackage BuildRawPackage(const std::vector<RawEntry>& entries, const By
   for (const RawEntry& e : entries) {
     RawRecord r{e.name, 0, 0, 0, static_cast<uint32_t>(e.content.size()), e.group};
     if (!e.content.empty()) {
-      Bytes stored = e.content;
-      if (e.compress) {
-        uLongf len = compressBound(static_cast<uLong>(e.content.size()));
-        stored.resize(len);
-        compress2(stored.data(), &len, e.content.data(), static_cast<uLong>(e.content.size()), 9);
-        stored.resize(len);
-        r.storedSize = static_cast<uint32_t>(len);
-      }
+      const Bytes stored = e.compress ? Deflate(e.content) : e.content;
+      if (e.compress) r.storedSize = static_cast<uint32_t>(stored.size());
       r.crc = static_cast<uint32_t>(crc32(0, stored.data(), static_cast<uInt>(stored.size())));
       r.offset = static_cast<uint32_t>(pkg.bytes.size());
       pkg.bytes.insert(pkg.bytes.end(), stored.begin(), stored.end());
@@ -192,6 +234,22 @@ inline RawPackage BuildRawPackage(const std::vector<RawEntry>& entries, const By
   AppendU32(pkg.bytes, pkg.dataStart);
   AppendU32(pkg.bytes, pkg.tableOffset);
   return pkg;
+}
+
+// Where record `index`'s CRC lies in the package bytes; its offset, stored size and size
+// follow at +4, +8 and +12.
+inline size_t RecordCrcPos(const RawPackage& pkg, size_t index) {
+  size_t pos = pkg.tableOffset;
+  for (size_t i = 0; i < index; ++i) pos += 20 + pkg.records[i].name.size();
+  return pos + 2 + pkg.records[index].name.size();
+}
+
+// Records the CRC of entry `index`'s stored bytes as a test has damaged them, so that
+// only inflating the entry can find the damage.
+inline void RestampCrc(RawPackage& pkg, size_t index) {
+  const RawRecord& r = pkg.records[index];
+  const uint32_t crc = static_cast<uint32_t>(crc32(0, &pkg.bytes[r.offset], r.storedSize));
+  SetU32At(pkg.bytes, RecordCrcPos(pkg, index), crc);
 }
 
 }  // namespace setup::test

@@ -61,11 +61,7 @@ class KzpCrashTest : public ::testing::Test {
     WriteFileBytes(dir_.Path("setup.pak"), BuildRawPackage(base).bytes);
     ASSERT_TRUE(setup_.Create(dir_.Path("setup.pak")));
     // The base package: group 1 written into an empty package.
-    Bytes empty;
-    for (uint32_t v : {0u, 0u, 5u, 0u, 0u}) AppendU32(empty, v);
-    empty.insert(empty.begin(), {0x78, 0xDA, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01});
-    PutU32(&empty[8], 8);  // the compressed table's length
-    WriteFileBytes(Kzp(), empty);
+    WriteFileBytes(Kzp(), EmptyKzpPackage());
     ASSERT_TRUE(Update(1).Ok);
     ASSERT_EQ(ContentsOf(Kzp()), before_);
     baseBytes_ = ReadFileBytes(Kzp());

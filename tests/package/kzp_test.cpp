@@ -16,14 +16,6 @@
 namespace setup::test {
 namespace {
 
-Bytes Deflate(const Bytes& in) {
-  uLongf length = compressBound(static_cast<uLong>(in.size()));
-  Bytes out(length);
-  compress2(out.data(), &length, in.data(), static_cast<uLong>(in.size()), 9);
-  out.resize(length);
-  return out;
-}
-
 Bytes InflateAll(const Bytes& in, size_t size) {
   Bytes out(size + 1);
   uLongf length = static_cast<uLongf>(out.size());

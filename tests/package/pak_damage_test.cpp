@@ -10,20 +10,10 @@
 namespace setup {
 namespace {
 
+using test::RecordCrcPos;
+using test::SetU32At;
 using test::ToBytes;
-
-enum class Field { Crc = 2, Offset = 6, StoredSize = 10, Size = 14 };
-
-// Position of a field of record `index` in the package bytes.
-size_t FieldPos(const test::RawPackage& raw, size_t index, Field field) {
-  size_t pos = raw.tableOffset;
-  for (size_t i = 0; i < index; ++i) pos += 20 + raw.records[i].name.size();
-  return pos + raw.records[index].name.size() + static_cast<size_t>(field);
-}
-
-void PutU32At(test::Bytes& b, size_t pos, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[pos + static_cast<size_t>(i)] = static_cast<uint8_t>(v >> (8 * i));
-}
+constexpr size_t kOffset = 4, kSize = 12;  // after the record's CRC
 
 test::RawPackage Sample() {
   return test::BuildRawPackage({{"SetupInfo", 0, test::CompressibleBytes(400, 1), true},
@@ -69,7 +59,7 @@ TEST_F(PakDamage, TrailersAndTablesThatDoNotFitTheFile) {
     if (c.oneByte) {
       bytes[c.pos] = static_cast<uint8_t>(c.value);
     } else {
-      PutU32At(bytes, c.pos, c.value);
+      SetU32At(bytes, c.pos, c.value);
     }
     EXPECT_EQ(Open(bytes).State(), c.state) << c.what;
     EXPECT_EQ(pak_.Count(), 0u) << c.what;
@@ -97,7 +87,7 @@ TEST_F(PakDamage, EntryDataOutsideTheDataRegionIsUnreadable) {
   const uint32_t outside[] = {0, raw.tableOffset - 1, 0xFFFFFFF0u};
   for (uint32_t offset : outside) {
     test::Bytes bytes = raw.bytes;
-    PutU32At(bytes, FieldPos(raw, 1, Field::Offset), offset);
+    SetU32At(bytes, RecordCrcPos(raw, 1) + kOffset, offset);
     TPak& pak = Open(bytes);
     ASSERT_EQ(pak.State(), PakState::Valid);
     EXPECT_FALSE(pak.ReadStored(1).has_value()) << offset;
@@ -107,14 +97,14 @@ TEST_F(PakDamage, EntryDataOutsideTheDataRegionIsUnreadable) {
   }
   // A raw entry claiming 4 GiB: refused from the offsets, nothing that large allocated.
   test::Bytes huge = raw.bytes;
-  PutU32At(huge, FieldPos(raw, 1, Field::Size), 0xFFFFFFFFu);
+  SetU32At(huge, RecordCrcPos(raw, 1) + kSize, 0xFFFFFFFFu);
   EXPECT_FALSE(Open(huge).ReadStored(1).has_value());
 }
 
 TEST_F(PakDamage, WrongSizeShowsTheDecompSizeMessage) {
   const auto raw = Sample();
   test::Bytes bytes = raw.bytes;
-  PutU32At(bytes, FieldPos(raw, 2, Field::Size), 3500);
+  SetU32At(bytes, RecordCrcPos(raw, 2) + kSize, 3500);
   test::MessageRecorder boxes;
   EXPECT_FALSE(Open(bytes).ExtractEntry(2).has_value());
   ASSERT_EQ(boxes.boxes.size(), 1u);
@@ -122,7 +112,7 @@ TEST_F(PakDamage, WrongSizeShowsTheDecompSizeMessage) {
   EXPECT_EQ(boxes.boxes[0].text, "packed.bin\r\rError: DecompSize - 3000 OrigSize - 3500");
 
   // Claiming almost 4 GiB: the same message, and the buffer stays small.
-  PutU32At(bytes, FieldPos(raw, 2, Field::Size), 0xFFFFFFF0u);
+  SetU32At(bytes, RecordCrcPos(raw, 2) + kSize, 0xFFFFFFF0u);
   EXPECT_FALSE(Open(bytes).ExtractEntry(2).has_value());
   ASSERT_EQ(boxes.boxes.size(), 2u);
   EXPECT_EQ(boxes.boxes[1].text, "packed.bin\r\rError: DecompSize - 3000 OrigSize - 4294967280");

@@ -126,10 +126,6 @@ TEST_F(PakRead, GroupWalksCountsAndCursor) {
   EXPECT_EQ(name, "readme.txt");
 }
 
-// Catches: a block read past the end of the borrowed buffer, a count reported larger
-// than what was copied, a seek past the end that reads anyway.
-// Catches: outcomes handed back out of table order, a later failure overtaking an
-// earlier one, a worker that shows a box itself instead of leaving it to the caller.
 // A signed setup ends with a certificate table, not the trailer: the trailer is found
 // just before the table (and its zero padding), never elsewhere.
 TEST(PakSigned, TheTrailerBeforeACertificateTableThatEndsTheFile) {
@@ -169,6 +165,8 @@ TEST(PakSigned, TheTrailerBeforeACertificateTableThatEndsTheFile) {
   }
 }
 
+// Catches: outcomes handed back out of table order, a later failure overtaking an
+// earlier one, a worker that shows a box itself instead of leaving it to the caller.
 TEST(PakVerifier, HandsOutcomesBackInTableOrderWhateverTheWorkersDo) {
   std::vector<test::RawEntry> entries;
   for (uint32_t i = 0; i < 48; ++i) {
@@ -196,6 +194,8 @@ TEST(PakVerifier, HandsOutcomesBackInTableOrderWhateverTheWorkersDo) {
   EXPECT_LE(VerifyWorkerCount(), kMaxVerifyWorkers);
 }
 
+// Catches: a block read past the end of the borrowed buffer, a count reported larger
+// than what was copied, a seek past the end that reads anyway.
 TEST(BufferManager, ReadsPastTheEndGiveTheRestThenNothing) {
   const Bytes data = {1, 2, 3, 4, 5};
   TBufferManager m(data);

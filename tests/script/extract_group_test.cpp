@@ -157,11 +157,8 @@ TEST_F(ExtractGroupTest, ACorruptStreamReadAheadRaisesOnlyInItsTurn) {
   RawPackage pkg = BuildRawPackage({{"a.txt", 1, CompressibleBytes(4000)},
                                     {"b.txt", 1, CompressibleBytes(6000, 2)},
                                     {"c.txt", 1, CompressibleBytes(5000, 3)}});
-  RawRecord& c = pkg.records[2];
-  pkg.bytes[c.offset + c.storedSize - 1] ^= 0xFF;  // the Adler-32 no longer matches
-  const uint32_t crc = static_cast<uint32_t>(crc32(0, &pkg.bytes[c.offset], c.storedSize));
-  const size_t crcAt = pkg.tableOffset + 2 * (20 + 5) + 2 + 5;
-  for (int i = 0; i < 4; ++i) pkg.bytes[crcAt + static_cast<size_t>(i)] = static_cast<uint8_t>(crc >> (8 * i));
+  pkg.bytes[pkg.records[2].offset + pkg.records[2].storedSize - 1] ^= 0xFF;  // the Adler-32 no longer matches
+  RestampCrc(pkg, 2);
   WriteFileBytes(dir_.Path("setup.pak"), pkg.bytes);
   ASSERT_TRUE(context.Package.Create(dir_.Path("setup.pak")));
   Line("file", {"payload", "1"});

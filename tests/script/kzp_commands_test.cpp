@@ -21,13 +21,6 @@ class KzpCommandsTest : public ScriptRunTest {
     std::filesystem::create_directories(Local("C:\\Program Files\\Demo"));
   }
 
-  // An empty package (no records, no signature) at the installation folder's name.
-  void EmptyPackage(const std::string& name) {
-    Bytes bytes = {0x78, 0xDA, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01};
-    for (uint32_t v : {8u, 0u, 5u, 0u, 0u}) AppendU32(bytes, v);
-    WriteFileBytes(Local("C:\\Program Files\\Demo\\" + name), bytes);
-  }
-
   TKzpLayout Layout(const std::string& name) {
     platform::File file;
     TKzpLayout layout;
@@ -40,7 +33,7 @@ class KzpCommandsTest : public ScriptRunTest {
 
 TEST_F(KzpCommandsTest, UpdateRunTwiceThroughAJumpUnscramblesOnce) {
   OpenPackage({{"Sounds\\a.txt", 1, ToBytes("aaa")}, {"b.txt", 1, ToBytes("bb")}});
-  EmptyPackage("game.kzp");
+  WriteFileBytes(Local("C:\\Program Files\\Demo\\game.kzp"), EmptyKzpPackage());
   const std::string scrambled = EncodeString(PackagePasswordKey, "s3cret");
   Label();
   Line("kzpupdate", {"src", scrambled, "game.kzp", "1"});

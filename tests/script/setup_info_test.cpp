@@ -42,11 +42,7 @@ TSetupInfoFile TypicalRecord() {
 
 Bytes TypicalBytes() {
   Bytes b;
-  // A counted string: low byte of the length, high byte, the characters.
-  const auto counted = [&b](const std::string& text) {
-    b.insert(b.end(), {static_cast<uint8_t>(text.size() & 0xFF), static_cast<uint8_t>(text.size() >> 8)});
-    b.insert(b.end(), text.begin(), text.end());
-  };
+  const auto counted = [&b](const std::string& text) { test::AppendCounted(b, text); };
   for (const char* text : {"Product 2.1 Patch", "Product", "patch21.exe", "P_Uninstall.exe", "P_",
                            "$PROGRAMFILES\\Product\\", "ChangeLog"}) {
     counted(text);

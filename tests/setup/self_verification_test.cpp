@@ -106,8 +106,8 @@ TEST_F(SelfVerification, AFailingEntryIsNamedWithItsZeroBasedIndex) {
   EXPECT_EQ(view_.statuses.back(), "Status: 2 out of 4 files verifyed");
 
   // A wrong length: the package's own box first, then the verification box.
-  raw_.bytes[raw_.records[2].offset + 10] ^= 0x20;                           // intact again
-  raw_.bytes[raw_.tableOffset + (20 + 9) + (20 + 3) + 2 + 12 + 12] ^= 0x01;  // but entry 2's size
+  raw_.bytes[raw_.records[2].offset + 10] ^= 0x20;       // intact again
+  raw_.bytes[test::RecordCrcPos(raw_, 2) + 12] ^= 0x01;  // but entry 2's size
   test::WriteFileBytes(exe, raw_.bytes);
   EXPECT_EQ(Run({}, exe), VerificationOutcome::EntryFailed);
   ASSERT_EQ(boxes_.boxes.size(), 3u);
@@ -118,8 +118,8 @@ TEST_F(SelfVerification, AFailingEntryIsNamedWithItsZeroBasedIndex) {
 TEST_F(SelfVerification, EmptyEntriesPassUnreadAndCountNothing) {
   // Empty entries with nonsense offsets and CRCs: they must not even be looked at.
   std::string exe = WritePackage({{"a", 1, {}}, {"b", 2, {}}});
-  raw_.bytes[raw_.tableOffset + 2 + 1 + 4] = 0xEE;  // offset of "a"
-  raw_.bytes[raw_.tableOffset + 2 + 1] = 0x11;      // CRC of "a"
+  raw_.bytes[test::RecordCrcPos(raw_, 0) + 4] = 0xEE;  // offset of "a"
+  raw_.bytes[test::RecordCrcPos(raw_, 0)] = 0x11;      // CRC of "a"
   test::WriteFileBytes(exe, raw_.bytes);
   EXPECT_EQ(Run({}, exe), VerificationOutcome::Verified);
   EXPECT_EQ(context_.Variables.RequiredSpace, 0);
@@ -143,12 +143,8 @@ TEST_F(SelfVerification, TheFirstArgumentNamesAnExternalPackageOnlyWhenItIsAFile
 TEST_F(SelfVerification, ErrorsInsideTheLoopBelongToTheVerificationStage) {
   std::string exe = WritePackage(
       {{"ok", 0, ToBytes("fine fine fine fine fine")}, {"broken", 1, test::CompressibleBytes(500)}});
-  const size_t at = raw_.records[1].offset;
-  raw_.bytes[at + raw_.records[1].storedSize - 1] ^= 0xFF;  // Adler-32 no longer matches
-  const uint32_t crc = static_cast<uint32_t>(crc32(0, &raw_.bytes[at], raw_.records[1].storedSize));
-  const size_t crcPos = raw_.tableOffset + 22 + 2 + 6;  // record 1 follows the 22 bytes of "ok"
-  for (int i = 0; i < 4; ++i)
-    raw_.bytes[crcPos + static_cast<size_t>(i)] = static_cast<uint8_t>(crc >> (8 * i));
+  raw_.bytes[raw_.records[1].offset + raw_.records[1].storedSize - 1] ^= 0xFF;  // a wrong Adler-32
+  test::RestampCrc(raw_, 1);
   test::WriteFileBytes(exe, raw_.bytes);
   EXPECT_THROW(Run({}, exe), VerificationStageError);
 }

@@ -11,10 +11,6 @@ namespace fs = std::filesystem;
 using test::Bytes;
 using test::ToBytes;
 
-void PutU32At(Bytes& b, size_t pos, uint32_t v) {
-  for (size_t i = 0; i < 4; ++i) b[pos + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
 // Built by hand from the format, with a host in front.
 test::RawPackage Sample() {
   return test::BuildRawPackage({{"SetupInfo", 0, test::CompressibleBytes(400, 1), true},
@@ -22,13 +18,6 @@ test::RawPackage Sample() {
                                 {"data\\big.bin", 1, test::CompressibleBytes(3000, 2), true},
                                 {"empty", 1, {}, true}},
                                ToBytes("HOST"));
-}
-
-// Position of record `index`'s CRC field; offset, stored size and size follow at 4, 8, 12.
-size_t CrcFieldPos(const test::RawPackage& raw, size_t index) {
-  size_t pos = raw.tableOffset;
-  for (size_t i = 0; i < index; ++i) pos += 20 + raw.records[i].name.size();
-  return pos + 2 + raw.records[index].name.size();
 }
 
 using DamageTest = SetupcTest;
@@ -45,14 +34,12 @@ TEST_F(DamageTest, VerifyAndExtractNameTheDamagedEntryByIndex) {
        [](test::RawPackage& p) { p.bytes[p.records[2].offset + 100] ^= 0x01; }, nullptr},
       {"corrupt stream under a matching CRC", 0,
        [](test::RawPackage& p) {
-         const uint32_t offset = p.records[0].offset;
-         p.bytes[offset + 2] = 0x07;  // a final block of the reserved type 3
-         PutU32At(p.bytes, CrcFieldPos(p, 0),
-                  static_cast<uint32_t>(crc32(0, p.bytes.data() + offset, p.records[0].storedSize)));
+         p.bytes[p.records[0].offset + 2] = 0x07;  // a final block of the reserved type 3
+         test::RestampCrc(p, 0);
        },
        "setupc: entry 0 (SetupInfo): "},
       {"size one more than the stream gives (a message box in the setup)", 2,
-       [](test::RawPackage& p) { PutU32At(p.bytes, CrcFieldPos(p, 2) + 12, 3001); },
+       [](test::RawPackage& p) { test::SetU32At(p.bytes, test::RecordCrcPos(p, 2) + 12, 3001); },
        "setupc: [Error] data\\big.bin: Error: DecompSize - 3000 OrigSize - 3001"},
   };
   for (const Case& c : cases) {
@@ -87,7 +74,7 @@ TEST_F(DamageTest, VerifyAndExtractNameTheDamagedEntryByIndex) {
 TEST_F(DamageTest, FilesWithoutAReadablePackageExitWithTwo) {
   const Bytes full = Sample().bytes;
   Bytes tableOffsetPastEnd = full;
-  PutU32At(tableOffsetPastEnd, full.size() - 4, static_cast<uint32_t>(full.size()));
+  test::SetU32At(tableOffsetPastEnd, full.size() - 4, static_cast<uint32_t>(full.size()));
   fs::create_directories(Path("folder"));
   const std::pair<std::string, std::string> cases[] = {
       {Source("truncated", Bytes(full.begin(), full.end() - 1)), ": no package found"},

@@ -11,25 +11,20 @@ namespace {
 using test::Bytes;
 using test::ToBytes;
 
-void Counted(Bytes& b, const std::string& text) {
-  test::AppendU16(b, static_cast<uint16_t>(text.size()));
-  b.insert(b.end(), text.begin(), text.end());
-}
-
 // A "SetupInfo" record: seven strings, five (root, path, key) slots, two strings, two flags.
 Bytes SetupInfoRecord(uint8_t isUninstaller) {
   Bytes b;
   for (const char* s :
        {"Caf\xE9 Setup", "Cafe", "setup.exe", "Uninstall.exe", "", "$PROGRAMFILES\\Cafe\\", "ChangeLog"}) {
-    Counted(b, s);
+    test::AppendCounted(b, s);
   }
   for (int root : {0, 1, 7, 4, 2}) {
     b.push_back(static_cast<uint8_t>(root));
-    Counted(b, root == 0 ? "Software\\Cafe" : "");
-    Counted(b, root == 0 ? "Path" : "");
+    test::AppendCounted(b, root == 0 ? "Software\\Cafe" : "");
+    test::AppendCounted(b, root == 0 ? "Path" : "");
   }
-  Counted(b, "pages");
-  Counted(b, "upages");
+  test::AppendCounted(b, "pages");
+  test::AppendCounted(b, "upages");
   b.push_back(isUninstaller);
   b.push_back(1);
   return b;
@@ -47,7 +42,7 @@ Bytes CompiledLines(const std::vector<Line>& lines) {
     test::AppendU32(b, l.id);
     test::AppendU32(b, l.lineIndex);
     test::AppendU32(b, static_cast<uint32_t>(l.params.size()));
-    for (const std::string& p : l.params) Counted(b, p);
+    for (const std::string& p : l.params) test::AppendCounted(b, p);
   }
   return b;
 }
@@ -194,26 +189,11 @@ TEST_F(InspectTest, TextExpandsTagsLineBreaksAndMacros) {
   }
 }
 
-// An install log: three u16 counts, then counted strings scrambled with the log key
-// (each byte plus the next key digit, modulo 256; every entry starts at the first digit).
-Bytes InstallLog(const std::vector<std::vector<std::string>>& lists) {
-  Bytes b;
-  for (const auto& list : lists) test::AppendU16(b, static_cast<uint16_t>(list.size()));
-  for (const auto& list : lists) {
-    for (const std::string& entry : list) {
-      test::AppendU16(b, static_cast<uint16_t>(entry.size()));
-      for (size_t i = 0; i < entry.size(); ++i) {
-        const int digit = UninstallLogKey[i % UninstallLogKey.size()] - '0';
-        b.push_back(static_cast<uint8_t>(static_cast<uint8_t>(entry[i]) + digit));
-      }
-    }
-  }
-  return b;
-}
-
 TEST_F(InspectTest, LogShowsTheThreeListsAndWarnsWhenItEndsEarly) {
-  const Bytes log =
-      InstallLog({{"$INSTDIR\\Caf\xE9.exe", "a\nb"}, {"\"HKLM\" \"Software\" \"Path\""}, {"C:\\X\\"}});
+  // Files, registry entries and folders, scrambled with the log's key.
+  const std::vector<std::vector<std::string>> lists = {
+      {"$INSTDIR\\Caf\xE9.exe", "a\nb"}, {"\"HKLM\" \"Software\" \"Path\""}, {"C:\\X\\"}};
+  const Bytes log = test::InstallLogByHand(lists, UninstallLogKey).bytes;
   const std::string file = Source("install.log", log);
   RunResult r = Run({"log", file});
   ASSERT_EQ(r.code, kExitOk) << r.err;

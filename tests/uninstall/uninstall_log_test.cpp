@@ -87,25 +87,8 @@ TEST(StringScramble, ShiftsEachCharacterByTheNextKeyDigit) {
   EXPECT_EQ(DecodeString("90", EncodeString("90", all)), all);
 }
 
-// A log written from the format alone: three u16 counts, then counted strings whose
-// bytes are the entry with the key digits added modulo 256, the key restarting at its
-// first digit for each entry. ends[i] is where the i-th string ends, in file order.
-struct HandLog { Bytes bytes; std::vector<size_t> ends; };
-HandLog WriteByHand(const Lists& lists) {
-  HandLog log;
-  for (const auto& list : lists) test::AppendU16(log.bytes, static_cast<uint16_t>(list.size()));
-  for (const auto& list : lists) {
-    for (const std::string& entry : list) {
-      test::AppendU16(log.bytes, static_cast<uint16_t>(entry.size()));
-      for (size_t i = 0; i < entry.size(); ++i) {
-        const int digit = UninstallLogKey[i % 244] - '0';
-        log.bytes.push_back(static_cast<uint8_t>(static_cast<uint8_t>(entry[i]) + digit));
-      }
-      log.ends.push_back(log.bytes.size());
-    }
-  }
-  return log;
-}
+// The log as the format lays it out, with the log's key.
+test::HandLog WriteByHand(const Lists& lists) { return test::InstallLogByHand(lists, UninstallLogKey); }
 
 Lists ListsOf(const InstallLogLists& l) { return {l.Files, l.RegistryEntries, l.Folders}; }
 Lists ListsOf(const TUninstallList& l) { return ListsOf(l.Lists()); }
@@ -193,7 +176,7 @@ TEST_F(UninstallLog, SavesTheLayoutByteForByteAndLoadsItBack) {
 }
 
 TEST_F(UninstallLog, ShortLogsKeepEveryEntryReadInFull) {
-  const HandLog full = WriteByHand(sample_);
+  const test::HandLog full = WriteByHand(sample_);
   std::filesystem::create_directories(Local("C:\\Game"));
   for (size_t cut = 0; cut <= full.bytes.size(); ++cut) {
     const Bytes bytes(full.bytes.begin(), full.bytes.begin() + static_cast<long>(cut));
