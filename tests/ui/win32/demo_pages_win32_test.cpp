@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "driver_io.h"
 #include "read_out.h"
 #include "script/register_macros.h"
 #include "script/setup_context.h"
@@ -31,15 +32,11 @@ namespace fs = std::filesystem;
 constexpr int kAreaWidth = 578;
 constexpr int kAreaHeight = 375;
 
-std::wstring Text(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
+using driver::WindowText;
 
 // The size the label's text takes in its font, wrapped at its width or on one line.
 SIZE Needed(HWND label, bool wrap) {
-  const std::wstring text = Text(label);
+  const std::wstring text = WindowText(label);
   RECT client{};
   GetClientRect(label, &client);
   RECT needed{0, 0, wrap ? client.right : 0, 0};
@@ -194,8 +191,8 @@ TEST_F(DemoPagesTest, ScreenReadersReadNamesRolesAndValues) {
   context_.Languages.Current = 1;
   pages_->RefreshCaptions();
   EXPECT_EQ(ReadOut(Control("InstallDir_Edit")),
-            L"role=42 name=" + Text(Control("InstallDirLabel")) + L" value=");
-  EXPECT_NE(Text(Control("InstallDirLabel")), L"Setup will install Demo Product into this folder:");
+            L"role=42 name=" + WindowText(Control("InstallDirLabel")) + L" value=");
+  EXPECT_NE(WindowText(Control("InstallDirLabel")), L"Setup will install Demo Product into this folder:");
 }
 
 // A window whose procedure has an accessible object of its own (as a rich edit has),
