@@ -42,7 +42,7 @@ std::string Name(size_t i) { return "data\\set" + std::to_string(i / 1000) + "\\
 // A package of count entries of 300 to 1,300 bytes.
 void WriteBase(const std::string& path, size_t count) {
   platform::File file;
-  file.Open(path, platform::OpenMode::CreateExclusive);
+  file.Open(path, platform::OpenMode::CreateAlways);
   std::vector<TKzpRecord> records(count);
   uint32_t offset = 0;
   for (size_t i = 0; i < count; ++i) {
@@ -88,7 +88,7 @@ Timing Measure(const fs::path& dir, size_t count) {
   auto start = std::chrono::steady_clock::now();
   {
     platform::File out;
-    out.Open((dir / "floor.bin").string(), platform::OpenMode::CreateExclusive);
+    out.Open((dir / "floor.bin").string(), platform::OpenMode::CreateAlways);
     setup.ForEachInGroup(1, [&](size_t index) {
       const std::optional<Bytes> stored = setup.ReadStored(index);
       out.Write(stored->data(), stored->size());

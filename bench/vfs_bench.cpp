@@ -32,7 +32,7 @@ void MakeEmpty(const std::string& path, uint32_t blockSize, uint32_t blocks) {
   platform::File file;
   const Bytes front = header.FrontBytes();
   const Bytes rest = header.DescriptionBytes();
-  if (!file.Open(path, platform::OpenMode::CreateExclusive) || !file.Write(front.data(), front.size()) ||
+  if (!file.Open(path, platform::OpenMode::CreateAlways) || !file.Write(front.data(), front.size()) ||
       !file.Write(rest.data(), rest.size()) || !file.SetLength(header.DataEnd())) {
     std::fprintf(stderr, "cannot write %s\n", path.c_str());
     std::exit(1);

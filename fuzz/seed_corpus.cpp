@@ -9,10 +9,11 @@
 #include <filesystem>
 #include <iostream>
 
-#include "base/archive_journal.h"
 #include "base/byte_io.h"
+#include "journal/archive_journal.h"
 #include "package/pak.h"
 #include "platform/files.h"
+#include "platform/posix/posix_controls.h"
 #include "script/setup_info.h"
 #include "setupc/commands.h"
 #include "setupc/local_files.h"
@@ -212,16 +213,26 @@ void ArchiveSeeds() {
   sound("start.wav", 0, Wave(2, 16, 100, {40}));
   sound("effect.wav", 1, Wave(1, 16, 100, {}));
 
-  // A journal of two saved regions, as an update leaves it when interrupted.
+  // A journal of two saved regions, as an update leaves it when interrupted, and one
+  // that was committed.
   const std::string archive = source + "/journaled.bin";
   WriteLocal(archive, Bytes(200, 0x5A));
-  ArchiveJournal journal;
-  if (!journal.Begin(archive, 180) || !journal.Save(16, TextBytes("original header")) ||
-      !journal.Save(190, TextBytes("tail")) || !journal.Sync()) {
-    std::exit(1);
+  for (bool commit : {false, true}) {
+    platform::File file;
+    ArchiveJournal journal;
+    if (!file.Open(archive, platform::OpenMode::ReadWriteExclusive) || !journal.Begin(archive, file) ||
+        !journal.Save(16, TextBytes("original header")) || !journal.Sync() || !journal.Save(190, TextBytes("tail")) ||
+        !journal.Sync()) {
+      std::exit(1);
+    }
+    if (commit) {
+      platform::posix::RefuseRemove(JournalPath(archive), 1);
+      if (journal.Commit(file) != ArchiveJournal::CommitResult::JournalLeft) std::exit(1);
+    }
+    journal.Close();
+    Seed("journal", commit ? "committed.journal" : "two-regions-v2.journal", ReadAll(JournalPath(archive)));
+    platform::RemoveFile(JournalPath(archive));
   }
-  journal.Close();
-  Seed("journal", "two-regions.journal", ReadAll(JournalPath(archive)));
 }
 
 }  // namespace

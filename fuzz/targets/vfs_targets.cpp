@@ -3,8 +3,8 @@
 
 #include <filesystem>
 
-#include "base/archive_journal.h"
 #include "base/errors.h"
+#include "journal/archive_journal.h"
 #include "fuzz_targets.h"
 #include "setupc/commands.h"
 #include "targets/scratch.h"

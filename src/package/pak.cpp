@@ -35,7 +35,7 @@ bool TPak::Create(const std::string& fileName, bool createNew, bool append) {
   cursor_ = 0;
 
   if (append || createNew) {
-    const auto mode = append ? platform::OpenMode::ReadWriteExclusive : platform::OpenMode::CreateExclusive;
+    const auto mode = append ? platform::OpenMode::ReadWriteExclusive : platform::OpenMode::CreateAlways;
     if (!file_.Open(fileName, mode)) return false;
     fileSize_ = append ? file_.Size() : 0;
     if (fileSize_ > std::numeric_limits<uint32_t>::max()) {

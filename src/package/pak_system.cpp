@@ -23,6 +23,10 @@ std::string RestoredMessage(const std::string& path) {
          "Free some disk space and try again.";
 }
 
+std::string InUseMessage(const std::string& path) {
+  return "Unable to modify file:" + Quoted(path) + ", file may be in use or drive is write protected...";
+}
+
 std::string LowerName(const std::string& name) { return platform::AnsiLowerCase(name); }
 
 uint8_t RandomKeyByte() {
@@ -54,11 +58,16 @@ KzpOutcome TPakSystem::Open(const std::string& installDir, const std::string& na
       message = "File not found: " + Quoted(path_) + ".";
     } else if (platform::IsReadOnly(path_) && !platform::ClearReadOnly(path_)) {
       message = "Unable to modify " + Quoted(path_) + " attributes";
-    } else if (RecoverArchive(path_) != JournalRecovery::Failed &&
-               file_.Open(path_, platform::OpenMode::ReadWriteExclusive)) {
-      break;
+    } else if (!file_.Open(path_, platform::OpenMode::ReadWriteExclusive)) {
+      message = InUseMessage(path_);
     } else {
-      message = "Unable to modify file:" + Quoted(path_) + ", file may be in use or drive is write protected...";
+      // Holding the package, finish or undo what an earlier run left unfinished.
+      const RecoveryResult recovery = RecoverArchive(path_, file_);
+      if (recovery.Usable()) break;
+      file_.Close();
+      // A journal that cannot be read stays with the package; retrying cannot help.
+      if (recovery.Outcome == JournalRecovery::Unreadable) return KzpOutcome::Failure(recovery.Message(path_));
+      message = recovery.Message(path_);
     }
     if (!host.AskRetry(message)) return KzpOutcome::Failure("");
   }
@@ -88,13 +97,14 @@ KzpOutcome TPakSystem::Open(const std::string& installDir, const std::string& na
 
 KzpOutcome TPakSystem::Cut() {
   const uint64_t size = layout_.FileSize;
-  if (!journal_.Begin(path_, size) || !journal_.SaveFrom(file_, layout_.TableStart, size - layout_.TableStart) ||
+  if (!journal_.Begin(path_, file_) || !journal_.SaveFrom(file_, layout_.TableStart, size - layout_.TableStart) ||
       !journal_.Sync()) {
-    journal_.Close();
-    platform::RemoveFile(JournalPath(path_));
+    // Nothing of the package was changed: a journal begun here goes again.
+    const bool busy = journal_.Busy();
+    journal_.Discard();
     CloseWithoutChange();
-    return KzpOutcome::Failure("Unable to modify file:" + Quoted(path_) +
-                               ", file may be in use or drive is write protected...");
+    return KzpOutcome::Failure(busy ? RecoveryResult{JournalRecovery::InUse, {}, {}}.Message(path_)
+                                    : InUseMessage(path_));
   }
   if (!file_.SetLength(layout_.TableStart)) {
     return FailAndRollBack(RestoredMessage(path_));
@@ -162,26 +172,35 @@ KzpOutcome TPakSystem::WriteHeader() {
     if (record) table.push_back(&*record);
   }
   const Bytes tail = BuildKzpTail(table, Password, Official, RandomKeyByte(), RandomKeyByte());
+  // A journal left behind after its commit mark is removed by the next open: the
+  // package is complete either way.
   if (!file_.WriteAt(writePosition_, tail.data(), tail.size()) ||
-      !file_.SetLength(writePosition_ + tail.size()) || !journal_.Commit(file_)) {
+      !file_.SetLength(writePosition_ + tail.size()) ||
+      journal_.Commit(file_) == ArchiveJournal::CommitResult::Failed) {
     return FailAndRollBack(RestoredMessage(path_));
   }
   CloseWithoutChange();
   return {};
 }
 
-bool TPakSystem::RollBack() {
+JournalRecovery TPakSystem::RollBack() {
   journal_.Close();
-  file_.Close();
-  records_.clear();
-  index_.clear();
   // When even that fails, the journal stays and the next open tries again.
-  return RecoverArchive(path_) == JournalRecovery::RolledBack;
+  const JournalRecovery outcome = RecoverArchive(path_, file_).Outcome;
+  CloseWithoutChange();
+  return outcome;
 }
 
 KzpOutcome TPakSystem::FailAndRollBack(std::string message) {
-  if (!RollBack()) return KzpOutcome::Failure(LostMessage(path_));
-  return KzpOutcome::Failure(std::move(message));
+  switch (RollBack()) {
+    case JournalRecovery::RolledBack:
+    case JournalRecovery::Discarded:
+      return KzpOutcome::Failure(std::move(message));
+    case JournalRecovery::Completed:
+      return {};  // the commit mark had reached the disk: the update is complete
+    default:
+      return KzpOutcome::Failure(LostMessage(path_));
+  }
 }
 
 void TPakSystem::CloseWithoutChange() {

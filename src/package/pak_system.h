@@ -5,7 +5,7 @@
 //
 // Every change is undoable until it is complete: before the old table is cut away,
 // the end of the package (table, footer, signature) and its length go into an undo
-// journal beside it (base/archive_journal.h), flushed to the disk; the journal is
+// journal beside it (journal/archive_journal.h), flushed to the disk; the journal is
 // removed once the new end has reached the disk. Opening a package with a journal
 // beside it first rolls the interrupted change back. A damaged package is reported
 // and never written.
@@ -19,7 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "base/archive_journal.h"
+#include "journal/archive_journal.h"
 #include "package/kzp_format.h"
 #include "package/pak.h"
 #include "platform/files.h"
@@ -91,9 +91,10 @@ class TPakSystem {
   KzpOutcome Cut();
   KzpOutcome AddEntry(TPak& package, size_t index);
   KzpOutcome WriteHeader();
-  // Puts the package back as it was before this operation and closes it; false when
-  // that failed too (the journal then stays for the next open).
-  bool RollBack();
+  // Puts the package back as it was before this operation and closes it; anything but
+  // RolledBack means that failed too (the journal then stays for the next open) or the
+  // change had in fact completed.
+  JournalRecovery RollBack();
   // Rolls back and fails with message, or with the "is lost" message when the roll-back
   // itself failed.
   KzpOutcome FailAndRollBack(std::string message);

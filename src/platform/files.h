@@ -13,8 +13,10 @@ namespace setup::platform {
 enum class OpenMode {
   ReadShared,          // read; others may read and write (a running program opens itself)
   ReadWriteExclusive,  // read and write an existing file; no sharing
-  CreateExclusive,     // create or truncate, read and write; no sharing
+  CreateAlways,        // create or truncate, read and write; no sharing
+  CreateNew,           // create a file that must not exist yet, read and write; no sharing
   ReadWriteShared,     // read and write an existing file; others may read and write
+  ReadWriteDenyWrite,  // read and write an existing file; others may read, but not write
 };
 
 // An open file; closes itself. Move-only.

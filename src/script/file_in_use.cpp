@@ -14,7 +14,7 @@ std::string FileInUseMessage(const std::string& path) {
 
 bool OpenPayloadFile(SetupContext& context, const std::string& target, platform::File& out) {
   for (uint32_t tries = 1;; ++tries) {
-    if (out.Open(target, platform::OpenMode::CreateExclusive)) return true;
+    if (out.Open(target, platform::OpenMode::CreateAlways)) return true;
     if (!platform::LastOpenFailedInUse()) {
       context.Log.Write({"file not written: ", target});
       return false;

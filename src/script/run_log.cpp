@@ -50,7 +50,7 @@ TRunLog::~TRunLog() {
 
 bool TRunLog::Open(const std::string& path) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (!file_.Open(path, platform::OpenMode::CreateExclusive)) return false;
+  if (!file_.Open(path, platform::OpenMode::CreateAlways)) return false;
   path_ = path;
   temporary_ = false;
   openedTick_ = platform::TickCount();

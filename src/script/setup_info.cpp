@@ -63,7 +63,7 @@ Bytes TSetupInfoFile::Serialize() const {
 
 void TSetupInfoFile::SaveToFile(const std::string& path) const {
   platform::File file;
-  if (!file.Open(path, platform::OpenMode::CreateExclusive)) return;
+  if (!file.Open(path, platform::OpenMode::CreateAlways)) return;
   const Bytes bytes = Serialize();
   file.Write(bytes.data(), bytes.size());
 }

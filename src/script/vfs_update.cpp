@@ -140,7 +140,8 @@ bool OpenVfsArchive(SetupContext& context, const std::string& name) {
   if (platform::IsReadOnly(path)) platform::ClearReadOnly(path);
   auto archive = std::make_unique<TVFSFile>();
   if (!archive->Open(path, /*fullTree=*/true)) {
-    FailUpdate(context, UnableToUpdate(name, "The archive is damaged: " + archive->Damage()), kVfsErrorCaption);
+    const std::string reason = archive->Unavailable() ? archive->Damage() : "The archive is damaged: " + archive->Damage();
+    FailUpdate(context, UnableToUpdate(name, reason), kVfsErrorCaption);
     return false;
   }
   state.CurrentVfs = std::move(archive);

@@ -53,7 +53,7 @@ std::string NextErrorLogPath() {
 
 bool WriteTextFile(const std::string& path, const std::string& text) {
   platform::File file;
-  return file.Open(path, platform::OpenMode::CreateExclusive) && file.Write(text.data(), text.size());
+  return file.Open(path, platform::OpenMode::CreateAlways) && file.Write(text.data(), text.size());
 }
 
 uint32_t MeasureOnce() {

@@ -27,7 +27,7 @@ std::string FolderOf(const std::string& path) {
 bool WriteBufferToFile(const std::string& path, ByteView data, TUninstallList& list) {
   ForceDirectoriesLogged(FolderOf(path), list);
   platform::File file;
-  if (!file.Open(path, platform::OpenMode::CreateExclusive)) return false;
+  if (!file.Open(path, platform::OpenMode::CreateAlways)) return false;
   if (!data.empty() && !file.Write(data.data(), data.size())) {
     file.Close();
     platform::RemoveFile(path);

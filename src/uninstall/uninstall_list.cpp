@@ -64,7 +64,7 @@ bool TUninstallList::Save(const std::string& folder, const std::string& prefix, 
   const Bytes image = EncodeInstallLog(lists_);  // the lists are within the limits
   if (platform::FileExists(path)) platform::RemoveFile(path);
   platform::File file;
-  if (!file.Open(path, platform::OpenMode::CreateExclusive)) return false;
+  if (!file.Open(path, platform::OpenMode::CreateAlways)) return false;
   if (!file.Write(image.data(), image.size())) return false;
   if (digest != nullptr) *digest = platform::Sha256Hex(image).value_or("");
   return true;

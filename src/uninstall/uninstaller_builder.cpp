@@ -140,7 +140,7 @@ std::optional<Bytes> ReadStubImage(const SetupContext& context) {
 bool WriteStub(const std::string& target, const Bytes& image) {
   if (platform::FileExists(target)) platform::RemoveFile(target);
   platform::File file;
-  if (!file.Open(target, platform::OpenMode::CreateExclusive)) return false;
+  if (!file.Open(target, platform::OpenMode::CreateAlways)) return false;
   if (!file.Write(image.data(), image.size())) {
     file.Close();
     platform::RemoveFile(target);
@@ -159,7 +159,7 @@ void ApplyIcons(SetupContext& context, const std::string& target, const std::str
     if (!icon) continue;
     const TemporaryFile iconFile(tempFolder + kIconTempName);
     platform::File file;
-    if (!file.Open(iconFile.Path(), platform::OpenMode::CreateExclusive)) continue;
+    if (!file.Open(iconFile.Path(), platform::OpenMode::CreateAlways)) continue;
     const bool written = file.Write(icon->data(), icon->size());
     file.Close();
     if (written) ChangeIcon(iconFile.Path(), target);

@@ -7,7 +7,7 @@
 // or table the file cannot hold in full, more than 256 root slots, a block chain that
 // leaves the table, loops, runs into a free block, is shared by two entries or is
 // shorter than its content, a folder entry without a name. A refused archive is never
-// written. Open also rolls back an interrupted update first (base/archive_journal.h).
+// written. Open also rolls back an interrupted update first (journal/archive_journal.h).
 //
 // Writes go through VfsWriter: the original bytes are journaled, and the journal is
 // removed by Flush once the new header is on the disk. Close without Flush leaves the
@@ -44,6 +44,10 @@ class TVFSFile {
   // opened or is damaged (Damage()).
   bool Open(const std::string& path, bool fullTree, const ProgressCallback& progress = {}, bool writable = true);
   const std::string& Damage() const { return damage_; }
+  // True when Open failed not for damage but because the archive cannot be taken now:
+  // in use by another program, or its undo journal forbids it (Damage() is then the
+  // whole message).
+  bool Unavailable() const { return unavailable_; }
   // True when Open rolled back an interrupted change.
   bool Recovered() const { return recovered_; }
   bool IsOpen() const { return file_.IsOpen(); }
@@ -98,6 +102,7 @@ class TVFSFile {
   std::string path_;
   std::string damage_;
   bool recovered_ = false;
+  bool unavailable_ = false;
   bool fullTree_ = false;
   bool readError_ = false;
   TVFSHeader header_;

@@ -82,7 +82,7 @@ void TVFSHashFile::Save() {
   }
   const std::string temporary = path + ".new";
   platform::File file;
-  if (!file.Open(temporary, platform::OpenMode::CreateExclusive) ||
+  if (!file.Open(temporary, platform::OpenMode::CreateAlways) ||
       !file.Write(out.bytes().data(), out.bytes().size()) || !file.Flush()) {
     throw VfsError("The index " + path + " could not be written.");
   }

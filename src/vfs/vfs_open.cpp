@@ -1,9 +1,10 @@
 // TVFSFile::Open: reading the header and tables, and refusing a damaged archive.
 
+#include <cctype>
 #include <cstdint>
 #include <string>
 
-#include "base/archive_journal.h"
+#include "journal/archive_journal.h"
 #include "vfs/vfs_file.h"
 
 namespace setup {
@@ -110,23 +111,44 @@ bool TVFSFile::Open(const std::string& path, bool fullTree, const ProgressCallba
   path_ = path;
   fullTree_ = fullTree;
   damage_.clear();
+  unavailable_ = false;
   recovered_ = false;
   readError_ = false;
   if (progress) progress(0, 100);
   if (writable) {
-    const JournalRecovery recovery = RecoverArchive(path);
-    if (recovery == JournalRecovery::Failed) {
-      damage_ = "An interrupted update could not be rolled back (" + JournalPath(path) + ").";
+    // Others may go on reading the archive, but no second writer gets in while this
+    // one recovers and changes it.
+    if (!file_.Open(path, platform::OpenMode::ReadWriteDenyWrite)) {
+      unavailable_ = platform::LastOpenFailedInUse();
+      damage_ = unavailable_ ? path + " is in use by another program. Close it, then try again."
+                             : "The file cannot be opened.";
       return false;
     }
-    recovered_ = recovery == JournalRecovery::RolledBack;
-  } else if (platform::FileExists(JournalPath(path))) {
-    damage_ = "An interrupted update waits to be rolled back (" + JournalPath(path) + ").";
-    return false;
-  }
-  if (!file_.Open(path, writable ? platform::OpenMode::ReadWriteShared : platform::OpenMode::ReadShared)) {
-    damage_ = "The file cannot be opened.";
-    return false;
+    const RecoveryResult recovery = RecoverArchive(path, file_);
+    if (!recovery.Usable()) {
+      unavailable_ = true;
+      damage_ = recovery.Message(path);
+      file_.Close();
+      return false;
+    }
+    // The index may describe the content before the roll-back, or before a change
+    // whose journal outlived it: it is written anew from the whole tree.
+    recovered_ = recovery.Outcome == JournalRecovery::RolledBack || recovery.Outcome == JournalRecovery::Completed;
+    if (recovered_) fullTree_ = true;
+  } else {
+    const JournalInspection journal = InspectJournal(path);
+    if (journal.State == JournalState::Pending || journal.State == JournalState::InUse ||
+        journal.State == JournalState::Unreadable) {
+      unavailable_ = true;
+      damage_ = journal.Describe(path);
+      damage_[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(damage_[0])));
+      damage_ += ".";
+      return false;
+    }
+    if (!file_.Open(path, platform::OpenMode::ReadShared)) {
+      damage_ = "The file cannot be opened.";
+      return false;
+    }
   }
   try {
     ReadTables(progress);
@@ -145,8 +167,7 @@ bool TVFSFile::Open(const std::string& path, bool fullTree, const ProgressCallba
     return false;
   }
   writer_.Attach(&file_, path_, header_.DataStart(), header_.BlockSize);
-  // The index may already describe the content that was rolled back: write it anew.
-  if (recovered_ && fullTree_ && writable) {
+  if (recovered_) {
     try {
       hashFile_.Save();
     } catch (const VfsError& e) {

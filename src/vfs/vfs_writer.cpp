@@ -29,7 +29,8 @@ void VfsWriter::Attach(platform::File* file, std::string archivePath, uint64_t d
 }
 
 void VfsWriter::SaveUnits(uint64_t offset, uint64_t end) {
-  if (!journal_.Active() && !journal_.Begin(path_, file_->Size())) {
+  if (!journal_.Active() && !journal_.Begin(path_, *file_)) {
+    if (journal_.Busy()) throw VfsError(RecoveryResult{JournalRecovery::InUse, {}, {}}.Message(path_));
     throw VfsError("The undo journal " + JournalPath(path_) + " could not be created.");
   }
   while (offset < end) {
@@ -80,7 +81,8 @@ void VfsWriter::Commit() {
   Drain();
   if (!journal_.Active()) return;
   if (WriteHook hook = writeHook.load()) hook(++writeCount);
-  if (!journal_.Commit(*file_)) throw VfsError("Writing " + path_ + " failed.");
+  // A journal left behind after its commit mark is removed by the next open.
+  if (journal_.Commit(*file_) == ArchiveJournal::CommitResult::Failed) throw VfsError("Writing " + path_ + " failed.");
   saved_.clear();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Every write of an archive update goes through here, so that an update interrupted at
-// any point can be rolled back (base/archive_journal.h).
+// any point can be rolled back (journal/archive_journal.h).
 //
 // The archive is cut into units: the front (header and tables) in 4,096-byte pages,
 // the data area in blocks. The first time a unit is about to change, its original bytes
@@ -14,8 +14,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "base/archive_journal.h"
 #include "base/byte_io.h"
+#include "journal/archive_journal.h"
 #include "platform/files.h"
 
 namespace setup {

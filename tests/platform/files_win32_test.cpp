@@ -34,7 +34,7 @@ TEST(Win32File, WritesReadsSeeksAndReportsSize) {
   const std::string path = dir.Path("data.bin");
   const Bytes data = test::RandomBytes(100000);
   File file;
-  ASSERT_TRUE(file.Open(path, OpenMode::CreateExclusive));
+  ASSERT_TRUE(file.Open(path, OpenMode::CreateAlways));
   ASSERT_TRUE(file.Write(data.data(), data.size()));
   ASSERT_TRUE(file.Seek(99990));
   std::vector<uint8_t> tail(100);
@@ -53,7 +53,7 @@ TEST(Win32File, WritesReadsSeeksAndReportsSize) {
   Bytes expected = data;
   expected.insert(expected.end(), more, more + sizeof more);
   EXPECT_EQ(ReadAll(file), expected);
-  ASSERT_TRUE(file.Open(path, OpenMode::CreateExclusive));
+  ASSERT_TRUE(file.Open(path, OpenMode::CreateAlways));
   EXPECT_EQ(file.Size(), 0u);
 }
 
@@ -62,11 +62,11 @@ TEST(Win32File, WritesReadsSeeksAndReportsSize) {
 // reader, exclusive modes that let another handle in.
 TEST(Win32File, OpenModesCreateAndShareAsDeclared) {
   TempDir dir;
-  for (OpenMode mode : {OpenMode::ReadShared, OpenMode::ReadWriteExclusive, OpenMode::CreateExclusive}) {
+  for (OpenMode mode : {OpenMode::ReadShared, OpenMode::ReadWriteExclusive, OpenMode::CreateAlways}) {
     const std::string path = dir.Path("missing" + std::to_string(static_cast<int>(mode)));
     File file;
-    EXPECT_EQ(file.Open(path, mode), mode == OpenMode::CreateExclusive) << path;
-    EXPECT_EQ(FileExists(path), mode == OpenMode::CreateExclusive) << path;
+    EXPECT_EQ(file.Open(path, mode), mode == OpenMode::CreateAlways) << path;
+    EXPECT_EQ(FileExists(path), mode == OpenMode::CreateAlways) << path;
     EXPECT_FALSE(file.Open(dir.Path(), mode)) << "a folder, mode " << static_cast<int>(mode);
   }
   const std::string path = dir.Path("shared.bin");

@@ -44,7 +44,7 @@ TEST(Win32ProcessChild, DISABLED_EchoArguments) {
   for (const std::string& argument : CommandLineArguments()) text += argument + "\n";
   {
     File out;
-    ASSERT_TRUE(out.Open(file, OpenMode::CreateExclusive));
+    ASSERT_TRUE(out.Open(file, OpenMode::CreateAlways));
     ASSERT_TRUE(out.Write(text.data(), text.size()));
   }
   ::ExitProcess(3);

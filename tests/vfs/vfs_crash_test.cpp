@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "base/archive_journal.h"
+#include "journal/archive_journal.h"
 #include "setupc/commands.h"
 #include "vfs/vfs_file.h"
 #include "vfs/vfs_reader.h"

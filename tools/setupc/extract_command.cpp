@@ -27,7 +27,7 @@ std::string WriteLarge(TPak& pak, size_t index, const std::string& target) {
   const TPakEntry& entry = pak.Entries()[index];
   if (entry.StoredSize != 0) return "a large entry must be stored uncompressed";
   platform::File file;
-  if (!file.Open(target, platform::OpenMode::CreateExclusive)) return "cannot create " + target;
+  if (!file.Open(target, platform::OpenMode::CreateAlways)) return "cannot create " + target;
   uint64_t written = 0;
   bool writeFailed = false;
   const bool streamed = pak.StreamStored(index, [&](ByteView chunk) {
@@ -62,7 +62,7 @@ std::string WriteSmall(TPak& pak, size_t index, const std::string& target) {
     if (!content) return "its data is damaged (unreadable, a wrong CRC or a wrong size)";
   }
   platform::File file;
-  if (!file.Open(target, platform::OpenMode::CreateExclusive)) return "cannot create " + target;
+  if (!file.Open(target, platform::OpenMode::CreateAlways)) return "cannot create " + target;
   if (content && !file.Write(content->data(), content->size())) {
     file.Close();
     platform::RemoveFile(target);

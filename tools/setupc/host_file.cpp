@@ -43,7 +43,7 @@ std::optional<uint64_t> CopyHost(const std::string& host, const std::string& out
     return std::nullopt;
   }
   platform::File outFile;
-  if (!outFile.Open(output, platform::OpenMode::CreateExclusive)) {
+  if (!outFile.Open(output, platform::OpenMode::CreateAlways)) {
     ReportError(err, "cannot create " + output);
     return std::nullopt;
   }

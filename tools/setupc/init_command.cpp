@@ -109,7 +109,7 @@ bool MakeFolder(const std::string& folder, Undo& undo) {
 bool WriteNewFile(const std::string& path, const std::vector<uint8_t>& bytes, Undo& undo) {
   if (KindOf(path) != PathKind::Missing) return false;
   platform::File file;
-  if (!file.Open(path, platform::OpenMode::CreateExclusive)) return false;
+  if (!file.Open(path, platform::OpenMode::CreateAlways)) return false;
   undo.File(path);
   return file.Write(bytes.data(), bytes.size());
 }

@@ -31,9 +31,12 @@ bool OpenKzp(const std::string& path, platform::File& file, TKzpLayout& layout, 
     ReportError(err, path + ": not a readable KZP package: " + reason);
     return false;
   }
-  if (platform::FileExists(JournalPath(path))) {
+  const JournalInspection journal = InspectJournal(path);
+  if (journal.State == JournalState::Pending) {
     ReportError(err, path + ": an interrupted update left " + JournalPath(path) +
                          "; the next update rolls it back (shown here as it is now)");
+  } else if (journal.State != JournalState::None) {
+    ReportError(err, path + ": " + journal.Describe(path));
   }
   return true;
 }
@@ -155,7 +158,7 @@ int Extract(const KzpOptions& options, std::ostream& out, std::ostream& err) {
       for (const std::string& component : path.components) target = JoinNativePath(target, AnsiToNative(component));
       platform::CreateDirectoryTree(FolderOf(target));
       platform::File output;
-      if (!output.Open(target, platform::OpenMode::CreateExclusive) || !output.Write(content.data(), content.size())) {
+      if (!output.Open(target, platform::OpenMode::CreateAlways) || !output.Write(content.data(), content.size())) {
         problem = "cannot write " + target;
       }
     }
@@ -181,7 +184,7 @@ int Pack(const KzpOptions& options, std::ostream& out, std::ostream& err) {
     return kExitFailed;
   }
   platform::File output;
-  if (!output.Open(options.output, platform::OpenMode::CreateExclusive)) {
+  if (!output.Open(options.output, platform::OpenMode::CreateAlways)) {
     ReportError(err, options.output + ": cannot be written");
     return kExitFailed;
   }

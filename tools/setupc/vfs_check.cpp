@@ -9,7 +9,7 @@
 #include <ostream>
 #include <unordered_set>
 
-#include "base/archive_journal.h"
+#include "journal/archive_journal.h"
 #include "platform/files.h"
 #include "platform/md5.h"
 #include "setupc/commands.h"
@@ -264,7 +264,14 @@ void Checker::CheckIndex(const std::string& path) {
 }
 
 size_t Checker::Run(const std::string& path) {
-  if (platform::FileExists(JournalPath(path))) Problem("an interrupted update waits to be rolled back");
+  // Only a journal that leaves the archive in doubt is a problem; a harmless one or
+  // one of a replaced file is named all the same.
+  const JournalInspection journal = InspectJournal(path);
+  if (journal.State == JournalState::Harmless || journal.State == JournalState::Replaced) {
+    out_ << journal.Describe(path) << "\n";
+  } else if (journal.State != JournalState::None) {
+    Problem(journal.Describe(path));
+  }
   if (ReadHeader()) {
     Walk();
     CheckBlocks();

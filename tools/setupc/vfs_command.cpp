@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <ostream>
 
-#include "base/archive_journal.h"
+#include "journal/archive_journal.h"
 #include "package/entry_path.h"
 #include "platform/files.h"
 #include "setupc/commands.h"
@@ -116,7 +116,7 @@ int Extract(const std::string& path, const std::string& folder, std::ostream& ou
     std::error_code ec;
     std::filesystem::create_directories(FsPath(FolderOf(target)), ec);
     platform::File file;
-    if (!file.Open(target, platform::OpenMode::CreateExclusive) || !file.Write(content->data(), content->size())) {
+    if (!file.Open(target, platform::OpenMode::CreateAlways) || !file.Write(content->data(), content->size())) {
       ReportError(err, "cannot write " + target);
       code = kExitFailed;
       continue;
@@ -157,7 +157,7 @@ int Create(const VfsOptions& options, std::ostream& out, std::ostream& err) {
     platform::File file;
     const Bytes front = header.FrontBytes();
     const Bytes rest = header.DescriptionBytes();
-    if (!file.Open(output, platform::OpenMode::CreateExclusive) || !file.Write(front.data(), front.size()) ||
+    if (!file.Open(output, platform::OpenMode::CreateAlways) || !file.Write(front.data(), front.size()) ||
         !file.Write(rest.data(), rest.size()) || !file.SetLength(header.DataEnd()) || !file.Flush()) {
       ReportError(err, "cannot write " + output);
       return kExitFailed;

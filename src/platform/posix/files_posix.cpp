@@ -84,8 +84,10 @@ bool File::Open(const std::string& path, OpenMode mode) {
   switch (mode) {
     case OpenMode::ReadShared: flags |= O_RDONLY; break;
     case OpenMode::ReadWriteExclusive: flags |= O_RDWR; break;
-    case OpenMode::CreateExclusive: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    case OpenMode::CreateAlways: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    case OpenMode::CreateNew: flags |= O_RDWR | O_CREAT | O_EXCL; break;
     case OpenMode::ReadWriteShared: flags |= O_RDWR; break;
+    case OpenMode::ReadWriteDenyWrite: flags |= O_RDWR; break;
   }
   int fd;
   do {
@@ -226,7 +228,32 @@ bool CreateDirectoryTree(const std::string& path) {
   return std::filesystem::is_directory(local, ec);
 }
 
-bool RemoveFile(const std::string& path) { return ::unlink(posix::MapPath(path).c_str()) == 0; }
+namespace {
+std::mutex refusedMutex;
+std::map<std::string, uint32_t> refusedRemoves;  // local path -> removals still to refuse
+}  // namespace
+
+void posix::RefuseRemove(const std::string& path, uint32_t times) {
+  std::lock_guard<std::mutex> lock(refusedMutex);
+  if (times == 0) {
+    refusedRemoves.erase(posix::MapPath(path));
+  } else {
+    refusedRemoves[posix::MapPath(path)] = times;
+  }
+}
+
+bool RemoveFile(const std::string& path) {
+  const std::string local = posix::MapPath(path);
+  {
+    std::lock_guard<std::mutex> lock(refusedMutex);
+    const auto refused = refusedRemoves.find(local);
+    if (refused != refusedRemoves.end()) {
+      if (--refused->second == 0) refusedRemoves.erase(refused);
+      return false;
+    }
+  }
+  return ::unlink(local.c_str()) == 0;
+}
 
 bool CopyFileReplacing(const std::string& source, const std::string& dest) {
   std::error_code ec;

@@ -50,6 +50,9 @@ void CrashInFileWriteAfter(uint64_t count);
 // A file held by another program: the next `opens` File::Open calls on path (any mode)
 // fail, and LastOpenFailedInUse is true after each. 0 releases it.
 void HoldFileInUse(const std::string& path, uint32_t opens);
+// A file that cannot be deleted (held open by another program without delete sharing):
+// the next `times` RemoveFile calls on path fail. 0 releases it.
+void RefuseRemove(const std::string& path, uint32_t times);
 // Writes so far in this process.
 uint64_t FileWriteCount();
 

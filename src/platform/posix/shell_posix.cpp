@@ -112,7 +112,7 @@ bool SaveShellLink(const std::string& linkPath, const ShellLink& link) {
                            "iconPath=" + EscapeValue(link.iconPath) + "\n" +
                            "iconIndex=" + std::to_string(link.iconIndex) + "\n";
   File file;
-  return file.Open(linkPath, OpenMode::CreateExclusive) && file.Write(text.data(), text.size());
+  return file.Open(linkPath, OpenMode::CreateAlways) && file.Write(text.data(), text.size());
 }
 
 std::optional<ShellLink> LoadShellLink(const std::string& linkPath) {

@@ -82,13 +82,21 @@ bool File::Open(const std::string& path, OpenMode mode) {
     case OpenMode::ReadWriteExclusive:
       access = GENERIC_READ | GENERIC_WRITE;
       break;
-    case OpenMode::CreateExclusive:
+    case OpenMode::CreateAlways:
       access = GENERIC_READ | GENERIC_WRITE;
       disposition = CREATE_ALWAYS;
+      break;
+    case OpenMode::CreateNew:
+      access = GENERIC_READ | GENERIC_WRITE;
+      disposition = CREATE_NEW;
       break;
     case OpenMode::ReadWriteShared:
       access = GENERIC_READ | GENERIC_WRITE;
       share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+      break;
+    case OpenMode::ReadWriteDenyWrite:
+      access = GENERIC_READ | GENERIC_WRITE;
+      share = FILE_SHARE_READ;
       break;
   }
   HANDLE handle = CreateFileW(WidePath(path).c_str(), access, share, nullptr, disposition,

@@ -16,7 +16,7 @@ std::string TemporaryPath(std::string_view name) {
 
 TTemporaryFile::TTemporaryFile(std::string path, ByteView bytes) : path_(std::move(path)) {
   platform::File file;
-  if (!file.Open(path_, platform::OpenMode::CreateExclusive)) return;
+  if (!file.Open(path_, platform::OpenMode::CreateAlways)) return;
   created_ = true;
   written_ = bytes.empty() || file.Write(bytes.data(), bytes.size());
 }
