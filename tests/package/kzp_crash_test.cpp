@@ -131,5 +131,23 @@ TEST_F(KzpCrashTest, AFailedWriteRestoresThePackageAndSaysSo) {
   }
 }
 
+TEST_F(KzpCrashTest, AnUpdateWhoseJournalOutlivesItsCommitStaysComplete) {
+  platform::posix::RefuseRemove(JournalPath(Kzp()), 1);
+  EXPECT_TRUE(Update(2).Ok);
+  EXPECT_EQ(ContentsOf(Kzp()), after_);
+  EXPECT_EQ(RecoverArchive(Kzp()).Outcome, JournalRecovery::Completed);
+  EXPECT_EQ(ContentsOf(Kzp()), after_);
+}
+
+TEST_F(KzpCrashTest, AJournalThatCannotBeReadStopsTheUpdateAndStays) {
+  const Bytes garbage = ToBytes("not a journal at all");
+  WriteFileBytes(JournalPath(Kzp()), garbage);
+  const KzpOutcome outcome = Update(2);
+  EXPECT_FALSE(outcome.Ok);
+  EXPECT_NE(outcome.Message.find("game.kzp.journal cannot be read"), std::string::npos) << outcome.Message;
+  EXPECT_EQ(ReadFileBytes(Kzp()), baseBytes_);
+  EXPECT_EQ(ReadFileBytes(JournalPath(Kzp())), garbage);
+}
+
 }  // namespace
 }  // namespace setup::test
