@@ -138,7 +138,7 @@ RecoveryResult FailedWith(std::string reason) { return {JournalRecovery::Failed,
 RecoveryResult Recover(const std::string& archivePath, platform::File* archive) {
   const std::string path = JournalPath(archivePath);
   if (!platform::FileExists(path)) return {};
-  JournalRecovery outcome;
+  JournalRecovery outcome = JournalRecovery::None;
   {
     platform::File file;
     if (!file.Open(path, platform::OpenMode::ReadShared)) {
