@@ -1,6 +1,7 @@
 // VFS archives: header, tables and the folder tree, each file's content; the ".ht" index
 // beside an archive; the undo journal that rolls back an interrupted change.
 
+#include <algorithm>
 #include <filesystem>
 
 #include "base/errors.h"
@@ -59,12 +60,24 @@ void FuzzVfsIndex(const uint8_t* data, size_t size) {
   if (archive.HashFile().Loaded() && uint64_t{records.size()} * kVfsHashRecordSize + 4 > size) std::abort();
 }
 
-// The input is the journal; the archive beside it is a fixed small file.
+// The input is the journal; the archive beside it is a fixed small file. A journal
+// that is not rolled back must leave the archive as it was.
 void FuzzJournal(const uint8_t* data, size_t size) {
   static const Bytes archive(200, 0x5A);
   const std::string path = WriteScratch("journaled.bin", archive);
   WriteScratch("journaled.bin.journal", ByteView(data, size));
-  RecoverArchive(path);
+  InspectJournal(path);
+  const RecoveryResult result = RecoverArchive(path);
+  if (result.Outcome != JournalRecovery::RolledBack) {
+    platform::File file;
+    Bytes now(archive.size() + 1);
+    if (!file.Open(path, platform::OpenMode::ReadShared) || file.Size() != archive.size() ||
+        !file.ReadAt(0, now.data(), archive.size()) || !std::equal(archive.begin(), archive.end(), now.begin())) {
+      std::abort();
+    }
+  }
+  RemoveScratch("journaled.bin.journal");
+  RemoveScratch("journaled.bin.journal.stale");
 }
 
 }  // namespace setup::fuzz
