@@ -13,9 +13,14 @@ std::optional<Bytes> TVFSTree::InternalCompressFile(const uint8_t* data, uint32_
   Bytes out;
   for (uint32_t done = 0; done < size;) {
     const uint32_t n = std::min<uint32_t>(kVfsCompressChunk, size - done);
-    const Bytes chunk = CompressBest(ByteView(data + done, n));
+    Bytes chunk;
+    try {
+      chunk = CompressBest(ByteView(data + done, n));
+    } catch (const SetupError& e) {
+      throw VfsError(e.what());  // a failure of this archive operation like any other
+    }
     if (out.size() + 4 + chunk.size() > size) return std::nullopt;
-    if (chunk.empty()) throw SetupError("TVFSTree.InternalCompressFile: ACSize = 0");
+    if (chunk.empty()) throw VfsError("TVFSTree.InternalCompressFile: ACSize = 0");
     uint8_t length[4];
     PutU32(length, static_cast<uint32_t>(chunk.size()));
     out.insert(out.end(), length, length + 4);
@@ -59,7 +64,7 @@ void TVFSTree::CheckRoom(const std::string& path, int32_t parent, size_t missing
 }
 
 void TVFSTree::PutFile(const std::string& path, const uint8_t* data, uint32_t size) {
-  if (data == nullptr && size > 0) throw SetupError("PutFile: the content is missing");
+  if (data == nullptr && size > 0) throw VfsError("PutFile: the content is missing");
   const size_t lastSeparator = path.rfind('\\');
   const std::string fileName = lastSeparator == std::string::npos ? path : path.substr(lastSeparator + 1);
   if (fileName.empty()) throw VfsError("\"" + path + "\" names no file.");
