@@ -109,6 +109,27 @@ TEST_F(VfsUpdateTest, ErrorAtTheLastFlushFailsTheRunWhichStillEndsInOrder) {
   EXPECT_TRUE(std::filesystem::is_regular_file(Local(std::string(kDir) + "\\Uninstall.exe")));
 }
 
+// Catches: the file system's name check applied inside an archive (refusing "aux.cfg"),
+// or none (a ".." or empty component put into the tree).
+TEST_F(VfsUpdateTest, EntryNamesAreCheckedAsPathsInsideTheArchive) {
+  const std::pair<std::string, bool> cases[] = {  // name, accepted
+      {"aux.cfg", true},      {"con\\x.txt", true},  {"a:b*?<>.txt", true},
+      {"..\\x.txt", false},   {"a\\\\b.txt", false}, {"\\x.txt", false},
+      {"a\\.\\b.txt", false}, {std::string("a\0b.txt", 7), false}};
+  for (const auto& [name, accepted] : cases) {
+    context.CompiledLines.Clear();
+    context.Run.SetupFailed = false;
+    boxes_.boxes.clear();
+    WriteFileBytes(archive_, EmptyArchive(1024, 40, 4));
+    OpenPackage({{name, 1, ToBytes("x")}});
+    Line("vfsupdate", {"src", "game.vfs", "1"});
+    Run();
+    EXPECT_EQ(context.Run.SetupFailed, !accepted) << name;
+    EXPECT_EQ(ReadAndValidate(archive_).nodes.count(name), accepted ? 1u : 0u) << name;
+    EXPECT_EQ(boxes_.boxes.empty() ? "" : boxes_.boxes[0].caption, accepted ? "" : "Setup Error") << name;
+  }
+}
+
 struct FailureCase {
   const char* what;
   std::vector<RawEntry> entries;
