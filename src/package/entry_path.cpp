@@ -59,12 +59,12 @@ bool HasForbiddenCharacter(std::string_view component) {
 
 EntryPath Refuse(std::string reason) { return EntryPath{{}, std::move(reason)}; }
 
-}  // namespace
-
-EntryPath SplitEntryPath(std::string_view name) {
+// Splits name at the separators; refusal(component) gives why a component is refused
+// (empty: kept). The checks every target shares come first.
+template <typename ComponentRefusal>
+EntryPath Split(std::string_view name, const ComponentRefusal& refusal) {
   if (name.empty()) return Refuse("the name is empty");
   if (IsSeparator(name.front())) return Refuse("it is an absolute path");
-  if (name.find(':') != std::string_view::npos) return Refuse("it holds a drive or stream colon");
 
   EntryPath result;
   size_t start = 0;
@@ -73,17 +73,36 @@ EntryPath SplitEntryPath(std::string_view name) {
     while (end < name.size() && !IsSeparator(name[end])) ++end;
     std::string_view component = name.substr(start, end - start);
     if (component.empty()) return Refuse("it has an empty folder or file name");
-    if (OnlyDotsAndSpaces(component)) {
-      return Refuse(component == ".." ? "it climbs out of the target folder with \"..\""
-                                      : "it has a folder or file name made only of dots and spaces");
-    }
-    if (HasForbiddenCharacter(component)) return Refuse("it holds a character not allowed in file names");
-    if (IsDeviceName(component)) return Refuse("it names a device (\"" + std::string(component) + "\")");
+    if (std::string reason = refusal(component); !reason.empty()) return Refuse(std::move(reason));
     result.components.emplace_back(component);
     if (end == name.size()) break;
     start = end + 1;
   }
   return result;
+}
+
+}  // namespace
+
+EntryPath SplitEntryPath(std::string_view name) {
+  return Split(name, [](std::string_view component) -> std::string {
+    if (component.find(':') != std::string_view::npos) return "it holds a drive or stream colon";
+    if (OnlyDotsAndSpaces(component)) {
+      return component == ".." ? "it climbs out of the target folder with \"..\""
+                               : "it has a folder or file name made only of dots and spaces";
+    }
+    if (HasForbiddenCharacter(component)) return "it holds a character not allowed in file names";
+    if (IsDeviceName(component)) return "it names a device (\"" + std::string(component) + "\")";
+    return {};
+  });
+}
+
+EntryPath SplitArchiveEntryPath(std::string_view name) {
+  return Split(name, [](std::string_view component) -> std::string {
+    if (component == "..") return "it climbs out of the archive's tree with \"..\"";
+    if (component == ".") return "it has a folder or file name \".\"";
+    if (component.find('\0') != std::string_view::npos) return "it holds a zero byte, which ends a name in an archive";
+    return {};
+  });
 }
 
 std::string JoinEntryPath(const std::vector<std::string>& components, char separator) {

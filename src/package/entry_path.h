@@ -24,6 +24,13 @@ struct EntryPath {
 // control character or one of < > " | ? *, or names a device (CON, NUL, COM1 ...).
 EntryPath SplitEntryPath(std::string_view name);
 
+// An entry name as a path inside an archive's tree (a VFS archive), where the file
+// system's rules do not apply: split at "\" and "/" as above, but refused only when
+// it cannot name a place in the tree — empty or absolute, an empty component, a "." or
+// ".." component (".." climbs out of the tree), or a zero byte, which ends a stored
+// name. Device names ("aux.cfg"), colons and characters such as * ? < > are kept.
+EntryPath SplitArchiveEntryPath(std::string_view name);
+
 // The components joined with separator.
 std::string JoinEntryPath(const std::vector<std::string>& components, char separator);
 

@@ -29,6 +29,16 @@ std::string InUseMessage(const std::string& path) {
 
 std::string LowerName(const std::string& name) { return platform::AnsiLowerCase(name); }
 
+// A record holds a name of at most 127 characters. A longer one would be stored cut and
+// then never found under its full name again (each update would add another record),
+// so it is refused before the package is opened.
+std::optional<KzpOutcome> RefuseLongName(const std::string& entryName, const std::string& package) {
+  if (entryName.size() <= kKzpMaxNameLength) return std::nullopt;
+  return KzpOutcome::Failure("Error Entry Name Too Long\rFile: " + package + "\rEntry: " + entryName +
+                             "\rA KZP package holds entry names of at most " +
+                             std::to_string(kKzpMaxNameLength) + " characters.");
+}
+
 uint8_t RandomKeyByte() {
   static std::mt19937 generator{std::random_device{}()};
   return static_cast<uint8_t>(std::uniform_int_distribution<int>(2, 6)(generator));
@@ -158,7 +168,7 @@ KzpOutcome TPakSystem::AddEntry(TPak& package, size_t index) {
   record.StoredLength = static_cast<uint32_t>(block->Data.size());
   record.Size = entry.Size;
   record.Offset = static_cast<uint32_t>(writePosition_);
-  record.Name = existing != nullptr ? existing->Name : entry.Name.substr(0, kKzpMaxNameLength);
+  record.Name = existing != nullptr ? existing->Name : entry.Name;  // Update checked its length
   writePosition_ += block->Data.size();
   Remove(key);
   Append(std::move(record));
@@ -231,6 +241,12 @@ KzpOutcome TPakSystem::Update(TPak& package, const std::string& installDir, uint
                               const std::string& password, TKzpHost& host) {
   const size_t total = package.CountInGroup(group);
   if (total == 0) return {};
+  std::vector<size_t> indexes;
+  indexes.reserve(total);
+  package.ForEachInGroup(group, [&](size_t index) { indexes.push_back(index); });
+  for (size_t index : indexes) {
+    if (auto refused = RefuseLongName(package.Entries()[index].Name, name)) return *refused;
+  }
   if (KzpOutcome opened = Open(installDir, name, host); !opened.Ok) return opened;
   if (!HasPassword) {
     // The signature holds the password in a field only so long; a longer one would
@@ -249,9 +265,6 @@ KzpOutcome TPakSystem::Update(TPak& package, const std::string& installDir, uint
   size_t done = 0;
   size_t lastPercent = 0;
   host.Processing(name, 0, total);
-  std::vector<size_t> indexes;
-  indexes.reserve(total);
-  package.ForEachInGroup(group, [&](size_t index) { indexes.push_back(index); });
   for (size_t index : indexes) {
     const size_t percent = done * 100 / total;
     const bool rose = percent > lastPercent;
@@ -277,13 +290,16 @@ KzpOutcome TPakSystem::SetOfficial(const std::string& installDir, const std::str
 
 KzpOutcome TPakSystem::DuplicateEntry(const std::string& installDir, const std::string& name,
                                       const std::string& source, const std::string& target, TKzpHost& host) {
+  for (const std::string* entryName : {&source, &target}) {
+    if (auto refused = RefuseLongName(*entryName, name)) return *refused;
+  }
   if (KzpOutcome opened = Open(installDir, name, host); !opened.Ok) return opened;
   if (KzpOutcome cut = Cut(); !cut.Ok) return cut;
   const TKzpRecord* original = Find(LowerName(source));
   const std::string targetKey = LowerName(target);
   if (original != nullptr && Find(targetKey) == nullptr) {
     TKzpRecord copy = *original;
-    copy.Name = targetKey.substr(0, kKzpMaxNameLength);
+    copy.Name = targetKey;
     Append(std::move(copy));
   }
   return WriteHeader();

@@ -67,7 +67,8 @@ std::optional<KzpBlock> MakeKzpBlock(const std::string& name, ByteView content);
 class TPakSystem {
  public:
   // Merges the entries of group into the package installDir\name. A group without
-  // entries leaves the package untouched (not even opened).
+  // entries leaves the package untouched (not even opened); so does a group with an
+  // entry name longer than a record holds (127 characters), which fails.
   KzpOutcome Update(TPak& package, const std::string& installDir, uint16_t group, const std::string& name,
                     const std::string& password, TKzpHost& host);
   // Sets the official flag from flagText ("t", "true" in any case, or "1") when the
@@ -75,7 +76,8 @@ class TPakSystem {
   KzpOutcome SetOfficial(const std::string& installDir, const std::string& name, const std::string& marker,
                          const std::string& flagText, TKzpHost& host);
   // Gives the entry source the second name target (sharing its data block); nothing
-  // when source is absent or target exists. Names match without regard to case.
+  // when source is absent or target exists. Names match without regard to case; a
+  // name longer than 127 characters fails before the package is opened.
   KzpOutcome DuplicateEntry(const std::string& installDir, const std::string& name, const std::string& source,
                             const std::string& target, TKzpHost& host);
 

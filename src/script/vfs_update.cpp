@@ -61,7 +61,9 @@ std::string UnableToUpdate(const std::string& name, const std::string& reason) {
 bool PutEntry(SetupContext& context, size_t index) {
   TVfsUpdateState& state = context.Vfs;
   const TPakEntry& entry = context.Package.Entries()[index];
-  const EntryPath path = SplitEntryPath(entry.Name);
+  // A path inside the archive, not on the disk: only what cannot name a place in the
+  // tree is refused ("aux.cfg" or "a:b" are fine there).
+  const EntryPath path = SplitArchiveEntryPath(entry.Name);
   if (!path.Safe()) {
     FailUpdate(context, UnsafeEntryMessage(entry.Name, path.refusal, 1), kUnsafeEntryCaption);
     return false;

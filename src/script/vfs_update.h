@@ -13,7 +13,10 @@
 // fails the run as "failure" does: a missing archive ("VFS Error", "Error: Unable to
 // find <name>"), a damaged one or one without room for a file ("VFS Error", naming the
 // archive and the reason), an entry that cannot be extracted (the verification failure
-// of start-up), an entry name that is not a safe relative path ("Setup Error").
+// of start-up), an entry name that names no place inside the archive ("Setup Error";
+// SplitArchiveEntryPath), and every other error of the archive code ("VFS Error": a
+// digest that cannot be computed, a write that fails), also at the flush when the run
+// ends, which then still saves the log and builds the uninstaller.
 
 #include <cstdint>
 #include <memory>

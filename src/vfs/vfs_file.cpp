@@ -41,7 +41,7 @@ void TVFSFile::WriteBlockEntry(uint32_t block, TVFSBlockEntry entry) {
 }
 
 void TVFSFile::WriteFile(TVFSNode& node, const uint8_t* data, uint32_t size) {
-  if (data != nullptr && size == 0) throw SetupError("WriteFile: Error Buffer is Assigned but size is 0");
+  if (data != nullptr && size == 0) throw VfsError("WriteFile: Error Buffer is Assigned but size is 0");
   const uint64_t count = BlocksFor(size, header_.BlockSize);
   if (count > free_.FreeCount()) throw VfsError("No free block is left in the archive.");
   // The chain: the lowest free blocks in ascending order, as taking the first free
@@ -79,7 +79,7 @@ void TVFSFile::RewriteFile(TVFSNode& node, const uint8_t* data, uint32_t size) {
     if (written >= size) return;
     block = blocks_[block - 1].Next;
   }
-  throw SetupError("RewriteFile: the chain is shorter than the content");
+  throw VfsError("RewriteFile: the chain is shorter than the content");
 }
 
 std::unique_ptr<TVFSFileBuffer> TVFSFile::ReadFile(const TVFSNode& node) {
@@ -131,16 +131,16 @@ void TVFSFile::WriteRootSlot(size_t slot) {
 
 platform::Md5Digest TVFSFile::ComputeDigest() {
   platform::Md5 md5;
-  if (!md5.Ready()) throw SetupError("MD5 Error");
+  if (!md5.Ready()) throw VfsError("MD5 Error");
   const uint64_t size = file_.Size();
   Bytes piece(kVfsDigestPiece);
   for (uint64_t offset = kVfsDigestStart; offset < size;) {
     const size_t n = static_cast<size_t>(std::min<uint64_t>(piece.size(), size - offset));
-    if (!file_.ReadAt(offset, piece.data(), n) || !md5.Update(piece.data(), n)) throw SetupError("MD5 Error");
+    if (!file_.ReadAt(offset, piece.data(), n) || !md5.Update(piece.data(), n)) throw VfsError("MD5 Error");
     offset += n;
   }
   platform::Md5Digest digest{};
-  if (!md5.Final(digest)) throw SetupError("MD5 Error");
+  if (!md5.Final(digest)) throw VfsError("MD5 Error");
   return digest;
 }
 

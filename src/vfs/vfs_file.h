@@ -53,8 +53,8 @@ class TVFSFile {
   bool IsOpen() const { return file_.IsOpen(); }
 
   // Writes the folders still to be rewritten, the header (the digest unless
-  // skipDigest) and the index, then ends the change. Raises "MD5 Error" when hashing
-  // fails and VfsError when the archive cannot be written.
+  // skipDigest) and the index, then ends the change. Raises VfsError ("MD5 Error"
+  // when hashing fails) when the change cannot be completed.
   void Flush(bool skipDigest);
   // Releases everything. An unflushed change stays recoverable.
   void Close();
@@ -75,7 +75,7 @@ class TVFSFile {
   void WriteRootSlot(size_t slot);
 
   // The MD5 of the archive's bytes from offset 44 to the end, read in 262,144-byte
-  // pieces (what Flush stores). Raises "MD5 Error" when hashing fails.
+  // pieces (what Flush stores). Raises VfsError "MD5 Error" when hashing fails.
   platform::Md5Digest ComputeDigest();
 
   uint32_t FreeBlockCount() const { return free_.FreeCount(); }

@@ -88,8 +88,12 @@ std::string VfsFoldCase(std::string_view text);
 // The number of blocks a content of size bytes takes (an empty content takes one).
 uint64_t BlocksFor(uint64_t size, uint32_t blockSize);
 
-// A failure of an archive update that the run reports in a "VFS Error" box (an
-// archive found damaged, no free block or root slot left, a write that failed).
+// Every failure of an archive operation: an archive found damaged, no free block or
+// root slot left, a write that failed, a digest that could not be computed ("MD5
+// Error"), a content that could not be compressed, an internal inconsistency of the
+// write path. The run reports it in a "VFS Error" box, rolls the archive back and
+// fails; nothing in the archive code raises any other error, so no archive failure
+// can end the process.
 class VfsError : public SetupError {
  public:
   explicit VfsError(const std::string& message) : SetupError(message) {}

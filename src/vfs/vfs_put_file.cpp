@@ -9,13 +9,37 @@
 
 namespace setup {
 
+namespace {
+
+// The path as the archive stores it: every component cut to the 65 characters a record
+// holds. Lookups and new entries both go by it, so a long name finds what an earlier
+// put of it created instead of missing it and creating (or failing on) another.
+std::string StoredPath(const std::string& path) {
+  std::string stored;
+  stored.reserve(path.size());
+  for (size_t start = 0;;) {
+    const size_t end = std::min(path.find('\\', start), path.size());
+    stored.append(path, start, std::min(end - start, kVfsNameSize));
+    if (end == path.size()) return stored;
+    stored += '\\';
+    start = end + 1;
+  }
+}
+
+}  // namespace
+
 std::optional<Bytes> TVFSTree::InternalCompressFile(const uint8_t* data, uint32_t size) {
   Bytes out;
   for (uint32_t done = 0; done < size;) {
     const uint32_t n = std::min<uint32_t>(kVfsCompressChunk, size - done);
-    const Bytes chunk = CompressBest(ByteView(data + done, n));
+    Bytes chunk;
+    try {
+      chunk = CompressBest(ByteView(data + done, n));
+    } catch (const SetupError& e) {
+      throw VfsError(e.what());  // a failure of this archive operation like any other
+    }
     if (out.size() + 4 + chunk.size() > size) return std::nullopt;
-    if (chunk.empty()) throw SetupError("TVFSTree.InternalCompressFile: ACSize = 0");
+    if (chunk.empty()) throw VfsError("TVFSTree.InternalCompressFile: ACSize = 0");
     uint8_t length[4];
     PutU32(length, static_cast<uint32_t>(chunk.size()));
     out.insert(out.end(), length, length + 4);
@@ -58,14 +82,15 @@ void TVFSTree::CheckRoom(const std::string& path, int32_t parent, size_t missing
   }
 }
 
-void TVFSTree::PutFile(const std::string& path, const uint8_t* data, uint32_t size) {
-  if (data == nullptr && size > 0) throw SetupError("PutFile: the content is missing");
+void TVFSTree::PutFile(const std::string& givenPath, const uint8_t* data, uint32_t size) {
+  if (data == nullptr && size > 0) throw VfsError("PutFile: the content is missing");
+  const std::string path = StoredPath(givenPath);
   const size_t lastSeparator = path.rfind('\\');
   const std::string fileName = lastSeparator == std::string::npos ? path : path.substr(lastSeparator + 1);
-  if (fileName.empty()) throw VfsError("\"" + path + "\" names no file.");
-  // Only a path holding both a "." and a "\" is put below a folder.
+  if (fileName.empty()) throw VfsError("\"" + givenPath + "\" names no file.");
+  // Only a path holding both a "." and a "\" (as given) is put below a folder.
   std::string folderPart;
-  if (lastSeparator != std::string::npos && path.find('.') != std::string::npos) {
+  if (lastSeparator != std::string::npos && givenPath.find('.') != std::string::npos) {
     folderPart = path.substr(0, lastSeparator);
   }
 
@@ -87,7 +112,7 @@ void TVFSTree::PutFile(const std::string& path, const uint8_t* data, uint32_t si
   for (size_t start = known; start < folderPart.size();) {
     size_t end = folderPart.find('\\', start);
     if (end == std::string::npos) end = folderPart.size();
-    if (end > start) missing.push_back(folderPart.substr(start, end - start).substr(0, kVfsNameSize));
+    if (end > start) missing.push_back(folderPart.substr(start, end - start));
     start = end + 1;
   }
   std::string checkPath = parent < 0 ? std::string() : entries_[static_cast<size_t>(parent)].Path;
@@ -97,15 +122,14 @@ void TVFSTree::PutFile(const std::string& path, const uint8_t* data, uint32_t si
   }
 
   const std::optional<Bytes> chunks = size > 0 ? InternalCompressFile(data, size) : std::nullopt;
-  CheckRoom(path, parent, missing.size(), chunks ? chunks->size() : size);
+  CheckRoom(givenPath, parent, missing.size(), chunks ? chunks->size() : size);
 
   for (const std::string& component : missing) {
     parent = CreateNewFileDir(parent, component, 0, 0, 0, 0, /*writeNow=*/true, kVfsFlagFolder);
   }
-  const std::string name = fileName.substr(0, kVfsNameSize);
-  const int32_t existing = FindChild(parent, name);
+  const int32_t existing = FindChild(parent, fileName);
   if (existing >= 0) DeleteEntry(existing, /*nested=*/true);
-  const int32_t index = CreateNewFileDir(parent, name, 0, 0, 0, 0, /*writeNow=*/false, kVfsFlagFile);
+  const int32_t index = CreateNewFileDir(parent, fileName, 0, 0, 0, 0, /*writeNow=*/false, kVfsFlagFile);
 
   TVFSTreeEntry& entry = entries_[static_cast<size_t>(index)];
   TVFSNode& node = *entry.Node;

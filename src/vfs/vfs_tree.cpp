@@ -130,7 +130,7 @@ int32_t TVFSTree::CreateNewFileDir(int32_t parent, const std::string& name, uint
     size_t slot = 0;
     while (slot < roots.size() && !roots[slot].Name.empty()) ++slot;
     if (slot == roots.size() || (index = NewEntry()) < 0) {
-      throw SetupError("CreateNewFileDir: ROOT Result = Cardinal(-1)");
+      throw VfsError("CreateNewFileDir: ROOT Result = Cardinal(-1)");
     }
     roots[slot] = std::move(node);
     TVFSTreeEntry& entry = entries_[static_cast<size_t>(index)];
@@ -138,7 +138,7 @@ int32_t TVFSTree::CreateNewFileDir(int32_t parent, const std::string& name, uint
     entry.RootSlot = static_cast<int32_t>(slot);
     entry.Path = entry.Node->Name;
   } else {
-    if ((index = NewEntry()) < 0) throw SetupError("CreateNewFileDir: NON-ROOT Result = Cardinal(-1)");
+    if ((index = NewEntry()) < 0) throw VfsError("CreateNewFileDir: NON-ROOT Result = Cardinal(-1)");
     TVFSTreeEntry& entry = entries_[static_cast<size_t>(index)];
     TVFSTreeEntry& owner = entries_[static_cast<size_t>(parent)];
     entry.Owned = std::make_unique<TVFSNode>(std::move(node));

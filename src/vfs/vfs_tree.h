@@ -50,8 +50,10 @@ class TVFSTree {
   void AddRootEntry(uint32_t slot);
   void BuildFull();
 
-  // Adds or replaces the file at path ("data\sub\a.txt"). Raises VfsError when the
-  // archive has no room for it, before anything is written.
+  // Adds or replaces the file at path ("data\sub\a.txt"). Every component is cut to
+  // the 65 characters a record holds, for finding existing folders and files as for
+  // creating new ones. Raises VfsError when the archive has no room for it, before
+  // anything is written.
   void PutFile(const std::string& path, const uint8_t* data, uint32_t size);
   int32_t CreateNewFileDir(int32_t parent, const std::string& name, uint32_t time, uint32_t unpackedSize,
                            uint32_t storedSize, uint32_t firstBlock, bool writeNow, uint32_t flags);

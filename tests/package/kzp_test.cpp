@@ -291,6 +291,21 @@ TEST_F(KzpTest, DamagedPackagesAreReportedAndNeverWritten) {
   EXPECT_TRUE(Update("").Ok);  // 127 characters are allowed
 }
 
+// Catches: a name longer than a record holds stored cut but looked up in full, so each
+// update appended another record of the same cut name.
+TEST_F(KzpTest, NamesLongerThanARecordHoldsAreRefusedBeforeThePackageIsTouched) {
+  const std::string tooLong(128, 'n');
+  const Bytes base = BuildKzp({{"a.txt", ToBytes("a")}});
+  SetBase(base);
+  OpenSetup({{"ok.txt", 1, ToBytes("ok")}, {tooLong, 1, ToBytes("long")}});
+  for (const KzpOutcome& outcome : {Update(""), engine_.DuplicateEntry(dir_.Path(), "game.kzp", "a.txt", tooLong, host_),
+                                    engine_.DuplicateEntry(dir_.Path(), "game.kzp", tooLong, "b.txt", host_)}) {
+    EXPECT_EQ(outcome.Message, "Error Entry Name Too Long\rFile: game.kzp\rEntry: " + tooLong +
+                                   "\rA KZP package holds entry names of at most 127 characters.");
+  }
+  EXPECT_EQ(ReadFileBytes(Kzp()), base);
+}
+
 TEST_F(KzpTest, OfficialFlagDuplicateAndMissingPackage) {
   SetBase(BuildKzp({{"Music\\Theme.ogg", ToBytes("theme")}, {"b", ToBytes("b")}}));
   const std::pair<const char*, bool> flags[] = {{"TRUE", true}, {"True", true}, {"t", true}, {"1", true},

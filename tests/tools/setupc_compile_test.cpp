@@ -60,6 +60,7 @@ const std::vector<ProjectFile> kProject = {
     {"pages/slips/Pages.txt", ToBytes("[Pages]\r\np.txt\r\n[PageTypes]\r\nInstalDir\r\n")},
     {"pages/slips/p.txt", ToBytes("[Spaceavalable]\r\nType=TLable\r\n[InstallDirLabel]\r\nType=TLabel\r\n")},
     {"emptyfolder/.keep", {}},
+    {"longkzp/" + std::string(124, 'n') + ".dat", ToBytes("a name of 128 characters")},
 };
 
 class CompileTest : public SetupcTest {
@@ -302,6 +303,10 @@ TEST_F(CompileTest, ErrorsNameTheirFileAndLineAndWriteNothing) {
        "unknown registry root \"HKEY_CURRENT_USER\""},
       {{"file nothing"}, "script.txt:1", "nothing not found"},
       {{"vfsupdate emptyfolder x.vfs"}, "script.txt:1", "emptyfolder holds no files"},
+      // A KZP record holds names of at most 127 characters.
+      {{"kzpupdate longkzp pw x.kzp"}, "script.txt:1", std::string(124, 'n') + ".dat\" is longer than 127"},
+      {{"", "duplicateentry x.kzp " + std::string(128, 'e') + " b"}, "script.txt:2", "is longer than 127"},
+      {{"duplicateentry x.kzp a " + std::string(128, 'e')}, "script.txt:1", "is longer than 127"},
       {{"changelog missing.rtf"}, "script.txt:1", "missing.rtf not found"},
       {{"language french"}, "script.txt:1", "french.txt not found"},
       {{"language ansi"}, "script.txt:1", "is not UTF-16 little-endian text with a byte-order mark"},

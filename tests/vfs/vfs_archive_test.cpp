@@ -43,12 +43,13 @@ class VfsArchiveTest : public ::testing::Test {
 
 TEST_F(VfsArchiveTest, WritePathEdgeCases) {
   Make();
-  const std::string name70(70, 'n');
+  const std::string name70(70, 'n'), folder70 = "data\\" + std::string(70, 'd');
   ReadArchive r = Put({{"big.txt", CompressibleBytes(120000)},  // three chunks
                        {"noise.bin", RandomBytes(5000)},        // chunks would be longer: plain
                        {"ten.bin", RandomBytes(10000)},         // three 4096-byte blocks
                        {"data\\keep.txt", ToBytes("k")},
                        {name70 + ".txt", ToBytes("long")},
+                       {folder70 + "\\a.txt", ToBytes("a")},
                        {"x\\y\\b.txt", ToBytes("deep")},
                        {"b.txt", ToBytes("top")},
                        {"empty.txt", {}}});
@@ -71,14 +72,20 @@ TEST_F(VfsArchiveTest, WritePathEdgeCases) {
   EXPECT_EQ(PathHash(HashKeyOf("b.txt")), 0x964D0524u);
 
   // Replacing a file frees its chain first, so the new content takes the same blocks;
-  // data\sub\a.txt below the existing data creates data\sub inside it.
+  // data\sub\a.txt below the existing data creates data\sub inside it. Long names are
+  // found by their cut form: the file is replaced, the folder takes a second file.
   const uint32_t usedBefore = r.usedBlocks;
-  r = Put({{"TEN.BIN", RandomBytes(9000, 7)}, {"data\\sub\\a.txt", ToBytes("a")}});
+  r = Put({{"TEN.BIN", RandomBytes(9000, 7)},
+           {"data\\sub\\a.txt", ToBytes("a")},
+           {name70 + ".txt", ToBytes("again")},
+           {folder70 + "\\b.txt", ToBytes("b")}});
   EXPECT_EQ(r.nodes["TEN.BIN"].chain, ten.chain);  // stored under the name as given
   EXPECT_EQ(r.nodes["TEN.BIN"].content, RandomBytes(9000, 7));
   EXPECT_EQ(r.nodes["data\\sub\\a.txt"].content, ToBytes("a"));
-  EXPECT_EQ(r.nodes["data"].stored, 2u * 88);
-  EXPECT_EQ(r.usedBlocks, usedBefore + 2);  // data\sub and a.txt
+  EXPECT_EQ(r.nodes["data"].stored, 3u * 88);  // keep.txt, the long folder, sub
+  EXPECT_EQ(r.nodes[name70.substr(0, 65)].content, ToBytes("again"));
+  EXPECT_EQ(r.nodes[folder70.substr(0, 5 + 65)].stored, 2u * 88);
+  EXPECT_EQ(r.usedBlocks, usedBefore + 3);  // data\sub, a.txt and b.txt
 }
 
 TEST_F(VfsArchiveTest, NoFreeBlockOrRootSlotStopsBeforeAnythingIsWritten) {

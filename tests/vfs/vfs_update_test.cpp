@@ -25,6 +25,10 @@ class VfsUpdateTest : public ScriptRunTest {
     std::filesystem::create_directories(Local(kDir));
     WriteFileBytes(archive_, EmptyArchive(1024, 40, 4));
   }
+  void TearDown() override {
+    platform::posix::FailMd5Digests(false);
+    ScriptRunTest::TearDown();
+  }
   size_t Count(const std::string& status) const { return static_cast<size_t>(std::count(statuses.begin(), statuses.end(), status)); }
 
   static constexpr const char* kDir = "C:\\Program Files\\Demo";
@@ -81,6 +85,49 @@ TEST_F(VfsUpdateTest, ArchiveLeftOpenIsFlushedAtTheEndOfTheScript) {
   Run();
   EXPECT_EQ(ReadAndValidate(archive_).problems, Strings{});
   EXPECT_FALSE(std::filesystem::exists(archive_ + ".journal"));
+}
+
+// Catches: an archive error at the flush when the run ends (here the digest) escaping
+// the engine and ending the process before the log and the uninstaller were written.
+TEST_F(VfsUpdateTest, ErrorAtTheLastFlushFailsTheRunWhichStillEndsInOrder) {
+  Bytes stub = RandomBytes(2000, 5);
+  stub[0] = 'M', stub[1] = 'Z';
+  WriteFileBytes(dir_.Path("setup.exe"), BuildRawPackage({{"a.txt", 1, ToBytes("a")}}, stub).bytes);
+  platform::posix::SetCommandLine({}, dir_.Path("setup.exe"));
+  ASSERT_TRUE(context.Package.Create(dir_.Path("setup.exe")));
+  context.SetupInfo.CreateUninstaller = 1;
+  const Bytes before = ReadFileBytes(archive_);
+  Line("vfsupdate", {"src", "game.vfs", "0", "1"});  // left open: flushed when the run ends
+  platform::posix::FailMd5Digests(true);
+  Run();
+  EXPECT_TRUE(context.Run.SetupFailed);
+  ASSERT_EQ(boxes_.boxes.size(), 1u);
+  EXPECT_EQ(boxes_.boxes[0].text, "Error: Unable to update <game.vfs>\rMD5 Error");
+  EXPECT_EQ(boxes_.boxes[0].caption, "VFS Error");
+  EXPECT_EQ(ReadFileBytes(archive_), before);
+  EXPECT_TRUE(std::filesystem::is_regular_file(Local(std::string(kDir) + "\\install.log")));
+  EXPECT_TRUE(std::filesystem::is_regular_file(Local(std::string(kDir) + "\\Uninstall.exe")));
+}
+
+// Catches: the file system's name check applied inside an archive (refusing "aux.cfg"),
+// or none (a ".." or empty component put into the tree).
+TEST_F(VfsUpdateTest, EntryNamesAreCheckedAsPathsInsideTheArchive) {
+  const std::pair<std::string, bool> cases[] = {  // name, accepted
+      {"aux.cfg", true},      {"con\\x.txt", true},  {"a:b*?<>.txt", true},
+      {"..\\x.txt", false},   {"a\\\\b.txt", false}, {"\\x.txt", false},
+      {"a\\.\\b.txt", false}, {std::string("a\0b.txt", 7), false}};
+  for (const auto& [name, accepted] : cases) {
+    context.CompiledLines.Clear();
+    context.Run.SetupFailed = false;
+    boxes_.boxes.clear();
+    WriteFileBytes(archive_, EmptyArchive(1024, 40, 4));
+    OpenPackage({{name, 1, ToBytes("x")}});
+    Line("vfsupdate", {"src", "game.vfs", "1"});
+    Run();
+    EXPECT_EQ(context.Run.SetupFailed, !accepted) << name;
+    EXPECT_EQ(ReadAndValidate(archive_).nodes.count(name), accepted ? 1u : 0u) << name;
+    EXPECT_EQ(boxes_.boxes.empty() ? "" : boxes_.boxes[0].caption, accepted ? "" : "Setup Error") << name;
+  }
 }
 
 struct FailureCase {

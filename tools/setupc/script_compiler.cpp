@@ -179,6 +179,13 @@ class Compiler {
                        Suggestion(root, kRootNames));
   }
 
+  // A KZP record holds a name of at most 127 characters; the setup refuses a longer one.
+  void CheckKzpName(size_t index, const std::string& name) {
+    if (name.size() > kKzpMaxNameLength) {
+      Error(index, "entry name " + Quoted(name) + " is longer than 127 characters, more than a KZP record holds");
+    }
+  }
+
   // A header that may stand once: false (after an error) when it stood before.
   bool Once(size_t index, const KeywordRule& rule) {
     const auto [it, added] = headers_.emplace(std::string(rule.keyword), index);
@@ -341,16 +348,15 @@ class Compiler {
         }
         const size_t first = payload_.size();
         std::string group = AddGroup(index, p[0]);
-        for (size_t k = first; k < payload_.size(); ++k) {
-          if (payload_[k].name.size() > kKzpMaxNameLength) {
-            Error(index, "entry name " + Quoted(payload_[k].name) +
-                             " is longer than 127 characters, more than a KZP record holds");
-          }
-        }
+        for (size_t k = first; k < payload_.size(); ++k) CheckKzpName(index, payload_[k].name);
         return {p[0], EncodeString(PackagePasswordKey, p[1]), p[2], std::move(group)};
       }
       case Rule::KzpOfficial:
         return {p[0], EncodeString(PackagePasswordKey, p[1]), p[2]};
+      case Rule::DuplicateEntry:
+        CheckKzpName(index, p[1]);
+        CheckKzpName(index, p[2]);
+        return p;
       case Rule::VfsUpdate: {
         std::vector<std::string> params = p;
         params.push_back(AddGroup(index, p[0]));

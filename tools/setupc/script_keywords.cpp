@@ -34,7 +34,7 @@ constexpr KeywordRule kKeywords[] = {
     {"uninstalllogload", Rule::Plain, 1, 2, "FOLDER [PREFIX]"},
     {"uninstalllogsave", Rule::Plain, 1, 2, "FOLDER [PREFIX]"},
     {"kzpofficial", Rule::KzpOfficial, 3, 3, "PACKAGE MARKER FLAG"},
-    {"duplicateentry", Rule::Plain, 3, 3, "PACKAGE ENTRY NEW-ENTRY"},
+    {"duplicateentry", Rule::DuplicateEntry, 3, 3, "PACKAGE ENTRY NEW-ENTRY"},
     {"writeregstr_url", Rule::Plain, 3, kAnyCount, "PROTOCOL ICON PROGRAM [ARGUMENT...]"},
     {"vfsupdate", Rule::VfsUpdate, 2, 3, "SOURCE ARCHIVE [FLAG]"},
     {"rename", Rule::Plain, 2, 2, "OLD NEW"},

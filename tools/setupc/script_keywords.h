@@ -18,6 +18,7 @@ enum class Rule {
   File,
   KzpUpdate,
   KzpOfficial,
+  DuplicateEntry,
   VfsUpdate,
   RmDir,
   Failure,

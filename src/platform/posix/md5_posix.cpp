@@ -1,14 +1,24 @@
 #include <openssl/evp.h>
 
+#include <atomic>
+
 #include "platform/md5.h"
+#include "platform/posix/posix_controls.h"
 
 namespace setup::platform {
+
+namespace {
+std::atomic<bool> failDigests{false};
+}  // namespace
+
+void posix::FailMd5Digests(bool fail) { failDigests = fail; }
 
 struct Md5::State {
   EVP_MD_CTX* context = nullptr;
 };
 
 Md5::Md5() : state_(new State) {
+  if (failDigests) return;
   state_->context = EVP_MD_CTX_new();
   if (state_->context != nullptr && EVP_DigestInit_ex(state_->context, EVP_md5(), nullptr) != 1) {
     EVP_MD_CTX_free(state_->context);

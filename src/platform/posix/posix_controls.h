@@ -33,6 +33,10 @@ void SetTemporaryFolder(const std::string& path);
 // The total physical memory. Default 2 GiB.
 void SetTotalPhysicalMemory(uint64_t bytes);
 
+// A hash service that cannot start a digest: while set, every new Md5 is not Ready, as
+// when the system's cryptographic service is missing. Off by default.
+void FailMd5Digests(bool fail);
+
 // The version QueryOsVersion gives, and system metrics by index (all 0 by default).
 // The default version: NT platform 6.1 build 7601, "Service Pack 1" (1.0), extended,
 // workstation, suite mask 0x0100. Reset restores the defaults of both.
