@@ -6,11 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <map>
-
-#include "base/zlib_codec.h"
 #include "journal/archive_journal.h"
-#include "package/kzp_format.h"
+#include "package/kzp_contents.h"
 #include "package/pak_system.h"
 #include "platform/posix/posix_controls.h"
 #include "test_support.h"
@@ -25,24 +22,6 @@ class QuietHost : public TKzpHost {
   void StepProgress(bool) override {}
   bool AskRetry(const std::string&) override { return false; }
 };
-
-using Contents = std::map<std::string, Bytes>;
-
-// The package's content by name, through the format reader; empty when unreadable.
-Contents ContentsOf(const std::string& path) {
-  platform::File file;
-  TKzpLayout layout;
-  std::string reason;
-  Contents out;
-  if (!file.Open(path, platform::OpenMode::ReadShared) || !ReadKzpLayout(file, layout, reason)) return out;
-  for (const TKzpRecord& r : layout.Records) {
-    Bytes block(r.StoredLength);
-    file.ReadAt(r.Offset, block.data(), block.size());
-    ToggleBlockCrc(block);
-    out[r.Name] = Inflate(block, r.Size).content;
-  }
-  return out;
-}
 
 class KzpCrashTest : public ::testing::Test {
  protected:
@@ -63,7 +42,7 @@ class KzpCrashTest : public ::testing::Test {
     // The base package: group 1 written into an empty package.
     WriteFileBytes(Kzp(), EmptyKzpPackage());
     ASSERT_TRUE(Update(1).Ok);
-    ASSERT_EQ(ContentsOf(Kzp()), before_);
+    ASSERT_EQ(ContentsOfKzp(Kzp()), before_);
     baseBytes_ = ReadFileBytes(Kzp());
   }
 
@@ -76,7 +55,7 @@ class KzpCrashTest : public ::testing::Test {
   TempDir dir_;
   TPak setup_;
   TPakSystem engine_;
-  Contents before_, after_;
+  KzpContents before_, after_;
   Bytes baseBytes_;
 };
 
@@ -101,7 +80,7 @@ TEST_F(KzpCrashTest, KilledAnywhereTheNextOpenFindsOldOrNew) {
     ASSERT_TRUE(WIFEXITED(status));
     // The next open rolls an unfinished update back; what it finds is old or new.
     ASSERT_TRUE(RecoverArchive(Kzp()).Usable()) << point;
-    const Contents now = ContentsOf(Kzp());
+    const KzpContents now = ContentsOfKzp(Kzp());
     if (now == before_) {
       EXPECT_EQ(ReadFileBytes(Kzp()), baseBytes_) << point;
       ++oldSeen;
