@@ -113,9 +113,9 @@ TEST_F(KzpCrashTest, AFailedWriteRestoresThePackageAndSaysSo) {
 TEST_F(KzpCrashTest, AnUpdateWhoseJournalOutlivesItsCommitStaysComplete) {
   platform::posix::RefuseRemove(JournalPath(Kzp()), 1);
   EXPECT_TRUE(Update(2).Ok);
-  EXPECT_EQ(ContentsOf(Kzp()), after_);
+  EXPECT_EQ(ContentsOfKzp(Kzp()), after_);
   EXPECT_EQ(RecoverArchive(Kzp()).Outcome, JournalRecovery::Completed);
-  EXPECT_EQ(ContentsOf(Kzp()), after_);
+  EXPECT_EQ(ContentsOfKzp(Kzp()), after_);
 }
 
 TEST_F(KzpCrashTest, AJournalThatCannotBeReadStopsTheUpdateAndStays) {
