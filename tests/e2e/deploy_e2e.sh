@@ -141,7 +141,8 @@ check "failure: the log tells why" "see $failure_log" \
   bash -c "grep -q '] line [0-9]* failure: failed' '$failure_log' && grep -q '] exit code 2' '$failure_log'"
 
 # --- the product's archives: a journal nobody can read, a patch killed half-way ----------
-kzp=$instdir/Data/main.kzp
+# The script says Data\main.kzp; the folder on the disk is the payload's "data".
+kzp=$instdir/data/main.kzp
 
 # archive_state DIR: the archives' contents as setupc extracts them, and the loose files.
 archive_state() {
@@ -159,7 +160,7 @@ expect "unreadable journal: exit code 2" "EXIT 2" "$(seen journal)"
 check "unreadable journal: the journal left byte for byte" "changed" cmp -s "$data/garbage.journal" "$kzp.journal"
 check "unreadable journal: the package as its payload put it" "changed" cmp -s "$demo/product/Data/main.kzp" "$kzp"
 check "unreadable journal: the log shows the message naming both files" "see $data/journal.log" \
-  bash -c "grep -qF 'main.kzp.journal cannot be read' '$data/journal.log' && grep -qF 'Restore C:\\Program Files\\Demo Product\\Data\\main.kzp from a backup' '$data/journal.log'"
+  bash -c "grep -qF 'Data\\main.kzp.journal cannot be read: it is not an undo journal' '$data/journal.log' && grep -qF 'Data\\main.kzp from a backup' '$data/journal.log'"
 rm -f "$kzp.journal"
 # The setup killed at moments spread over its run (a power cut), then run again: the
 # end equals the uninterrupted run's, and every archive checks clean.
