@@ -61,14 +61,14 @@ void FuzzVfsIndex(const uint8_t* data, size_t size) {
 }
 
 // The input is the journal; the archive beside it is a fixed small file. A journal
-// that is not rolled back must leave the archive as it was.
+// that is neither rolled back nor failed while writing must leave the archive as it was.
 void FuzzJournal(const uint8_t* data, size_t size) {
   static const Bytes archive(200, 0x5A);
   const std::string path = WriteScratch("journaled.bin", archive);
   WriteScratch("journaled.bin.journal", ByteView(data, size));
   InspectJournal(path);
   const RecoveryResult result = RecoverArchive(path);
-  if (result.Outcome != JournalRecovery::RolledBack) {
+  if (result.Outcome != JournalRecovery::RolledBack && result.Outcome != JournalRecovery::Failed) {
     platform::File file;
     Bytes now(archive.size() + 1);
     if (!file.Open(path, platform::OpenMode::ReadShared) || file.Size() != archive.size() ||

@@ -183,6 +183,11 @@ ScanResult ScanJournal(BufferedReader& journal, const std::function<void(const S
     if (result.Version == kVersion2 && offset == kCommitMark) {
       committed = true;
     } else if (result.Version == kVersion1 || offset != kCheckpoint) {
+      // A change saves only bytes the archive had: anything else is not our record.
+      if (offset + length > result.OriginalLength) {
+        result.Reason = "the record at byte " + std::to_string(position) + " lies outside the archive";
+        return result;
+      }
       if (visit && !visit(position + kRecordHead, offset, length)) {
         result.Reason = "it cannot be read";
         return result;

@@ -109,6 +109,8 @@ TEST_F(JournalTest, EachFormOfJournalIsRolledBackRemovedOrLeftAlone) {
       {"from a future version", WithVersion(journal, 3), JournalRecovery::Unreadable, JournalState::Unreadable},
       {"a damaged record that reached the disk", damagedRecord, JournalRecovery::Unreadable,
        JournalState::Unreadable},
+      {"a record beyond the archive's first length",
+       VersionOneJournal(20000, {{19990, Bytes(20, 1)}}), JournalRecovery::Unreadable, JournalState::Unreadable},
   };
   for (const Case& c : cases) {
     WriteFileBytes(Archive(), changed_);

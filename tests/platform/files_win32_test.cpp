@@ -59,14 +59,17 @@ TEST(Win32File, WritesReadsSeeksAndReportsSize) {
 
 // Catches: a mode that creates a missing file when it must not, a folder opened as a
 // file (the package would then be a folder), sharing flags that lock out a second
-// reader, exclusive modes that let another handle in.
+// reader, exclusive modes that let another handle in, a second writer let into an
+// archive being changed, creating a journal over one that is there.
 TEST(Win32File, OpenModesCreateAndShareAsDeclared) {
   TempDir dir;
-  for (OpenMode mode : {OpenMode::ReadShared, OpenMode::ReadWriteExclusive, OpenMode::CreateAlways}) {
+  for (OpenMode mode : {OpenMode::ReadShared, OpenMode::ReadWriteExclusive, OpenMode::CreateAlways,
+                        OpenMode::CreateNew, OpenMode::ReadWriteDenyWrite}) {
     const std::string path = dir.Path("missing" + std::to_string(static_cast<int>(mode)));
+    const bool creates = mode == OpenMode::CreateAlways || mode == OpenMode::CreateNew;
     File file;
-    EXPECT_EQ(file.Open(path, mode), mode == OpenMode::CreateAlways) << path;
-    EXPECT_EQ(FileExists(path), mode == OpenMode::CreateAlways) << path;
+    EXPECT_EQ(file.Open(path, mode), creates) << path;
+    EXPECT_EQ(FileExists(path), creates) << path;
     EXPECT_FALSE(file.Open(dir.Path(), mode)) << "a folder, mode " << static_cast<int>(mode);
   }
   const std::string path = dir.Path("shared.bin");
@@ -78,13 +81,22 @@ TEST(Win32File, OpenModesCreateAndShareAsDeclared) {
       {OpenMode::ReadShared, OpenMode::ReadShared, true},
       {OpenMode::ReadShared, OpenMode::ReadWriteExclusive, false},
       {OpenMode::ReadWriteExclusive, OpenMode::ReadShared, false},
+      {OpenMode::ReadWriteDenyWrite, OpenMode::ReadShared, true},  // the game may go on reading
+      {OpenMode::ReadWriteDenyWrite, OpenMode::ReadWriteDenyWrite, false},
+      {OpenMode::ReadWriteDenyWrite, OpenMode::ReadWriteShared, false},
   };
   for (const auto& c : cases) {
     File first, second;
     ASSERT_TRUE(first.Open(path, c.first));
     EXPECT_EQ(second.Open(path, c.second), c.secondOpens)
         << static_cast<int>(c.first) << " then " << static_cast<int>(c.second);
+    if (!c.secondOpens) {
+      EXPECT_TRUE(LastOpenFailedInUse());
+    }
   }
+  File file;
+  EXPECT_FALSE(file.Open(path, OpenMode::CreateNew));
+  EXPECT_EQ(test::ReadFileBytes(path), Bytes(64, 1));
 }
 
 // A running setup reads its own file while others may have it open for writing, and
