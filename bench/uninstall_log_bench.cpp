@@ -9,8 +9,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "installlog/uninstall_list.h"
 #include "platform/posix/posix_controls.h"
-#include "uninstall/uninstall_list.h"
 
 using namespace setup;
 

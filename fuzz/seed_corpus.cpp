@@ -10,6 +10,7 @@
 #include <iostream>
 
 #include "base/byte_io.h"
+#include "installlog/install_log.h"
 #include "journal/archive_journal.h"
 #include "package/pak.h"
 #include "platform/files.h"
@@ -19,7 +20,6 @@
 #include "setupc/local_files.h"
 #include "setupc/setupc.h"
 #include "targets/scratch.h"
-#include "uninstall/install_log.h"
 
 namespace fs = std::filesystem;
 using namespace setup;

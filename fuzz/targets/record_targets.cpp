@@ -5,6 +5,8 @@
 
 #include "base/errors.h"
 #include "fuzz_targets.h"
+#include "installlog/install_log.h"
+#include "installlog/uninstall_list.h"
 #include "platform/codepage.h"
 #include "script/command_list.h"
 #include "script/comp_lines.h"
@@ -12,9 +14,7 @@
 #include "script/setup_info.h"
 #include "setupc/commands.h"
 #include "targets/scratch.h"
-#include "ui/model/languages.h"
-#include "uninstall/install_log.h"
-#include "uninstall/uninstall_list.h"
+#include "text/languages.h"
 #include "uninstall/uninstall_run.h"
 
 namespace setup::fuzz {

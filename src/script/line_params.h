@@ -8,7 +8,7 @@
 #include <string>
 
 #include "script/comp_lines.h"
-#include "ui/model/integer_text.h"
+#include "text/integer_text.h"
 
 namespace setup {
 

@@ -5,7 +5,7 @@
 
 #include "script/path_variables.h"
 #include "script/setup_info.h"
-#include "ui/model/language_strings.h"
+#include "text/language_strings.h"
 
 namespace setup {
 

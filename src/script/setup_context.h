@@ -4,8 +4,11 @@
 // fresh one. It owns everything it holds for the life of the process.
 
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
+#include "installlog/uninstall_list.h"
 #include "package/pak.h"
 #include "package/pak_system.h"
 #include "script/command_list.h"
@@ -15,9 +18,8 @@
 #include "script/run_state.h"
 #include "script/setup_info.h"
 #include "script/vfs_update.h"
-#include "ui/model/language_strings.h"
-#include "ui/model/languages.h"
-#include "uninstall/uninstall_list.h"
+#include "text/language_strings.h"
+#include "text/languages.h"
 
 namespace setup {
 
@@ -46,6 +48,11 @@ struct SetupContext {
   THandOff HandOff;  // status, progress and finish text for the wizard
   TVfsUpdateState Vfs;  // the VFS archive an update holds open
   TRunLog Log;          // the run's log (/LOG=FILE, or kept in the temporary folder on failure)
+
+  // What the end of the install run hands over to the layer above it, once the install
+  // log is saved: registering the product and writing the uninstaller, given the log's
+  // digest (the start-up sequence sets it; empty: no uninstaller is written).
+  std::function<void(SetupContext&, const std::string& installLogDigest)> BuildUninstaller;
 };
 
 }  // namespace setup

@@ -7,7 +7,6 @@
 #include "platform/shell.h"
 #include "script/setup_context.h"
 #include "script/vfs_update.h"
-#include "uninstall/uninstaller_builder.h"
 
 namespace setup {
 
@@ -67,7 +66,7 @@ void RunScript(SetupContext& context) {
     // whether someone changed the log since.
     std::string logDigest;
     context.UninstallList.Save(context.SetupInfo.InstallDir, context.SetupInfo.UninstallPrefix, &logDigest);
-    BuildUninstaller(context, logDigest);
+    if (context.BuildUninstaller) context.BuildUninstaller(context, logDigest);
   }
 }
 

@@ -1,8 +1,8 @@
 #include "script/shell_link.h"
 
+#include "installlog/uninstall_list.h"
 #include "platform/shell.h"
 #include "script/path_variables.h"
-#include "uninstall/uninstall_list.h"
 
 namespace setup {
 

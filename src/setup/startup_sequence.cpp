@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "installlog/install_log.h"
+#include "installlog/install_log_digest.h"
 #include "platform/dialogs.h"
 #include "platform/drives.h"
 #include "platform/files.h"
@@ -11,8 +13,7 @@
 #include "script/path_variables.h"
 #include "script/register_macros.h"
 #include "setup/file_name_check.h"
-#include "uninstall/install_log.h"
-#include "uninstall/install_log_digest.h"
+#include "uninstall/uninstaller_builder.h"
 
 namespace setup {
 
@@ -102,6 +103,8 @@ StartupOutcome ContinueStartup(SetupContext& context, const std::string& moduleF
   TSetupInfoFile& info = context.SetupInfo;
   TPathVariables& vars = context.Variables;
   RegisterMacros(context.Macros, info, vars);
+  // The end of the install run hands over to the uninstaller builder.
+  context.BuildUninstaller = BuildUninstaller;
 
   // 13: the CD-ROM drive. 14: the verification left the space of the grouped entries
   // in RequiredSpace, with its text.
@@ -122,7 +125,7 @@ StartupOutcome ContinueStartup(SetupContext& context, const std::string& moduleF
     std::string logDigest;
     context.UninstallList.Load(info.InstallDir, info.UninstallPrefix, &logDigest);
     // Only the log the installation saved may direct the removal.
-    if (CheckInstallLogDigest(info, logDigest) == LogDigestCheck::Differs) {
+    if (CheckInstallLogDigest(info.ShortName, logDigest) == LogDigestCheck::Differs) {
       context.UninstallList.Clear();
       const std::string logPath = AddBackslash(info.InstallDir) + info.UninstallPrefix + "install.log";
       // The digest read, for support staff to compare with the registration's.

@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <optional>
 
+#include "installlog/uninstall_list.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/programs.h"
 #include "script/path_variables.h"
 #include "script/setup_context.h"
-#include "uninstall/uninstall_list.h"
 
 namespace setup {
 

@@ -8,12 +8,12 @@
 #include <string>
 
 #include "base/text_replace.h"
+#include "installlog/install_log.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "script/path_variables.h"
 #include "script/registry_roots.h"
 #include "script/setup_context.h"
-#include "uninstall/install_log.h"
 #include "uninstall/uninstaller_builder.h"
 
 namespace setup {

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "base/byte_io.h"
+#include "installlog/uninstall_list.h"
 #include "package/pe_certificate.h"
 #include "platform/files.h"
 #include "platform/process.h"
@@ -17,7 +18,6 @@
 #include "script/path_variables.h"
 #include "script/registry_write.h"
 #include "script/setup_context.h"
-#include "uninstall/uninstall_list.h"
 
 namespace setup {
 

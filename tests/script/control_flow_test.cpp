@@ -8,10 +8,10 @@
 #include <mutex>
 
 #include "base/errors.h"
+#include "installlog/uninstall_list.h"
 #include "platform/dialogs.h"
 #include "script/cd_drive_path.h"
 #include "script/script_run_fixture.h"
-#include "uninstall/uninstall_list.h"
 
 namespace setup::test {
 namespace {

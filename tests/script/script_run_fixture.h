@@ -15,6 +15,7 @@
 #include "script/setup_context.h"
 #include "script/setup_thread.h"
 #include "test_support.h"
+#include "uninstall/uninstaller_builder.h"
 
 namespace setup::test {
 
@@ -35,6 +36,7 @@ class ScriptRunTest : public ::testing::Test {
     platform::posix::SetTemporaryFolder("C:\\Temp\\");
     std::filesystem::create_directories(Local("C:\\Temp"));
     RegisterCommands(context.Commands);
+    context.BuildUninstaller = BuildUninstaller;
     context.SetupInfo.SetupName = "Demo Product 1.0";
     context.SetupInfo.ShortName = "Demo Product";
     context.SetupInfo.UninstallExeName = "Uninstall.exe";

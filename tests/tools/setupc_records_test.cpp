@@ -2,8 +2,8 @@
 // layouts (counted strings, UTF-16 lines, digit-key scrambling), not by our writers.
 #include <tuple>
 
+#include "installlog/install_log.h"
 #include "setupc_fixture.h"
-#include "uninstall/install_log.h"
 
 namespace setup::setupc {
 namespace {

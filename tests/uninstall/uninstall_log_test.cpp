@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "installlog/uninstall_list.h"
 #include "package/string_scramble.h"
 #include "platform/posix/posix_controls.h"
 #include "test_support.h"
-#include "uninstall/uninstall_list.h"
 
 namespace setup {
 namespace {

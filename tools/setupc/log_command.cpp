@@ -4,13 +4,13 @@
 
 #include <ostream>
 
+#include "installlog/install_log.h"
 #include "platform/files.h"
 #include "setupc/commands.h"
 #include "setupc/json_output.h"
 #include "setupc/package_input.h"
 #include "setupc/setupc.h"
 #include "setupc/text.h"
-#include "uninstall/install_log.h"
 
 namespace setup::setupc {
 

@@ -7,7 +7,7 @@
 #include "script/file_operations.h"
 #include "script/line_params.h"
 #include "script/setup_context.h"
-#include "ui/model/integer_text.h"
+#include "text/integer_text.h"
 
 namespace setup {
 

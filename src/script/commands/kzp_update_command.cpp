@@ -4,7 +4,7 @@
 
 #include "script/kzp_run.h"
 #include "script/setup_context.h"
-#include "ui/model/integer_text.h"
+#include "text/integer_text.h"
 
 namespace setup {
 

@@ -2,12 +2,12 @@
 
 #include <string>
 
+#include "installlog/install_log_digest.h"
 #include "platform/dialogs.h"
 #include "script/line_params.h"
 #include "script/path_variables.h"
 #include "script/setup_context.h"
 #include "script/setup_failure.h"
-#include "uninstall/install_log_digest.h"
 
 namespace setup {
 
@@ -23,7 +23,7 @@ void TUninstallLogLoadCommand::SFXProcess(SetupContext& context, int32_t lineInd
   TUninstallList before = context.UninstallList;
   std::string digest;
   if (context.UninstallList.Load(folder, prefix, &digest) == LoadResult::NotFound) return;
-  if (CheckInstallLogDigest(context.SetupInfo, digest) != LogDigestCheck::Differs) return;
+  if (CheckInstallLogDigest(context.SetupInfo.ShortName, digest) != LogDigestCheck::Differs) return;
   context.UninstallList = std::move(before);
   const std::string logPath = AddBackslash(folder) + prefix + "install.log";  // as the user knows it
   context.Log.Write({"install log ", logPath, ": SHA-256 ", digest.empty() ? "unavailable" : digest,

@@ -4,7 +4,7 @@
 
 #include "script/setup_context.h"
 #include "script/vfs_update.h"
-#include "ui/model/integer_text.h"
+#include "text/integer_text.h"
 
 namespace setup {
 

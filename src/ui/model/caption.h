@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "ui/model/language_strings.h"
-#include "ui/model/languages.h"
+#include "text/language_strings.h"
+#include "text/languages.h"
 
 namespace setup {
 

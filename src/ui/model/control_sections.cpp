@@ -6,7 +6,7 @@
 #include "base/errors.h"
 #include "base/text_replace.h"
 #include "platform/codepage.h"
-#include "ui/model/integer_text.h"
+#include "text/integer_text.h"
 
 namespace setup {
 

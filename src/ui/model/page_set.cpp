@@ -1,8 +1,8 @@
 #include <array>
 
 #include "platform/dialogs.h"
+#include "text/integer_text.h"
 #include "ui/model/control_sections.h"
-#include "ui/model/integer_text.h"
 #include "ui/model/layout_text.h"
 #include "ui/model/page_layout.h"
 

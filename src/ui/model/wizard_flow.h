@@ -16,7 +16,7 @@
 #include "script/free_space.h"
 #include "script/path_variables.h"
 #include "script/setup_info.h"
-#include "ui/model/languages.h"
+#include "text/languages.h"
 #include "ui/model/page_layout.h"
 
 namespace setup {

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "base/errors.h"
+#include "installlog/uninstall_list.h"
 #include "package/entry_path.h"
 #include "script/setup_context.h"
 #include "ui/model/dpi_scale.h"
-#include "uninstall/uninstall_list.h"
 #include "ui/win32/page_area.h"
 #include "ui/win32/page_control_kinds.h"
 #include "ui/win32/page_picture.h"

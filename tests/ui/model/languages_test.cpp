@@ -7,12 +7,12 @@
 
 #include "base/errors.h"
 #include "test_support.h"
+#include "text/integer_text.h"
+#include "text/language.h"
+#include "text/language_strings.h"
+#include "text/languages.h"
+#include "text/unicode_string_list.h"
 #include "ui/model/caption.h"
-#include "ui/model/integer_text.h"
-#include "ui/model/language.h"
-#include "ui/model/language_strings.h"
-#include "ui/model/languages.h"
-#include "ui/model/unicode_string_list.h"
 
 namespace setup {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/model/unicode_string_list.h"
+#include "text/unicode_string_list.h"
 
 #include <string>
 

@@ -1,12 +1,12 @@
-#include "ui/model/language.h"
+#include "text/language.h"
 
 #include <algorithm>
 #include <string>
 #include <utility>
 
 #include "platform/codepage.h"
-#include "ui/model/integer_text.h"
-#include "ui/model/unicode_string_list.h"
+#include "text/integer_text.h"
+#include "text/unicode_string_list.h"
 
 namespace setup {
 

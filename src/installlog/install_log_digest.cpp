@@ -1,11 +1,10 @@
-#include "uninstall/install_log_digest.h"
+#include "installlog/install_log_digest.h"
 
 #include <algorithm>
 #include <optional>
 
+#include "installlog/uninstall_registration.h"
 #include "platform/registry.h"
-#include "script/setup_info.h"
-#include "uninstall/uninstaller_builder.h"
 
 namespace setup {
 
@@ -20,8 +19,8 @@ bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-LogDigestCheck CheckInstallLogDigest(const TSetupInfoFile& info, const std::string& loadedDigest) {
-  const std::optional<std::string> productKey = ProductUninstallKey(info.ShortName);
+LogDigestCheck CheckInstallLogDigest(const std::string& shortName, const std::string& loadedDigest) {
+  const std::optional<std::string> productKey = ProductUninstallKey(shortName);
   if (!productKey) return LogDigestCheck::NotRecorded;
   platform::RegistryKey key;
   if (!key.Open(platform::kHkeyLocalMachine, *productKey)) return LogDigestCheck::NotRecorded;

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/model/language.h"
+#include "text/language.h"
 
 namespace setup {
 

@@ -1,4 +1,4 @@
-#include "uninstall/install_log.h"
+#include "installlog/install_log.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "ui/model/language_strings.h"
+#include "text/language_strings.h"
 
 #include "base/text_replace.h"
 #include "platform/codepage.h"

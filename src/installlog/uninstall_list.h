@@ -25,7 +25,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "uninstall/install_log.h"
+#include "installlog/install_log.h"
 
 namespace setup {
 

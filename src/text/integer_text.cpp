@@ -1,4 +1,4 @@
-#include "ui/model/integer_text.h"
+#include "text/integer_text.h"
 
 #include <string>
 

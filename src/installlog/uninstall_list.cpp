@@ -1,4 +1,4 @@
-#include "uninstall/uninstall_list.h"
+#include "installlog/uninstall_list.h"
 
 #include "base/text_replace.h"
 #include "platform/files.h"

@@ -11,8 +11,6 @@
 
 namespace setup {
 
-class TSetupInfoFile;
-
 enum class LogDigestCheck {
   NotRecorded,  // no registration or no digest in it (a setup older than the digest)
   Matches,      // the log is the one the installation saved
@@ -20,8 +18,8 @@ enum class LogDigestCheck {
 };
 
 // Compares loadedDigest (hex, empty when it could not be made) with the digest in the
-// registration of info's product (ShortName). Hexadecimal letters match in any case.
-LogDigestCheck CheckInstallLogDigest(const TSetupInfoFile& info, const std::string& loadedDigest);
+// registration of the product of that short name. Hexadecimal letters match in any case.
+LogDigestCheck CheckInstallLogDigest(const std::string& shortName, const std::string& loadedDigest);
 
 // The text of the box that refuses a changed log, naming it: logPath as the user
 // knows it. The uninstaller (removing) says that nothing was removed; an installer

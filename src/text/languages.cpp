@@ -1,10 +1,10 @@
-#include "ui/model/languages.h"
+#include "text/languages.h"
 
 #include <algorithm>
 #include <deque>
 #include <string>
 
-#include "ui/model/integer_text.h"
+#include "text/integer_text.h"
 
 namespace setup {
 
