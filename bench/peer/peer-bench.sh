@@ -17,7 +17,7 @@ root=$(cd "${1:?usage: peer-bench.sh ROOT}" && pwd)
 out=$root/build/peer
 setupc=$root/build/bench/tools/setupc/setupc
 stub=$root/build/win64/src/stub.exe
-driver=$root/build/win64/tests/driver/setup_driver.exe
+driver=$root/build/win64/tools/driver/setup_driver.exe
 for f in "$setupc" "$stub" "$driver"; do [ -f "$f" ] || { echo "peer-bench: missing $f" >&2; exit 2; }; done
 command -v makensis >/dev/null || { echo "peer-bench: makensis is missing (Debian nsis)" >&2; exit 2; }
 
