@@ -4,6 +4,7 @@
 // from their formats alone (zlib and byte arithmetic, none of the product's code), so
 // that readers and writers are checked against an independent picture of the bytes.
 
+#include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <atomic>
@@ -117,6 +118,13 @@ class MessageRecorder {
  private:
   platform::MessageHandler previous_;
 };
+
+// Exactly one box was shown, with this caption and text.
+inline void ExpectOneBox(const MessageRecorder& recorder, std::string_view caption, std::string_view text) {
+  ASSERT_EQ(recorder.boxes.size(), 1u);
+  EXPECT_EQ(recorder.boxes[0].caption, caption);
+  EXPECT_EQ(recorder.boxes[0].text, text);
+}
 
 inline void AppendU16(Bytes& b, uint16_t v) {
   b.push_back(static_cast<uint8_t>(v));

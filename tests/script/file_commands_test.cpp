@@ -240,10 +240,9 @@ TEST_F(FileCommandsTest, ALogReadBackMustBeTheOneTheInstallationSaved) {
   Run();
   EXPECT_TRUE(context.Run.SetupFailed);
   EXPECT_FALSE(context.UninstallList.HasFile("C:\\Windows\\System32\\kernel32.dll"));
-  ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(boxes.boxes[0].text,
-            "Error: install log has been changed since the installation\r\r"
-            "C:\\Program Files\\Demo\\demo_install.log\r\rIts entries have not been taken over.");
+  ExpectOneBox(boxes, "Setup Error",
+               "Error: install log has been changed since the installation\r\r"
+               "C:\\Program Files\\Demo\\demo_install.log\r\rIts entries have not been taken over.");
 }
 
 }  // namespace

@@ -195,9 +195,7 @@ TEST_F(Startup, EachFailureShowsItsMessageAndStopsBeforeTheWizard) {
     Scenario s;
     c.change(s);
     EXPECT_EQ(Run(s), c.code);
-    ASSERT_EQ(boxes_.boxes.size(), 1u);
-    EXPECT_EQ(boxes_.boxes[0].text, c.text);
-    EXPECT_EQ(boxes_.boxes[0].caption, c.caption);
+    test::ExpectOneBox(boxes_, c.caption, c.text);
     EXPECT_TRUE(form_.calls.empty());
   }
 }
@@ -304,11 +302,9 @@ TEST_F(Startup, AnUninstallerActsOnlyOnTheLogItsInstallationSaved) {
       EXPECT_EQ(context_->UninstallList.Files(), c.written->Files());
       continue;
     }
-    ASSERT_EQ(boxes_.boxes.size(), 1u);
-    EXPECT_EQ(boxes_.boxes[0].text,
-              "Error: install log has been changed since the installation\r\r"
-              "C:\\Games\\Demo\\demo_install.log\r\rNothing has been removed.");
-    EXPECT_EQ(boxes_.boxes[0].caption, "Setup Error");
+    test::ExpectOneBox(boxes_, "Setup Error",
+                       "Error: install log has been changed since the installation\r\r"
+                       "C:\\Games\\Demo\\demo_install.log\r\rNothing has been removed.");
     EXPECT_TRUE(form_.calls.empty());
     EXPECT_TRUE(context_->UninstallList.Files().empty());
   }

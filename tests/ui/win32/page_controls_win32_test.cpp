@@ -300,9 +300,7 @@ TEST_F(PageControlsTest, RichEditLoadsItsEntryOrReportsItMissing) {
 
   test::MessageRecorder boxes;
   EXPECT_EQ(textOf("missing.rtf"), L"");
-  ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(boxes.boxes[0].text, "Error: File \"missing.rtf\" Missing");
-  EXPECT_EQ(boxes.boxes[0].caption, "Rich Edit Error");
+  test::ExpectOneBox(boxes, "Rich Edit Error", "Error: File \"missing.rtf\" Missing");
 }
 
 // A 16 x 16 icon file of one colour: the bitmap's header and pixels, with the height
