@@ -6,9 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
-#include <thread>
 #include <tuple>
 
 #include "platform/files.h"
@@ -109,23 +107,13 @@ TEST_F(PosixServices, ShellLinkRoundTrip) {
   EXPECT_FALSE(LoadShellLink("C:\\Links\\Bad.lnk").has_value());
 }
 
-std::optional<uint32_t> WaitForExit(const RunningProgram& program) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  std::optional<uint32_t> code = program.ExitCode();
-  while (code == kStillActive && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    code = program.ExitCode();
-  }
-  return code;
-}
-
 // Catches: parameters split inside quotes, quotes kept, an empty quoted argument
 // dropped, the exit status not reported or not kept once the process is reaped, a drive
 // path not mapped into the sandbox, a failed start reported as a running program.
 TEST_F(PosixServices, StartedProgramsReportTheirExitCode) {
   RunningProgram shell = StartProgram("/bin/sh", "-c \"exit 3\"");
   ASSERT_TRUE(shell.IsValid());
-  EXPECT_EQ(WaitForExit(shell), 3u);
+  EXPECT_EQ(test::WaitForExit(shell), 3u);
   EXPECT_EQ(shell.ExitCode(), 3u);  // kept after the process was reaped
   shell.Release();
   EXPECT_FALSE(shell.IsValid());
@@ -134,13 +122,13 @@ TEST_F(PosixServices, StartedProgramsReportTheirExitCode) {
   // sh counts the arguments after $0 ("zero"): "a b", "" and "c".
   RunningProgram counted = StartProgram("sh", "-c \"exit $#\" zero \"a b\"  \"\" c");
   ASSERT_TRUE(counted.IsValid());
-  EXPECT_EQ(WaitForExit(counted), 3u);
+  EXPECT_EQ(test::WaitForExit(counted), 3u);
 
   Write("C:\\Tools\\run.sh", "#!/bin/sh\nexit 7\n");
   ASSERT_EQ(::chmod(posix::MapPath("C:\\Tools\\run.sh").c_str(), 0755), 0);
   RunningProgram script = StartProgram("C:\\Tools\\run.sh", "");
   ASSERT_TRUE(script.IsValid());
-  EXPECT_EQ(WaitForExit(script), 7u);
+  EXPECT_EQ(test::WaitForExit(script), 7u);
 
   EXPECT_FALSE(StartProgram("C:\\Tools\\missing.exe", "").IsValid());
   EXPECT_FALSE(StartProgram("no-such-program-anywhere", "").IsValid());
