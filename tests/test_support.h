@@ -1,13 +1,15 @@
 #pragma once
 // Shared helpers for the tests: a temporary folder, whole-file I/O, a recorder for
-// message boxes, registry values and started programs as tests look at them, and a
-// package builder, an install log, an empty KZP package and an icon file written from
-// their formats alone (zlib and byte arithmetic, none of the product's code), so that
-// readers and writers are checked against an independent picture of the bytes.
+// message boxes, registry values, folder listings and started programs as tests look
+// at them, and a package builder, an install log, an empty KZP package and an icon file
+// written from their formats alone (zlib and byte arithmetic, none of the product's
+// code), so that readers and writers are checked against an independent picture of the
+// bytes.
 
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -23,6 +25,7 @@
 #include "base/errors.h"
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
+#include "platform/files.h"
 #include "platform/programs.h"
 #include "platform/registry.h"
 
@@ -151,6 +154,17 @@ inline void WriteRegistryString(uint32_t root, const std::string& key, const std
   platform::RegistryKey k;
   ASSERT_TRUE(k.Create(root, key)) << key;
   ASSERT_TRUE(k.WriteString(name, data)) << key << " " << name;
+}
+
+// A folder's entries as (name, folder flag), sorted by name.
+using Listing = std::vector<std::pair<std::string, bool>>;
+inline Listing SortedListing(const std::string& folder) {
+  Listing out;
+  for (const platform::FolderEntry& entry : platform::ListFolder(folder)) {
+    out.emplace_back(entry.name, entry.isFolder);
+  }
+  std::sort(out.begin(), out.end());
+  return out;
 }
 
 // The exit code of a started program once it has ended; kStillActive when it is still
