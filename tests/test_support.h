@@ -1,23 +1,33 @@
 #pragma once
 // Shared helpers for the tests: a temporary folder, whole-file I/O, a recorder for
-// message boxes, and a package builder, an install log and an empty KZP package written
-// from their formats alone (zlib and byte arithmetic, none of the product's code), so
-// that readers and writers are checked against an independent picture of the bytes.
+// message boxes, registry values, folder listings and started programs as tests look
+// at them, and a package builder, an install log, an empty KZP package and an icon file
+// written from their formats alone (zlib and byte arithmetic, none of the product's
+// code), so that readers and writers are checked against an independent picture of the
+// bytes.
 
+#include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "base/errors.h"
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
+#include "platform/files.h"
+#include "platform/programs.h"
+#include "platform/registry.h"
 
 namespace setup::test {
 
@@ -117,6 +127,57 @@ class MessageRecorder {
  private:
   platform::MessageHandler previous_;
 };
+
+// Exactly one box was shown, with this caption and text.
+inline void ExpectOneBox(const MessageRecorder& recorder, std::string_view caption, std::string_view text) {
+  ASSERT_EQ(recorder.boxes.size(), 1u);
+  EXPECT_EQ(recorder.boxes[0].caption, caption);
+  EXPECT_EQ(recorder.boxes[0].text, text);
+}
+
+// A string value through the registry service; nullopt when the key does not open or
+// the value holds no text.
+inline std::optional<std::string> RegistryString(uint32_t root, const std::string& key,
+                                                 const std::string& name) {
+  platform::RegistryKey k;
+  if (!k.Open(root, key)) return std::nullopt;
+  return k.ReadString(name);
+}
+// True when the key holds a value of that name, text or number.
+inline bool HasRegistryValue(uint32_t root, const std::string& key, const std::string& name) {
+  platform::RegistryKey k;
+  return k.Open(root, key) && (k.ReadString(name).has_value() || k.ReadDword(name).has_value());
+}
+// Writes a string value, creating the key.
+inline void WriteRegistryString(uint32_t root, const std::string& key, const std::string& name,
+                                const std::string& data) {
+  platform::RegistryKey k;
+  ASSERT_TRUE(k.Create(root, key)) << key;
+  ASSERT_TRUE(k.WriteString(name, data)) << key << " " << name;
+}
+
+// A folder's entries as (name, folder flag), sorted by name.
+using Listing = std::vector<std::pair<std::string, bool>>;
+inline Listing SortedListing(const std::string& folder) {
+  Listing out;
+  for (const platform::FolderEntry& entry : platform::ListFolder(folder)) {
+    out.emplace_back(entry.name, entry.isFolder);
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+// The exit code of a started program once it has ended; kStillActive when it is still
+// running after a minute.
+inline std::optional<uint32_t> WaitForExit(const platform::RunningProgram& program) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  std::optional<uint32_t> code = program.ExitCode();
+  while (code == platform::kStillActive && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    code = program.ExitCode();
+  }
+  return code;
+}
 
 inline void AppendU16(Bytes& b, uint16_t v) {
   b.push_back(static_cast<uint8_t>(v));
@@ -235,6 +296,40 @@ inline RawPackage BuildRawPackage(const std::vector<RawEntry>& entries, const By
   AppendU32(pkg.bytes, pkg.tableOffset);
   return pkg;
 }
+
+// One image of an icon file: the bitmap header with the height doubled for the mask,
+// width x height pixels of one colour (bits 24 or 32; colour 0xAARRGGBB, its low bytes
+// first), then the mask, all clear (every pixel shows); rows padded to 4 bytes.
+inline Bytes SolidIconImage(uint32_t width, uint32_t height, uint16_t bits, uint32_t colour) {
+  Bytes b;
+  for (uint32_t value : {40u, width, 2 * height}) AppendU32(b, value);  // header size, width, height
+  AppendU16(b, 1);                                                      // planes
+  AppendU16(b, bits);
+  for (int i = 0; i < 6; ++i) AppendU32(b, 0);  // no compression, sizes and colours left to the reader
+  Bytes pixel;
+  AppendU32(pixel, colour);
+  for (uint32_t y = 0; y < height; ++y) {
+    for (uint32_t x = 0; x < width; ++x) b.insert(b.end(), pixel.begin(), pixel.begin() + bits / 8);
+    b.resize((b.size() + 3) & ~size_t{3}, 0);  // the header's 40 bytes keep each row on a 4-byte boundary
+  }
+  b.resize(b.size() + height * ((width + 31) / 32 * 4), 0);
+  return b;
+}
+
+// An icon file of one image: the header, one directory entry (width, height and bits
+// taken from the image's header; the byte count at 14 and the offset at 18 as given),
+// then the image.
+inline Bytes IconFile(const Bytes& image, uint32_t declaredSize, uint32_t declaredOffset) {
+  Bytes b;
+  for (uint16_t value : {0, 1, 1}) AppendU16(b, value);  // reserved, icon, one image
+  // width, height (half the image's, which counts the mask), colours, reserved, planes, bits
+  b.insert(b.end(), {image[4], static_cast<uint8_t>(image[8] / 2), 0, 0, 1, 0, image[14], 0});
+  AppendU32(b, declaredSize);
+  AppendU32(b, declaredOffset);
+  b.insert(b.end(), image.begin(), image.end());
+  return b;
+}
+inline Bytes IconFile(const Bytes& image) { return IconFile(image, static_cast<uint32_t>(image.size()), 22); }
 
 // Where record `index`'s CRC lies in the package bytes; its offset, stored size and size
 // follow at +4, +8 and +12.

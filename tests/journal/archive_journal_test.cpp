@@ -4,13 +4,12 @@
 #include "journal/archive_journal.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
 
 #include "base/crc32.h"
+#include "crash_points.h"
 #include "platform/posix/posix_controls.h"
 #include "test_support.h"
 
@@ -139,15 +138,8 @@ TEST_F(JournalTest, ARollBackInterruptedAnywhereEndsTheSameWhenRunAgain) {
   for (uint64_t point = 0; point < 8; ++point) {
     WriteFileBytes(Archive(), changed_);
     WriteFileBytes(Journal(), journal);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      platform::posix::CrashInFileWriteAfter(point);
-      RecoverArchive(Archive());
-      _exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
+    const std::string end = EndOfChildCutAfter(point, [&] { RecoverArchive(Archive()); });
+    ASSERT_TRUE(end == kCutShort || end == "exit 0") << end << " after " << point << " writes";
     const JournalRecovery again = RecoverArchive(Archive()).Outcome;
     EXPECT_TRUE(again == JournalRecovery::RolledBack || again == JournalRecovery::None) << point;
     EXPECT_EQ(ReadFileBytes(Archive()), original_) << "roll-back stopped at write " << point;

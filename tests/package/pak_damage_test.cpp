@@ -107,9 +107,7 @@ TEST_F(PakDamage, WrongSizeShowsTheDecompSizeMessage) {
   SetU32At(bytes, RecordCrcPos(raw, 2) + kSize, 3500);
   test::MessageRecorder boxes;
   EXPECT_FALSE(Open(bytes).ExtractEntry(2).has_value());
-  ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(boxes.boxes[0].caption, "Error");
-  EXPECT_EQ(boxes.boxes[0].text, "packed.bin\r\rError: DecompSize - 3000 OrigSize - 3500");
+  test::ExpectOneBox(boxes, "Error", "packed.bin\r\rError: DecompSize - 3000 OrigSize - 3500");
 
   // Claiming almost 4 GiB: the same message, and the buffer stays small.
   SetU32At(bytes, RecordCrcPos(raw, 2) + kSize, 0xFFFFFFF0u);

@@ -4,11 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <string>
-#include <thread>
 
 #include "platform/clock.h"
 #include "platform/codepage.h"
@@ -18,9 +16,7 @@
 #include "platform/programs.h"
 #include "platform/resources.h"
 #include "platform/system_info.h"
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/wide_text.h"
-#include "test_support.h"
+#include "win32_test_support.h"
 
 namespace setup::platform {
 namespace {
@@ -50,16 +46,6 @@ TEST(Win32ProcessChild, DISABLED_EchoArguments) {
   ::ExitProcess(3);
 }
 
-std::optional<uint32_t> WaitForExit(const RunningProgram& program) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  std::optional<uint32_t> code = program.ExitCode();
-  while (code == kStillActive && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    code = program.ExitCode();
-  }
-  return code;
-}
-
 // Catches: parameters not handed to a started program, its process handle not asked
 // for (no exit code to watch), a failed start reported as a running program, a
 // released handle still answering; in the child, the program name counted as an
@@ -75,7 +61,7 @@ TEST(Win32Process, StartedProgramGetsItsArgumentsAndReportsItsExitCode) {
                                       " --gtest_filter=Win32ProcessChild.DISABLED_EchoArguments"
                                       " \"two words\" \"a \\\"quoted\\\" word\" C:\\a\\b\\ caf\xE9");
   ASSERT_TRUE(child.IsValid());
-  EXPECT_EQ(WaitForExit(child), 3u);
+  EXPECT_EQ(test::WaitForExit(child), 3u);
   SetEnvironmentVariableA(kEchoFileVariable, nullptr);
   child.Release();
   EXPECT_FALSE(child.IsValid());
@@ -93,18 +79,6 @@ TEST(Win32Process, StartedProgramGetsItsArgumentsAndReportsItsExitCode) {
             "caf\xE9\n");
 }
 
-// The icon image with that identifier as the file now holds it; empty when it has none.
-test::Bytes IconImage(const std::string& exePath, uint16_t id) {
-  win32::UniqueModule module(LoadLibraryExW(win32::AnsiToWideString(exePath).c_str(), nullptr,
-                                            LOAD_LIBRARY_AS_DATAFILE));
-  if (!module) return {};
-  HRSRC found = FindResourceW(module.get(), MAKEINTRESOURCEW(id), RT_ICON);
-  HGLOBAL loaded = found != nullptr ? LoadResource(module.get(), found) : nullptr;
-  const auto* data = loaded != nullptr ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
-  if (data == nullptr) return {};
-  return test::Bytes(data, data + SizeofResource(module.get(), found));
-}
-
 // Catches: the image written under another type or identifier, an update not
 // committed, a second update that drops the first image's neighbours, an empty image
 // that deletes the resource.
@@ -117,13 +91,13 @@ TEST(Win32Resources, ReplaceIconImageCommitsTheNewImage) {
   const test::Bytes other = test::RandomBytes(300, 3);
   ASSERT_TRUE(ReplaceIconImage(exe, 1, first));  // added when the file has none
   ASSERT_TRUE(ReplaceIconImage(exe, 2, other));
-  EXPECT_EQ(IconImage(exe, 1), first);
+  EXPECT_EQ(test::IconResource(exe, 1), first);
   ASSERT_TRUE(ReplaceIconImage(exe, 1, second));
-  EXPECT_EQ(IconImage(exe, 1), second);
-  EXPECT_EQ(IconImage(exe, 2), other);
+  EXPECT_EQ(test::IconResource(exe, 1), second);
+  EXPECT_EQ(test::IconResource(exe, 2), other);
 
   EXPECT_FALSE(ReplaceIconImage(exe, 1, test::Bytes()));
-  EXPECT_EQ(IconImage(exe, 1), second);
+  EXPECT_EQ(test::IconResource(exe, 1), second);
   EXPECT_FALSE(ReplaceIconImage(dir.Path("missing.exe"), 1, first));
 }
 

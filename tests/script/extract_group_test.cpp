@@ -141,11 +141,9 @@ TEST_F(ExtractGroupTest, EntriesNamedOutsideTheFolderAreRefusedAndTheRunFails) {
   EXPECT_EQ(context.UninstallList.Files(), (Strings{"$INSTDIR\\good.txt", "$INSTDIR\\dir\\ok.txt"}));
   EXPECT_EQ(context.HandOff.FilesDone(), 4);
 
-  ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(boxes.boxes[0].caption, "Setup Error");
-  EXPECT_EQ(boxes.boxes[0].text,
-            "Error: Unsafe Entry Name. Setup is corrupt.\rFilename: ..\\x\r"
-            "Reason: it climbs out of the target folder with \"..\"\r2 entries were not extracted.");
+  ExpectOneBox(boxes, "Setup Error",
+               "Error: Unsafe Entry Name. Setup is corrupt.\rFilename: ..\\x\r"
+               "Reason: it climbs out of the target folder with \"..\"\r2 entries were not extracted.");
   EXPECT_TRUE(context.Run.SetupFailed);
   EXPECT_EQ(context.HandOff.TakePending().FinishText, u"Setup failed to install patch.");
   EXPECT_FALSE(fs::exists(Local("C:\\AfterTheFailure")));  // the script stopped

@@ -84,9 +84,7 @@ TEST_F(FileCommandsTest, FileWithARegistryTestExtractsWhenTheConditionHolds) {
   for (int i = 0; i < count; ++i) {
     const std::string key = "Software\\Demo\\Case" + std::to_string(i);
     if (cases[i].stored != nullptr) {
-      platform::RegistryKey k;
-      ASSERT_TRUE(k.Create(platform::kHkeyCurrentUser, key));
-      ASSERT_TRUE(k.WriteString("Extras", cases[i].stored));
+      WriteRegistryString(platform::kHkeyCurrentUser, key, "Extras", cases[i].stored);
     }
     Line("file", {"src", "Sub" + std::to_string(i), "HKCU", key, "Extras", cases[i].mode, cases[i].expected,
                   std::to_string(i + 1)});
@@ -232,18 +230,16 @@ TEST_F(FileCommandsTest, ALogReadBackMustBeTheOneTheInstallationSaved) {
   TUninstallList forged;
   forged.AddFile("C:\\Windows\\System32\\kernel32.dll");
   ASSERT_TRUE(forged.Save(context.SetupInfo.InstallDir, "demo_"));
-  platform::RegistryKey key;
-  ASSERT_TRUE(key.Create(platform::kHkeyLocalMachine, *ProductUninstallKey(context.SetupInfo.ShortName)));
-  ASSERT_TRUE(key.WriteString(kInstallLogDigestValue, std::string(64, '0')));
+  WriteRegistryString(platform::kHkeyLocalMachine, *ProductUninstallKey(context.SetupInfo.ShortName),
+                      kInstallLogDigestValue, std::string(64, '0'));
   MessageRecorder boxes;
   Line("uninstalllogload", {"$INSTDIR", "demo_"});
   Run();
   EXPECT_TRUE(context.Run.SetupFailed);
   EXPECT_FALSE(context.UninstallList.HasFile("C:\\Windows\\System32\\kernel32.dll"));
-  ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(boxes.boxes[0].text,
-            "Error: install log has been changed since the installation\r\r"
-            "C:\\Program Files\\Demo\\demo_install.log\r\rIts entries have not been taken over.");
+  ExpectOneBox(boxes, "Setup Error",
+               "Error: install log has been changed since the installation\r\r"
+               "C:\\Program Files\\Demo\\demo_install.log\r\rIts entries have not been taken over.");
 }
 
 }  // namespace

@@ -82,9 +82,7 @@ TEST_F(KzpCommandsTest, AFailedUpdateShowsItsErrorAndFailsTheRun) {
     Line("createdirectory", {"$INSTDIR\\after"});
     MessageRecorder boxes(c.answer);
     Run();
-    ASSERT_EQ(boxes.boxes.size(), 1u) << c.name;
-    EXPECT_EQ(boxes.boxes[0].caption, "Error");
-    EXPECT_EQ(boxes.boxes[0].text, c.text);
+    ExpectOneBox(boxes, "Error", c.text);
     EXPECT_TRUE(context.Run.SetupFailed);
     EXPECT_EQ(context.HandOff.TakePending().FinishText, u"Setup failed to install patch.");
     EXPECT_FALSE(std::filesystem::exists(Local("C:\\Program Files\\Demo\\after")));

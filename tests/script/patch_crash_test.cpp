@@ -7,15 +7,13 @@
 // Catches: a journal that blocks or misleads the next run, an archive rolled back to
 // a state the rerun cannot patch, a torn loose file or index that the rerun leaves.
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
 #include <sstream>
 
+#include "crash_points.h"
 #include "package/kzp_contents.h"
 #include "package/package_password_key.h"
 #include "package/string_scramble.h"
@@ -149,9 +147,7 @@ class PatchCrashTest : public ScriptRunTest {
     for (const std::string& name : kPackages) s.packages[name] = ContentsOfKzp(InFolder(name));
     const ReadArchive archive = ReadAndValidate(InFolder(kArchive));
     s.archiveProblems = archive.problems;
-    for (const auto& [path, node] : archive.nodes) {
-      if (node.flags & 1) s.archive[path] = node.content;
-    }
+    s.archive = FilesOf(archive);
     const fs::path root = Local(kFolder);
     for (const auto& item : fs::recursive_directory_iterator(root)) {
       const std::string path = fs::relative(item.path(), root).string();
@@ -211,24 +207,17 @@ TEST_F(PatchCrashTest, APatchEndedAtAnyWriteIsFinishedByRunningItAgain) {
   std::map<std::string, size_t> journalsLeft;  // by archive: points whose child left its journal
   for (uint64_t point = 1; point <= points; ++point) {
     RestoreOldInstall();
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      // The hook cannot end the very first write after it is set (0 turns it off): one
-      // write of a scratch file first makes `point` the number of the run's write.
-      platform::posix::CrashInFileWriteAfter(point);
+    // The hook cannot end the very first write after it is set (0 turns it off): one
+    // write of a scratch file first makes `point` the number of the run's write.
+    const std::string end = EndOfChildCutAfter(point, [&] {
       platform::File scratch;
       if (!scratch.Open(dir_.Path("scratch"), platform::OpenMode::CreateAlways) || !scratch.Write("x", 1)) {
         _exit(1);
       }
       scratch.Close();
       RunPatch();
-      _exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status)) << point;
-    ASSERT_EQ(WEXITSTATUS(status), point <= writes ? platform::posix::kCrashExitCode : 0) << point;
+    });
+    ASSERT_EQ(end, point <= writes ? kCutShort : "exit 0") << point;
     for (const std::string& name : {kPackages[0], kPackages[1], std::string(kArchive)}) {
       journalsLeft[name] += fs::exists(InFolder(name) + ".journal");
     }

@@ -1,5 +1,6 @@
 // The posix build's in-memory registry (the rules of the real one that the setup relies
-// on), and the installation folder looked up in it.
+// on), and the installation folder looked up in it. Path forms, deleting keys and values,
+// number values and the other rules both builds keep: tests/platform/platform_contract_test.cpp.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,11 +15,9 @@ namespace setup {
 namespace {
 
 namespace posix = platform::posix;
-using platform::DeleteRegistryKey;
 using platform::kHkeyCurrentUser;
 using platform::kHkeyLocalMachine;
 using platform::RegistryKey;
-using platform::RegistryKeyExists;
 
 class MemoryRegistry : public ::testing::Test {
  protected:
@@ -54,50 +53,6 @@ TEST_F(MemoryRegistry, NamesIgnoreCaseAndKeepTheirFirstSpelling) {
   EXPECT_EQ(posix::RegistryAccessCount(), 0u);
   EXPECT_FALSE(key.WriteString("v", "2"));
   EXPECT_TRUE(posix::RegistryContents().empty());
-}
-
-// Catches: Open creating keys, Create not making the parents, roots sharing one tree,
-// path forms the system accepts (trailing, doubled "\") or refuses (leading "\").
-TEST_F(MemoryRegistry, OpenCreateAndPathForms) {
-  RegistryKey key;
-  EXPECT_FALSE(key.Open(kHkeyLocalMachine, "Software\\A"));
-  EXPECT_TRUE(posix::RegistryContents().empty());
-  ASSERT_TRUE(key.Create(kHkeyLocalMachine, "Software\\A\\B\\"));
-  EXPECT_TRUE(RegistryKeyExists(kHkeyLocalMachine, "Software\\A"));
-  EXPECT_TRUE(RegistryKeyExists(kHkeyLocalMachine, "Software\\\\A\\B"));
-  EXPECT_TRUE(RegistryKeyExists(kHkeyLocalMachine, ""));
-  EXPECT_FALSE(RegistryKeyExists(kHkeyLocalMachine, "\\Software\\A"));
-  EXPECT_FALSE(key.Create(kHkeyLocalMachine, "\\Software\\C"));
-  EXPECT_FALSE(RegistryKeyExists(kHkeyCurrentUser, "Software"));
-  for (const uint32_t badRoot : {platform::kNoRootKey, 0x80000004u, 2u}) {
-    SCOPED_TRACE(badRoot);
-    EXPECT_FALSE(key.Create(badRoot, "Software"));
-    EXPECT_FALSE(RegistryKeyExists(badRoot, ""));
-    EXPECT_FALSE(DeleteRegistryKey(badRoot, "Software"));
-    EXPECT_FALSE(key.WriteString("v", "x"));  // the failed open left it closed
-  }
-}
-
-// Catches: deleting a key with subkeys or the root, values left behind for a re-created
-// key, a handle of a deleted key that still writes, DeleteValue succeeding for nothing.
-TEST_F(MemoryRegistry, DeleteSemantics) {
-  RegistryKey leaf;
-  ASSERT_TRUE(leaf.Create(kHkeyCurrentUser, "Software\\P\\Leaf"));
-  ASSERT_TRUE(leaf.WriteString("v", "1"));
-  ASSERT_TRUE(leaf.WriteString("w", "2"));
-  EXPECT_TRUE(leaf.DeleteValue("V"));
-  EXPECT_FALSE(leaf.DeleteValue("v"));
-
-  EXPECT_FALSE(DeleteRegistryKey(kHkeyCurrentUser, "Software\\P"));  // has a subkey
-  EXPECT_FALSE(DeleteRegistryKey(kHkeyCurrentUser, ""));
-  EXPECT_FALSE(DeleteRegistryKey(kHkeyCurrentUser, "Software\\P\\Absent"));
-  EXPECT_TRUE(DeleteRegistryKey(kHkeyCurrentUser, "SOFTWARE\\p\\LEAF\\"));
-  EXPECT_FALSE(leaf.WriteString("x", "3"));
-  EXPECT_EQ(leaf.ReadString("w"), std::nullopt);
-
-  RegistryKey fresh;
-  ASSERT_TRUE(fresh.Create(kHkeyCurrentUser, "Software\\P\\Leaf"));
-  EXPECT_EQ(fresh.ReadString("w"), std::nullopt);
 }
 
 // Catches: a search that stops early or lets a later slot win, a slot's root ignored or

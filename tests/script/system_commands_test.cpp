@@ -17,12 +17,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using SystemCommandsTest = ScriptRunTest;
 
-std::optional<std::string> ReadValue(uint32_t root, const std::string& key, const std::string& name) {
-  platform::RegistryKey k;
-  if (!k.Open(root, key)) return std::nullopt;
-  return k.ReadString(name);
-}
-
 TEST_F(SystemCommandsTest, WriteRegStrRootsExpansionAndLogLines) {
   Line("writeregstr", {"hkcu", "Software\\Demo", "Path", "$INSTDIR"});
   Line("writeregstr", {"HKEY_CURRENT_USER", "Software\\Demo", "Version", "1.0"});
@@ -30,8 +24,9 @@ TEST_F(SystemCommandsTest, WriteRegStrRootsExpansionAndLogLines) {
   Run();
 
   // A short root name in any case selects its root; a long name is unknown: HKLM.
-  EXPECT_EQ(ReadValue(platform::kHkeyCurrentUser, "Software\\Demo", "Path"), "C:\\Program Files\\Demo\\");
-  EXPECT_EQ(ReadValue(platform::kHkeyLocalMachine, "Software\\Demo", "Version"), "1.0");
+  EXPECT_EQ(RegistryString(platform::kHkeyCurrentUser, "Software\\Demo", "Path"),
+            "C:\\Program Files\\Demo\\");
+  EXPECT_EQ(RegistryString(platform::kHkeyLocalMachine, "Software\\Demo", "Version"), "1.0");
 
   // The script's text (unexpanded); the refused key is logged too.
   const std::vector<std::string> expected = {
@@ -48,12 +43,12 @@ TEST_F(SystemCommandsTest, WriteRegStrUrlKeysCommandTextAndLogLines) {
   Run();
 
   const uint32_t hkcr = platform::kHkeyClassesRoot;
-  EXPECT_EQ(ReadValue(hkcr, "demo", ""), "URL:demo Protocol");
-  EXPECT_EQ(ReadValue(hkcr, "demo", "URL Protocol"), "");
-  EXPECT_EQ(ReadValue(hkcr, "demo\\DefaultIcon", ""), "C:\\Program Files\\Demo\\icon.ico");
+  EXPECT_EQ(RegistryString(hkcr, "demo", ""), "URL:demo Protocol");
+  EXPECT_EQ(RegistryString(hkcr, "demo", "URL Protocol"), "");
+  EXPECT_EQ(RegistryString(hkcr, "demo\\DefaultIcon", ""), "C:\\Program Files\\Demo\\icon.ico");
   // Three parameters: only the quoted program; more: each further one quoted after it.
-  EXPECT_EQ(ReadValue(hkcr, "demo\\shell\\open\\command", ""), "\"C:\\Program Files\\Demo\\Game.exe\"");
-  EXPECT_EQ(ReadValue(hkcr, "demo2\\shell\\open\\command", ""),
+  EXPECT_EQ(RegistryString(hkcr, "demo\\shell\\open\\command", ""), "\"C:\\Program Files\\Demo\\Game.exe\"");
+  EXPECT_EQ(RegistryString(hkcr, "demo2\\shell\\open\\command", ""),
             "\"C:\\Program Files\\Demo\\Game.exe\" \"link\" \"%1\"");
   const std::vector<std::string> log = {
       "\"HKCR\" \"demo\" \"\" \"\"",

@@ -119,12 +119,10 @@ TEST_F(ErrorReport, WritesTheWholeReportAnnouncesItOpensItAndTerminates) {
             "\r\n"
             "Physical Memory        : 1024MB\r\n"
             "CPU Speed              : 2394Mhz\r\n");
-  ASSERT_EQ(boxes_.boxes.size(), 1u);
-  EXPECT_EQ(boxes_.boxes[0].caption, "Error Report");
-  EXPECT_EQ(boxes_.boxes[0].text,
-            "Setup Thread Error: Access violation at address 0040A1B2\r\r"
-            "Error Log Created. Please Include \"" +
-                path + "\" with your bug report");
+  test::ExpectOneBox(boxes_, "Error Report",
+                     "Setup Thread Error: Access violation at address 0040A1B2\r\r"
+                     "Error Log Created. Please Include \"" +
+                         path + "\" with your bug report");
   EXPECT_EQ(platform::posix::OpenedDocuments(), std::vector<std::string>{path});
 }
 
@@ -138,9 +136,9 @@ TEST_F(ErrorReport, EmptyTypeAndTextWithoutContextKeepEveryLine) {
                            "\r\nParamCount             : 0\r\n"}) {
     EXPECT_NE(text.find(line), std::string::npos) << line;
   }
-  ASSERT_EQ(boxes_.boxes.size(), 1u);
-  EXPECT_EQ(boxes_.boxes[0].text.rfind("Unknown Error: \r\rError Log Created.", 0), 0u)
-      << boxes_.boxes[0].text;
+  test::ExpectOneBox(boxes_, "Error Report",
+                     "Unknown Error: \r\rError Log Created. Please Include \"" + std::string(kTemp) +
+                         "\\ErrorLog0000.TXT\" with your bug report");
 }
 
 // Existing reports stay; the doubled backslash after the folder is kept.
@@ -153,9 +151,9 @@ TEST_F(ErrorReport, TakesTheFirstFreeNumberedName) {
   EXPECT_EQ(ReadText(folder + "ErrorLog0000.TXT"), "first");
   EXPECT_EQ(ReadText(folder + "ErrorLog0001.TXT"), "second");
   EXPECT_EQ(ReadText(folder + "ErrorLog0002.TXT").rfind("General Info\r\n", 0), 0u);
-  ASSERT_EQ(boxes_.boxes.size(), 1u);
-  EXPECT_NE(boxes_.boxes[0].text.find("\"C:\\Users\\User\\AppData\\Local\\Temp\\\\ErrorLog0002.TXT\""),
-            std::string::npos);
+  test::ExpectOneBox(boxes_, "Error Report",
+                     "Setup Thread Error: boom\r\rError Log Created. Please Include "
+                     "\"C:\\Users\\User\\AppData\\Local\\Temp\\\\ErrorLog0002.TXT\" with your bug report");
 
   EXPECT_EQ(ErrorLogFileName(9999), "ErrorLog9999.TXT");
   EXPECT_EQ(ErrorLogFileName(10000), "ErrorLog10000.TXT");
@@ -164,11 +162,9 @@ TEST_F(ErrorReport, TakesTheFirstFreeNumberedName) {
 TEST_F(ErrorReport, AReportThatCannotBeWrittenStillShowsTheError) {
   platform::posix::SetTemporaryFolder("C:\\Missing\\");
   EXPECT_EQ(Report("Stream read error", "Verification Stage"), 5u);
-  ASSERT_EQ(boxes_.boxes.size(), 1u);
-  EXPECT_EQ(boxes_.boxes[0].caption, "Error Report");
-  EXPECT_EQ(boxes_.boxes[0].text,
-            "Verification Stage Error: Stream read error\r\r"
-            "The Error Log could not be written to \"C:\\Missing\\\\ErrorLog0000.TXT\"");
+  test::ExpectOneBox(boxes_, "Error Report",
+                     "Verification Stage Error: Stream read error\r\r"
+                     "The Error Log could not be written to \"C:\\Missing\\\\ErrorLog0000.TXT\"");
   EXPECT_TRUE(platform::posix::OpenedDocuments().empty());
 }
 

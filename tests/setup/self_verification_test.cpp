@@ -79,9 +79,7 @@ TEST_F(SelfVerification, VerifiesEveryEntryCountsProgressFromOneAndPausesHalfASe
 TEST_F(SelfVerification, AFileWithoutAPackageStopsWithTheInvalidHeaderMessage) {
   test::WriteFileBytes(dir_.Path("bare.exe"), ToBytes("MZ only a program, nothing appended"));
   EXPECT_EQ(Run({}, dir_.Path("bare.exe")), VerificationOutcome::InvalidHeader);
-  ASSERT_EQ(boxes_.boxes.size(), 1u);
-  EXPECT_EQ(boxes_.boxes[0].caption, "Error");
-  EXPECT_EQ(boxes_.boxes[0].text, "Invalid Setup Header. No Contents or Corrupted Contents.");
+  test::ExpectOneBox(boxes_, "Error", "Invalid Setup Header. No Contents or Corrupted Contents.");
 
   // A trailer whose table does not fit the file says the same.
   std::string exe = WritePackage({{"x", 0, ToBytes("content")}});
@@ -99,10 +97,8 @@ TEST_F(SelfVerification, AFailingEntryIsNamedWithItsZeroBasedIndex) {
   raw_.bytes[raw_.records[2].offset + 10] ^= 0x20;
   test::WriteFileBytes(exe, raw_.bytes);
   EXPECT_EQ(Run({}, exe), VerificationOutcome::EntryFailed);
-  ASSERT_EQ(boxes_.boxes.size(), 1u);
-  EXPECT_EQ(boxes_.boxes[0].caption, "Verification Error");
-  EXPECT_EQ(boxes_.boxes[0].text,
-            "Error: Verification Failed. Setup is corrupt.\rID: 2 Filename: data\\two.bin");
+  test::ExpectOneBox(boxes_, "Verification Error",
+                     "Error: Verification Failed. Setup is corrupt.\rID: 2 Filename: data\\two.bin");
   EXPECT_EQ(view_.statuses.back(), "Status: 2 out of 4 files verifyed");
 
   // A wrong length: the package's own box first, then the verification box.

@@ -32,11 +32,6 @@ using test::Bytes;
 using test::Utf16File;
 constexpr uint32_t kHklm = platform::kHkeyLocalMachine, kHkcu = platform::kHkeyCurrentUser;
 
-void WriteValue(uint32_t root, const std::string& path, const std::string& name, const std::string& data) {
-  platform::RegistryKey key;
-  ASSERT_TRUE(key.Create(root, path) && key.WriteString(name, data));
-}
-
 class RecordingForm : public IMainForm {
  public:
   void SetPagesUp() override { calls.push_back("SetPagesUp"); }
@@ -186,7 +181,7 @@ TEST_F(Startup, EachFailureShowsItsMessageAndStopsBeforeTheWizard) {
        [](Scenario& s) {
          s.info.InstallDir = "";
          s.info.InstallDirRegKey[0] = {1, "Software\\Demo", "Path"};
-         WriteValue(kHkcu, "Software\\Demo", "Path", "");
+         test::WriteRegistryString(kHkcu, "Software\\Demo", "Path", "");
        },
        "Error: Registry Key Not Found. Please Install Software", "Error", ExitCode::StartupRefused},
   };
@@ -195,9 +190,7 @@ TEST_F(Startup, EachFailureShowsItsMessageAndStopsBeforeTheWizard) {
     Scenario s;
     c.change(s);
     EXPECT_EQ(Run(s), c.code);
-    ASSERT_EQ(boxes_.boxes.size(), 1u);
-    EXPECT_EQ(boxes_.boxes[0].text, c.text);
-    EXPECT_EQ(boxes_.boxes[0].caption, c.caption);
+    test::ExpectOneBox(boxes_, c.caption, c.text);
     EXPECT_TRUE(form_.calls.empty());
   }
 }
@@ -240,7 +233,7 @@ TEST_F(Startup, AnUninstallerLoadsItsLogAndNothingOfTheInstaller) {
   s.info.IsUninstaller = 1;
   s.info.UninstallPrefix = "demo_";
   s.info.InstallDirRegKey[0] = {1, "Software\\Demo", "Path"};
-  WriteValue(kHkcu, "Software\\Demo", "Path", "C:\\Elsewhere");
+  test::WriteRegistryString(kHkcu, "Software\\Demo", "Path", "C:\\Elsewhere");
   s.replace["CompiledLines"] = std::nullopt;
   s.exeName = "Uninstall.exe";
   TUninstallList log;
@@ -282,13 +275,13 @@ TEST_F(Startup, AnUninstallerActsOnlyOnTheLogItsInstallationSaved) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     posix::ResetRegistry();
-    WriteValue(kHklm, productKey, "DisplayName", "Demo");
+    test::WriteRegistryString(kHklm, productKey, "DisplayName", "Demo");
     std::string digest;
     ASSERT_TRUE(log.Save("C:\\Games\\Demo", "demo_", &digest));
     if (c.capitals.value_or(false)) {
       for (char& ch : digest) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
     }
-    if (c.capitals) WriteValue(kHklm, productKey, "InstallLogDigest", digest);
+    if (c.capitals) test::WriteRegistryString(kHklm, productKey, "InstallLogDigest", digest);
     ASSERT_TRUE(c.written->Save("C:\\Games\\Demo", "demo_"));
     if (c.extra) {
       const std::string path = posix::MapPath("C:\\Games\\Demo\\demo_install.log");
@@ -304,11 +297,9 @@ TEST_F(Startup, AnUninstallerActsOnlyOnTheLogItsInstallationSaved) {
       EXPECT_EQ(context_->UninstallList.Files(), c.written->Files());
       continue;
     }
-    ASSERT_EQ(boxes_.boxes.size(), 1u);
-    EXPECT_EQ(boxes_.boxes[0].text,
-              "Error: install log has been changed since the installation\r\r"
-              "C:\\Games\\Demo\\demo_install.log\r\rNothing has been removed.");
-    EXPECT_EQ(boxes_.boxes[0].caption, "Setup Error");
+    test::ExpectOneBox(boxes_, "Setup Error",
+                       "Error: install log has been changed since the installation\r\r"
+                       "C:\\Games\\Demo\\demo_install.log\r\rNothing has been removed.");
     EXPECT_TRUE(form_.calls.empty());
     EXPECT_TRUE(context_->UninstallList.Files().empty());
   }
@@ -332,9 +323,9 @@ TEST_F(Startup, TheInstallFolderAndItsFreeSpace) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     posix::ResetRegistry();
-    WriteValue(kHklm, "Software\\Demo", "Path", "");
-    WriteValue(kHkcu, "Software\\Demo", "Path", c.slot3Value);
-    WriteValue(kHklm, "Software\\Later", "Path", c.slot3Value.empty() ? "" : "C:\\Later");
+    test::WriteRegistryString(kHklm, "Software\\Demo", "Path", "");
+    test::WriteRegistryString(kHkcu, "Software\\Demo", "Path", c.slot3Value);
+    test::WriteRegistryString(kHklm, "Software\\Later", "Path", c.slot3Value.empty() ? "" : "C:\\Later");
     Scenario s;
     s.info.InstallDir = c.installDir;
     s.info.InstallDirRegKey[0] = {0, "Software\\Demo", "Path"};
@@ -358,7 +349,7 @@ TEST_F(Startup, TheInstallFolderAndItsFreeSpace) {
 TEST_F(Startup, TheFolderOfTheCommandLineAndTheUnattendedSpaceCheck) {
   posix::SetFreeDiskSpace("D:\\", 100);
   posix::SetFreeDiskSpace("E:\\", std::nullopt);
-  WriteValue(kHkcu, "Software\\Demo", "Path", "C:\\Found");
+  test::WriteRegistryString(kHkcu, "Software\\Demo", "Path", "C:\\Found");
   const struct {
     const char* what;
     std::optional<std::string> folder;

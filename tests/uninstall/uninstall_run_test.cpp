@@ -61,15 +61,6 @@ class UninstallRunTest : public ScriptRunTest {
   }
   static bool Exists(const std::string& windowsPath) { return fs::exists(Local(windowsPath)); }
 
-  static void WriteValue(uint32_t root, const std::string& key, const std::string& name) {
-    platform::RegistryKey k;
-    ASSERT_TRUE(k.Create(root, key));
-    ASSERT_TRUE(k.WriteString(name, "data"));
-  }
-  static bool HasValue(uint32_t root, const std::string& key, const std::string& name) {
-    platform::RegistryKey k;
-    return k.Open(root, key) && (k.ReadString(name).has_value() || k.ReadDword(name).has_value());
-  }
   static bool ProductKeyLeft() {
     for (const auto& item : platform::posix::RegistryContents()) {
       if (item.path.rfind(kProductKey, 0) == 0) return true;
@@ -89,7 +80,7 @@ class UninstallRunTest : public ScriptRunTest {
 TEST_F(UninstallRunTest, EmptyLogRemovesOnlyTheRegistrationAndTheLog) {
   ASSERT_TRUE(ProductKeyLeft());
   const std::string other = std::string(kUninstallKeyPath) + "Other";
-  WriteValue(platform::kHkeyLocalMachine, other, "DisplayName");
+  WriteRegistryString(platform::kHkeyLocalMachine, other, "DisplayName", "data");
   MakeFile("C:\\Program Files\\Demo\\Uninstall.exe");
 
   const RecordingView view = Remove();
@@ -99,30 +90,31 @@ TEST_F(UninstallRunTest, EmptyLogRemovesOnlyTheRegistrationAndTheLog) {
   EXPECT_EQ(view.max, 0);
   EXPECT_GE(view.repaints, 1);  // shown at once: no messages are processed meanwhile
   EXPECT_FALSE(ProductKeyLeft()) << "every value the builder writes, and the key, must go";
-  EXPECT_TRUE(HasValue(platform::kHkeyLocalMachine, other, "DisplayName"));
+  EXPECT_TRUE(HasRegistryValue(platform::kHkeyLocalMachine, other, "DisplayName"));
   EXPECT_FALSE(Exists("C:\\Program Files\\Demo\\install.log"));
   EXPECT_TRUE(Exists("C:\\Program Files\\Demo\\Uninstall.exe"));
 }
 
 TEST_F(UninstallRunTest, RegistrationKeptByASubkeyStillLosesEveryValue) {
   // The key cannot go while it has a subkey; the values the builder wrote must go anyway.
-  WriteValue(platform::kHkeyLocalMachine, std::string(kProductKey) + "\\Sub", "Foreign");
+  WriteRegistryString(platform::kHkeyLocalMachine, std::string(kProductKey) + "\\Sub", "Foreign", "data");
   Remove();
   for (const char* name : kUninstallValueNames) {
-    EXPECT_FALSE(HasValue(platform::kHkeyLocalMachine, kProductKey, name)) << name;
+    EXPECT_FALSE(HasRegistryValue(platform::kHkeyLocalMachine, kProductKey, name)) << name;
   }
-  EXPECT_TRUE(HasValue(platform::kHkeyLocalMachine, std::string(kProductKey) + "\\Sub", "Foreign"));
+  EXPECT_TRUE(HasRegistryValue(platform::kHkeyLocalMachine, std::string(kProductKey) + "\\Sub", "Foreign"));
 }
 
 TEST_F(UninstallRunTest, EmptyShortNameLeavesTheUninstallKeyAlone) {
   // A product without a short name is not registered; its removal must not take the
   // values or the key of the Uninstall key itself.
   const std::string uninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-  WriteValue(platform::kHkeyLocalMachine, uninstallKey, "DisplayName");
+  WriteRegistryString(platform::kHkeyLocalMachine, uninstallKey, "DisplayName", "data");
   for (const char* name : {"", "\\"}) {
     context.SetupInfo.ShortName = name;
     Remove();
-    EXPECT_TRUE(HasValue(platform::kHkeyLocalMachine, uninstallKey, "DisplayName")) << '"' << name << '"';
+    EXPECT_TRUE(HasRegistryValue(platform::kHkeyLocalMachine, uninstallKey, "DisplayName"))
+        << '"' << name << '"';
   }
 }
 
@@ -182,8 +174,8 @@ TEST_F(UninstallRunTest, RelativeEntriesArePassedOver) {
 }
 
 TEST_F(UninstallRunTest, RegistryEntryRecordedTwiceIsRemovedOnce) {
-  WriteValue(platform::kHkeyClassesRoot, "demo", "");
-  WriteValue(platform::kHkeyClassesRoot, "demo", "URL Protocol");
+  WriteRegistryString(platform::kHkeyClassesRoot, "demo", "", "data");
+  WriteRegistryString(platform::kHkeyClassesRoot, "demo", "URL Protocol", "data");
   context.UninstallList.AddRegistryEntry("\"HKCR\" \"demo\" \"\" \"URL:Demo\"");  // writeregstr
   context.UninstallList.AddRegistryEntry("\"HKCR\" \"demo\" \"\" \"\"");          // writeregstr_url
   context.UninstallList.AddRegistryEntry("\"HKCR\" \"demo\" \"URL Protocol\" \"\"");
@@ -191,8 +183,8 @@ TEST_F(UninstallRunTest, RegistryEntryRecordedTwiceIsRemovedOnce) {
 
   const RecordingView view = Remove();
 
-  EXPECT_FALSE(HasValue(platform::kHkeyClassesRoot, "demo", ""));
-  EXPECT_FALSE(HasValue(platform::kHkeyClassesRoot, "demo", "URL Protocol"));
+  EXPECT_FALSE(HasRegistryValue(platform::kHkeyClassesRoot, "demo", ""));
+  EXPECT_FALSE(HasRegistryValue(platform::kHkeyClassesRoot, "demo", "URL Protocol"));
   const std::vector<std::string> expected = {"Status: 0 of 4 items remaining", "Uninstalling : 1 of 1 items",
                                              "Uninstalling registary enteries: 1 of 3 items",
                                              "Uninstalling registary enteries: 2 of 3 items",
@@ -234,14 +226,14 @@ TEST_F(UninstallRunTest, RemoveRegistryEntryDeletesOneValueNeverAKey) {
   for (const Case& c : cases) {
     platform::posix::ResetRegistry();
     for (uint32_t root : {platform::kHkeyCurrentUser, platform::kHkeyLocalMachine}) {
-      WriteValue(root, "Software\\T", "");
-      WriteValue(root, "Software\\T", "V");
+      WriteRegistryString(root, "Software\\T", "", "data");
+      WriteRegistryString(root, "Software\\T", "V", "data");
     }
     const size_t before = platform::posix::RegistryContents().size();
     EXPECT_EQ(RemoveRegistryEntry(c.entry), c.deleted) << c.entry;
     EXPECT_EQ(platform::posix::RegistryContents().size(), before - (c.deleted ? 1 : 0)) << c.entry;
     if (c.deleted) {
-      EXPECT_FALSE(HasValue(c.root, "Software\\T", c.valueName)) << c.entry;
+      EXPECT_FALSE(HasRegistryValue(c.root, "Software\\T", c.valueName)) << c.entry;
     }
     EXPECT_FALSE(platform::RegistryKeyExists(platform::kHkeyCurrentUser, "Software\\Absent")) << c.entry;
   }

@@ -8,46 +8,12 @@
 #include <string>
 
 #include "platform/registry.h"
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/wide_text.h"
 #include "script/setup_context.h"
-#include "test_support.h"
 #include "uninstall/uninstaller_builder.h"
+#include "win32_test_support.h"
 
 namespace setup::test {
 namespace {
-
-// The icon image with identifier 1 as the file now holds it; empty when it has none.
-Bytes FirstIconImage(const std::string& exePath) {
-  platform::win32::UniqueModule module(
-      LoadLibraryExW(platform::win32::AnsiToWideString(exePath).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-  if (!module) return {};
-  HRSRC found = FindResourceW(module.get(), MAKEINTRESOURCEW(1), RT_ICON);
-  HGLOBAL loaded = found != nullptr ? LoadResource(module.get(), found) : nullptr;
-  const auto* data = loaded != nullptr ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
-  if (data == nullptr) return {};
-  return Bytes(data, data + SizeofResource(module.get(), found));
-}
-
-// A 1x1 32-bit image as an icon file holds it: the bitmap header (height doubled for
-// the mask), one colour pixel and one padded mask row.
-Bytes OnePixelImage(uint32_t colour) {
-  Bytes b;
-  for (uint32_t value : {40u, 1u, 2u}) AppendU32(b, value);  // header size, width, height
-  AppendU16(b, 1);                                           // planes
-  AppendU16(b, 32);                                          // bits per pixel
-  for (uint32_t value : {0u, 0u, 0u, 0u, 0u, 0u, colour, 0u}) AppendU32(b, value);  // ..., pixel, mask
-  return b;
-}
-
-// An icon file of one image: header, directory entry (byte count at 14, offset at 18).
-Bytes IconFile(const Bytes& image, uint32_t declaredSize, uint32_t declaredOffset) {
-  Bytes b = {0, 0, 1, 0, 1, 0, 1, 1, 0, 0, 1, 0, 32, 0};
-  AppendU32(b, declaredSize);
-  AppendU32(b, declaredOffset);
-  b.insert(b.end(), image.begin(), image.end());
-  return b;
-}
 
 std::string OwnExecutable() {
   wchar_t module[MAX_PATH] = {};
@@ -62,17 +28,17 @@ TEST(Win32ChangeIcon, ReplacesTheFirstImageFromTheIconFile) {
   const std::string exe = dir.Path("copy.exe");
   ASSERT_TRUE(CopyFileW(platform::win32::AnsiToWideString(OwnExecutable()).c_str(),
                         platform::win32::AnsiToWideString(exe).c_str(), FALSE));
-  const Bytes image = OnePixelImage(0xFF336699);
+  const Bytes image = SolidIconImage(1, 1, 32, 0xFF336699);
   const std::string icon = dir.Path("good.ico");
-  WriteFileBytes(icon, IconFile(image, static_cast<uint32_t>(image.size()), 22));
+  WriteFileBytes(icon, IconFile(image));
   ASSERT_TRUE(ChangeIcon(icon, exe));
-  EXPECT_EQ(FirstIconImage(exe), image);
+  EXPECT_EQ(IconResource(exe, 1), image);
 
   struct Bad {
     const char* what;
     Bytes file;
   };
-  const Bytes other = OnePixelImage(0xFF000000);
+  const Bytes other = SolidIconImage(1, 1, 32, 0xFF000000);
   const uint32_t size = static_cast<uint32_t>(other.size());
   const std::vector<Bad> bad = {
       {"short header", Bytes{0, 0, 1, 0, 1, 0, 1, 1}},
@@ -86,7 +52,7 @@ TEST(Win32ChangeIcon, ReplacesTheFirstImageFromTheIconFile) {
     const std::string path = dir.Path("bad.ico");
     WriteFileBytes(path, b.file);
     EXPECT_FALSE(ChangeIcon(path, exe));
-    EXPECT_EQ(FirstIconImage(exe), image);
+    EXPECT_EQ(IconResource(exe, 1), image);
   }
   EXPECT_FALSE(ChangeIcon(dir.Path("missing.ico"), exe));
 }
@@ -95,8 +61,8 @@ TEST(Win32ChangeIcon, ReplacesTheFirstImageFromTheIconFile) {
 // rewrites the file and drops it), temporary files left behind.
 TEST(Win32BuildUninstaller, IconChangeKeepsTheAppendedPackage) {
   TempDir dir;
-  const Bytes image = OnePixelImage(0xFF00AA00);
-  const Bytes icon = IconFile(image, static_cast<uint32_t>(image.size()), 22);
+  const Bytes image = SolidIconImage(1, 1, 32, 0xFF00AA00);
+  const Bytes icon = IconFile(image);
   const std::string setupFile = dir.Path("setup.bin");
   // The running executable followed by a package: its data start is the image length.
   WriteFileBytes(setupFile, BuildRawPackage({{"UNINSTALL_ICON.ICO", 0, icon},
@@ -111,7 +77,7 @@ TEST(Win32BuildUninstaller, IconChangeKeepsTheAppendedPackage) {
   BuildUninstaller(context);
 
   const std::string target = dir.Path("Product\\Uninstall.exe");
-  EXPECT_EQ(FirstIconImage(target), image);
+  EXPECT_EQ(IconResource(target, 1), image);
   TPak built;
   ASSERT_TRUE(built.Create(target));
   ASSERT_EQ(built.Count(), 2u);

@@ -2,14 +2,13 @@
 // its k-th write reaches the disk, for k spread over the whole update; the next Open
 // must leave an archive that checks clean and holds the old or the new content.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <atomic>
+#include <csignal>
 #include <filesystem>
 #include <sstream>
 
+#include "crash_points.h"
 #include "journal/archive_journal.h"
 #include "setupc/commands.h"
 #include "vfs/vfs_file.h"
@@ -35,14 +34,6 @@ void Update(const std::string& path, const Files& files) {
   archive.Flush(false);
 }
 
-std::map<std::string, Bytes> Contents(const ReadArchive& r) {
-  std::map<std::string, Bytes> out;
-  for (const auto& [path, node] : r.nodes) {
-    if (node.flags & 1) out[path] = node.content;
-  }
-  return out;
-}
-
 TEST(VfsCrashTest, AnUpdateKilledAnywhereComesBackOldOrNew) {
   TempDir dir;
   const std::string base = dir.Path("base.vfs"), work = dir.Path("work.vfs");
@@ -52,7 +43,7 @@ TEST(VfsCrashTest, AnUpdateKilledAnywhereComesBackOldOrNew) {
                        {"maps\\a.map", RandomBytes(2000, 3)},
                        {"maps\\deep\\c.map", CompressibleBytes(60000, 5)},
                        {"fresh.txt", RandomBytes(700, 9)}};
-  const auto oldFiles = Contents(ReadAndValidate(base));
+  const auto oldFiles = FilesOf(ReadAndValidate(base));
   auto copyBase = [&] {
     std::filesystem::copy_file(base, work, std::filesystem::copy_options::overwrite_existing);
     std::filesystem::copy_file(dir.Path("base.ht"), dir.Path("work.ht"), std::filesystem::copy_options::overwrite_existing);
@@ -62,22 +53,19 @@ TEST(VfsCrashTest, AnUpdateKilledAnywhereComesBackOldOrNew) {
   calls = 0;
   Update(work, patch);
   const uint64_t total = calls;
-  const auto newFiles = Contents(ReadAndValidate(work));
+  const auto newFiles = FilesOf(ReadAndValidate(work));
   ASSERT_GE(total, 50u);
 
   size_t oldSeen = 0, newSeen = 0;
   for (uint64_t i = 0; i < 60; ++i) {
     const uint64_t k = 1 + i * total / 59;  // the last one is past the final write
     copyBase();
-    const pid_t child = fork();
-    if (child == 0) {
+    const std::string end = EndOfChild([&] {
       calls = 0;
       killAt = k;
       Update(work, patch);
-      _exit(0);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
+    });
+    ASSERT_EQ(end, k <= total ? "signal " + std::to_string(SIGKILL) : "exit 0") << k;
     TVFSFile archive;
     ASSERT_TRUE(archive.Open(work, true)) << k << ": " << archive.Damage();
     archive.Close();
@@ -86,7 +74,7 @@ TEST(VfsCrashTest, AnUpdateKilledAnywhereComesBackOldOrNew) {
     EXPECT_FALSE(std::filesystem::exists(JournalPath(work)));
     std::ostringstream report;
     EXPECT_EQ(setupc::VfsCheck(work, report, report), 0) << report.str();
-    const auto files = Contents(r);
+    const auto files = FilesOf(r);
     EXPECT_TRUE(files == oldFiles || files == newFiles) << "killed before write " << k;
     oldSeen += files == oldFiles;
     newSeen += files == newFiles;

@@ -149,4 +149,13 @@ inline ReadArchive ReadAndValidate(const std::string& path) {
   return r;
 }
 
+// The archive's files (not its folders) with their contents, by path.
+inline std::map<std::string, Bytes> FilesOf(const ReadArchive& r) {
+  std::map<std::string, Bytes> out;
+  for (const auto& [path, node] : r.nodes) {
+    if (node.flags & 1) out[path] = node.content;
+  }
+  return out;
+}
+
 }  // namespace setup::test

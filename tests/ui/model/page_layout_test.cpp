@@ -57,9 +57,7 @@ TEST_F(PageLayout, PageSetListsPagesTypesAndColour) {
   EXPECT_EQ(set.Pages[1].Type, TPageType::welcome) << "an unknown type keyword changes nothing";
   EXPECT_TRUE(set.Pages[1].Controls.empty());
   EXPECT_EQ(set.Colour, 0x0F0E0Du);
-  ASSERT_EQ(boxes_.boxes.size(), 1u);
-  EXPECT_EQ(boxes_.boxes[0].text, "Error File Missing: |missing.txt|");
-  EXPECT_EQ(boxes_.boxes[0].caption, "Missing File");
+  test::ExpectOneBox(boxes_, "Missing File", "Error File Missing: |missing.txt|");
 
   // The separator after "colour" may be any character; empty entries are not missing.
   const struct { std::string settings; uint32_t colour; } cases[] = {

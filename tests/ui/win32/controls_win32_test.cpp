@@ -14,9 +14,12 @@
 #include "ui/win32/grad_gauge.h"
 #include "ui/win32/page_gdi.h"
 #include "ui/win32/shell_tree_view.h"
+#include "win32_test_support.h"
 
 namespace setup::ui {
 namespace {
+
+using test::WindowText;
 
 constexpr COLORREF kMarker = RGB(255, 0, 255);  // pixels nobody painted
 constexpr COLORREF kWhite = RGB(255, 255, 255);
@@ -129,25 +132,19 @@ class ControlWindows : public testing::Test {
   platform::win32::UniqueWindow host_;
 };
 
-std::wstring TextOf(HWND window) {
-  wchar_t text[64] = {};
-  GetWindowTextW(window, text, 64);
-  return text;
-}
-
 // Catches: a visible new gauge, a caption the driver cannot read, a window that paints
 // something other than the painter, a repaint lost on WM_PRINTCLIENT.
 TEST_F(ControlWindows, GaugeWindowKeepsItsCaptionAsTextAndPrintsItsFace) {
   TGradGauge gauge(host_.get(), 10, 10, 200, 40);
   ASSERT_NE(gauge.Window(), nullptr);
   EXPECT_FALSE(IsWindowVisible(gauge.Window()));
-  EXPECT_EQ(TextOf(gauge.Window()), L"0%");
+  EXPECT_EQ(WindowText(gauge.Window()), L"0%");
   gauge.SetMax(3);
   gauge.SetProgress(2);
-  EXPECT_EQ(TextOf(gauge.Window()), L"66%");
+  EXPECT_EQ(WindowText(gauge.Window()), L"66%");
   gauge.SetAutocaption(false);
   gauge.SetCaption("Done");
-  EXPECT_EQ(TextOf(gauge.Window()), L"Done");
+  EXPECT_EQ(WindowText(gauge.Window()), L"Done");
 
   gauge.SetAutocaption(true);
   gauge.SetBackcolor(RGB(1, 2, 3));

@@ -13,14 +13,16 @@
 #include "base/errors.h"
 #include "platform/files.h"
 #include "script/setup_context.h"
-#include "test_support.h"
 #include "ui/win32/page_area.h"
 #include "ui/win32/page_controls.h"
 #include "ui/win32/page_gdi.h"
 #include "ui/win32/page_temp_file.h"
+#include "win32_test_support.h"
 
 namespace setup::ui {
 namespace {
+
+using test::WindowText;
 
 constexpr int kAreaWidth = 300;
 constexpr int kAreaHeight = 200;
@@ -46,12 +48,6 @@ test::Bytes MakeBmp(int width, int height, const std::function<COLORREF(int, int
     out.resize(out.size() + static_cast<size_t>(rowSize - width * 3), 0);
   }
   return out;
-}
-
-std::wstring WindowText(HWND window) {
-  wchar_t text[256] = {};
-  GetWindowTextW(window, text, 256);
-  return text;
 }
 
 TControlDesc Desc(TControlType type, const std::string& name, RECT bounds) {
@@ -300,24 +296,13 @@ TEST_F(PageControlsTest, RichEditLoadsItsEntryOrReportsItMissing) {
 
   test::MessageRecorder boxes;
   EXPECT_EQ(textOf("missing.rtf"), L"");
-  ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(boxes.boxes[0].text, "Error: File \"missing.rtf\" Missing");
-  EXPECT_EQ(boxes.boxes[0].caption, "Rich Edit Error");
+  test::ExpectOneBox(boxes, "Rich Edit Error", "Error: File \"missing.rtf\" Missing");
 }
 
-// A 16 x 16 icon file of one colour: the bitmap's header and pixels, with the height
-// doubled for the mask that follows them (all clear: every pixel shows).
+// A 16 x 16 icon file of one colour, 24 bits a pixel.
 test::Bytes MakeIcon(COLORREF colour) {
-  const test::Bytes bmp = MakeBmp(16, 16, [&](int, int) { return colour; });
-  test::Bytes out;
-  for (uint16_t value : {0, 1, 1}) test::AppendU16(out, value);  // reserved, icon, one image
-  out.insert(out.end(), {16, 16, 0, 0, 1, 0, 24, 0});            // size, colours, planes, bits
-  test::AppendU32(out, static_cast<uint32_t>(bmp.size() - sizeof(BITMAPFILEHEADER) + 16 * 4));
-  test::AppendU32(out, 22);  // where the image starts
-  out.insert(out.end(), bmp.begin() + sizeof(BITMAPFILEHEADER), bmp.end());
-  out[22 + 8] = 32;  // the height
-  out.resize(out.size() + 16 * 4, 0);
-  return out;
+  const uint32_t rgb = uint32_t{GetRValue(colour)} << 16 | uint32_t{GetGValue(colour)} << 8 | GetBValue(colour);
+  return test::IconFile(test::SolidIconImage(16, 16, 24, rgb));
 }
 
 // An enhanced metafile filled with one colour, as its file's bytes; with windows set,
