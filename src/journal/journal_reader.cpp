@@ -25,7 +25,7 @@ bool IsHeaderPrefix(const uint8_t* bytes, size_t count) {
   uint8_t version[4] = {0, 0, 0, 0};
   std::memcpy(version, bytes + 4, std::min<size_t>(count - 4, 4));
   const uint32_t value = GetU32(version);
-  return value == kVersion1 || value == kVersion2 || (count < 6 && value == 0);
+  return value == kVersion1 || value == kVersion2;
 }
 
 // A checkpoint that is complete and valid somewhere past position: the journal reached
