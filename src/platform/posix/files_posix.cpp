@@ -51,34 +51,45 @@ File& File::operator=(File&& other) noexcept {
 
 namespace {
 thread_local bool lastOpenInUse = false;
-std::mutex heldMutex;
-std::map<std::string, uint32_t> heldFiles;  // mapped path -> opens that still fail
 
-// Takes one failing open of a held file; true when this open must fail.
-bool TakeHeldOpen(const std::string& local) {
-  std::lock_guard<std::mutex> lock(heldMutex);
-  const auto held = heldFiles.find(local);
-  if (held == heldFiles.end()) return false;
-  if (--held->second == 0) heldFiles.erase(held);
-  return true;
-}
+// Operations on a file that tests have told to fail a number of times, by mapped path.
+class CountedRefusals {
+ public:
+  void Set(const std::string& path, uint32_t times) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (times == 0) {
+      left_.erase(posix::MapPath(path));
+    } else {
+      left_[posix::MapPath(path)] = times;
+    }
+  }
+  // Takes one refusal for the mapped path; true when this operation must fail.
+  bool Take(const std::string& local) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto it = left_.find(local);
+    if (it == left_.end()) return false;
+    if (--it->second == 0) left_.erase(it);
+    return true;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::map<std::string, uint32_t> left_;
+};
+
+CountedRefusals heldOpens;        // files held by another program: their opens fail
+CountedRefusals refusedRemovals;  // files that cannot be deleted
 }  // namespace
 
-void posix::HoldFileInUse(const std::string& path, uint32_t opens) {
-  std::lock_guard<std::mutex> lock(heldMutex);
-  if (opens == 0) {
-    heldFiles.erase(posix::MapPath(path));
-  } else {
-    heldFiles[posix::MapPath(path)] = opens;
-  }
-}
+void posix::HoldFileInUse(const std::string& path, uint32_t opens) { heldOpens.Set(path, opens); }
+void posix::RefuseRemove(const std::string& path, uint32_t times) { refusedRemovals.Set(path, times); }
 
 bool LastOpenFailedInUse() { return lastOpenInUse; }
 
 bool File::Open(const std::string& path, OpenMode mode) {
   Close();
   const std::string local = posix::MapPath(path);
-  lastOpenInUse = TakeHeldOpen(local);
+  lastOpenInUse = heldOpens.Take(local);
   if (lastOpenInUse) return false;
   int flags = O_CLOEXEC;
   switch (mode) {
@@ -228,31 +239,9 @@ bool CreateDirectoryTree(const std::string& path) {
   return std::filesystem::is_directory(local, ec);
 }
 
-namespace {
-std::mutex refusedMutex;
-std::map<std::string, uint32_t> refusedRemoves;  // local path -> removals still to refuse
-}  // namespace
-
-void posix::RefuseRemove(const std::string& path, uint32_t times) {
-  std::lock_guard<std::mutex> lock(refusedMutex);
-  if (times == 0) {
-    refusedRemoves.erase(posix::MapPath(path));
-  } else {
-    refusedRemoves[posix::MapPath(path)] = times;
-  }
-}
-
 bool RemoveFile(const std::string& path) {
   const std::string local = posix::MapPath(path);
-  {
-    std::lock_guard<std::mutex> lock(refusedMutex);
-    const auto refused = refusedRemoves.find(local);
-    if (refused != refusedRemoves.end()) {
-      if (--refused->second == 0) refusedRemoves.erase(refused);
-      return false;
-    }
-  }
-  return ::unlink(local.c_str()) == 0;
+  return !refusedRemovals.Take(local) && ::unlink(local.c_str()) == 0;
 }
 
 bool CopyFileReplacing(const std::string& source, const std::string& dest) {
