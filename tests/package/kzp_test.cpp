@@ -12,6 +12,7 @@
 #include "package/pak_system.h"
 #include "package/quill_encryption.h"
 #include "test_support.h"
+#include "wave_files.h"
 
 namespace setup::test {
 namespace {
@@ -118,34 +119,6 @@ ReadBack ReadKzp(const Bytes& file) {
     out.records.push_back(std::move(r));
   }
   return out;
-}
-
-// Little-endian 16-bit samples as a WAVE file, with optional extra chunks after "data".
-Bytes Wave(const std::vector<int16_t>& samples, uint16_t channels, uint16_t bits = 16, const Bytes& after = {}) {
-  Bytes data;
-  for (int16_t s : samples) AppendU16(data, static_cast<uint16_t>(s));
-  Bytes w = ToBytes("RIFF");
-  AppendU32(w, static_cast<uint32_t>(36 + data.size() + after.size()));
-  for (const char* t : {"WAVE", "fmt "}) w.insert(w.end(), t, t + 4);
-  AppendU32(w, 16);
-  AppendU16(w, 1), AppendU16(w, channels), AppendU32(w, 22050);
-  AppendU32(w, 22050u * channels * bits / 8), AppendU16(w, static_cast<uint16_t>(channels * bits / 8)), AppendU16(w, bits);
-  w.insert(w.end(), {'d', 'a', 't', 'a'});
-  AppendU32(w, static_cast<uint32_t>(data.size()));
-  w.insert(w.end(), data.begin(), data.end());
-  w.insert(w.end(), after.begin(), after.end());
-  return w;
-}
-
-Bytes Cue(const std::vector<uint32_t>& positions) {
-  Bytes c = ToBytes("cue ");
-  AppendU32(c, static_cast<uint32_t>(4 + 24 * positions.size()));
-  AppendU32(c, static_cast<uint32_t>(positions.size()));
-  for (uint32_t p : positions) {
-    AppendU32(c, 1), AppendU32(c, p);
-    for (int i = 0; i < 4; ++i) AppendU32(c, 0);
-  }
-  return c;
 }
 
 class Host : public TKzpHost {
