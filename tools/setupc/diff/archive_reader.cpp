@@ -94,18 +94,29 @@ class VfsFileReader final : public VfsReader {
       reason = e.what();
       return false;
     }
+    // The blocks are read through a handle of our own, a run of consecutive blocks at
+    // a time (the engine reads block by block).
+    if (!file_.Open(NativeString(path), platform::OpenMode::ReadShared)) {
+      reason = "cannot be opened";
+      return false;
+    }
     const auto& entries = archive_.Tree().Entries();
+    std::vector<std::pair<std::string, VfsFileInfo>> keyed;
     for (size_t i = 0; i < entries.size(); ++i) {
       const TVFSTreeEntry& entry = entries[i];
       if (entry.Index < 0 || entry.Node == nullptr || !entry.Node->IsFile()) continue;
       const TVFSNode& node = *entry.Node;
-      files_.push_back({entry.Path, (node.Flags & kVfsFlagCompressed) != 0 ? node.UnpackedSize : node.StoredSize});
-      byName_.emplace(VfsFoldCase(entry.Path), i);
+      std::string key = VfsFoldCase(entry.Path);
+      byName_.emplace(key, i);
+      keyed.push_back(
+          {std::move(key),
+           {entry.Path, (node.Flags & kVfsFlagCompressed) != 0 ? node.UnpackedSize : node.StoredSize}});
     }
-    std::sort(files_.begin(), files_.end(), [](const VfsFileInfo& a, const VfsFileInfo& b) {
-      const std::string la = VfsFoldCase(a.Name), lb = VfsFoldCase(b.Name);
-      return la != lb ? la < lb : a.Name < b.Name;
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+      return a.first != b.first ? a.first < b.first : a.second.Name < b.second.Name;
     });
+    files_.reserve(keyed.size());
+    for (auto& item : keyed) files_.push_back(std::move(item.second));
     return true;
   }
 
@@ -119,13 +130,13 @@ class VfsFileReader final : public VfsReader {
     }
     const TVFSNode& node = *archive_.Tree().Entries()[found->second].Node;
     try {
-      const std::unique_ptr<TVFSFileBuffer> stored = archive_.ReadFile(node);
-      if (!stored) return Bytes();
-      if (stored->Size() != node.StoredSize) {
+      const std::optional<Bytes> stored = ReadChain(node);
+      if (!stored) {
         reason = "its blocks cannot be read";
         return std::nullopt;
       }
-      return UnpackContent(stored->Data(), node, reason);
+      if (stored->empty()) return Bytes();
+      return UnpackContent(*stored, node, reason);
     } catch (const std::exception& e) {
       reason = e.what();
       return std::nullopt;
@@ -133,7 +144,39 @@ class VfsFileReader final : public VfsReader {
   }
 
  private:
+  // StoredSize bytes along the node's chain (which Open checked: inside the table, no
+  // loop); nullopt when the file ends early.
+  std::optional<Bytes> ReadChain(const TVFSNode& node) {
+    const TVFSHeader& h = archive_.Header();
+    const std::vector<TVFSBlockEntry>& blocks = archive_.Blocks();
+    Bytes stored(node.StoredSize);
+    uint64_t done = 0;
+    uint32_t block = node.FirstBlock;
+    for (uint32_t steps = 0; done < stored.size() && steps < h.BlockCount;) {
+      if (block == 0 || block > h.BlockCount) return std::nullopt;
+      const uint32_t runStart = block;
+      uint64_t run = 0;
+      for (uint32_t current = block;;) {
+        run += std::min<uint64_t>(h.BlockSize, stored.size() - done - run);
+        ++steps;
+        const uint32_t next = blocks[current - 1].Next;
+        block = next;
+        if (done + run >= stored.size() || steps >= h.BlockCount || next == 0 || next > h.BlockCount ||
+            next != current + 1) {
+          break;
+        }
+        current = next;
+      }
+      if (!file_.ReadAt(h.BlockOffset(runStart), stored.data() + done, static_cast<size_t>(run)))
+        return std::nullopt;
+      done += run;
+    }
+    if (done < stored.size()) return std::nullopt;
+    return stored;
+  }
+
   TVFSFile archive_;
+  platform::File file_;
   std::vector<VfsFileInfo> files_;
   std::unordered_map<std::string, size_t> byName_;  // lower-cased path -> tree entry
 };
