@@ -2,9 +2,8 @@
 // them — loose files, KZP packages entry by entry, VFS archives file by file.
 #include <zlib.h>
 
-#include <nlohmann/json.hpp>
-
 #include <filesystem>
+#include <nlohmann/json.hpp>
 
 #include "package/kzp_format.h"
 #include "setupc_fixture.h"
@@ -13,18 +12,18 @@ namespace setup::setupc {
 namespace {
 
 namespace fs = std::filesystem;
+using nlohmann::json;
 using test::Bytes;
 using test::ToBytes;
-using nlohmann::json;
 
 // One record of a package built by hand.
 struct KzpItem {
   std::string name;
   Bytes content;
-  int level = 9;          // zlib level of the data block
+  int level = 9;  // zlib level of the data block
   uint32_t time = 0x5A210000;
-  int shareWith = -1;     // earlier item whose block this record takes
-  bool sound = false;     // a sound block: the 58-byte header, then content
+  int shareWith = -1;  // earlier item whose block this record takes
+  bool sound = false;  // a sound block: the 58-byte header, then content
 };
 
 Bytes BuildKzp(const std::vector<KzpItem>& items, const std::string& password = "", bool official = false,
@@ -52,7 +51,8 @@ Bytes BuildKzp(const std::vector<KzpItem>& items, const std::string& password = 
     } else {
       uLongf length = compressBound(static_cast<uLong>(item.content.size()));
       block.resize(length);
-      compress2(block.data(), &length, item.content.data(), static_cast<uLong>(item.content.size()), item.level);
+      compress2(block.data(), &length, item.content.data(), static_cast<uLong>(item.content.size()),
+                item.level);
       block.resize(length);
       ToggleBlockCrc(block);
     }
@@ -94,8 +94,8 @@ class DiffTest : public SetupcTest {
     fs::create_directories(source);
     for (const auto& [name, content] : files) Put(source, name, content);
     fs::create_directories((fs::path(root) / relative).parent_path());
-    const RunResult r = Run({"vfs", "create", source, (fs::path(root) / relative).string(), "--block-size", "256",
-                             "--blocks", "256", "--roots", "16"});
+    const RunResult r = Run({"vfs", "create", source, (fs::path(root) / relative).string(), "--block-size",
+                             "256", "--blocks", "256", "--roots", "16"});
     ASSERT_EQ(r.code, kExitOk) << r.err;
   }
 
@@ -121,7 +121,8 @@ TEST_F(DiffTest, EqualBuildsGiveAnEmptyReportAndExitZero) {
   SameBuilds();
   const json report = Diff(kExitOk);
   EXPECT_TRUE(report["equal"].get<bool>());
-  for (const char* list : {"files", "added_folders", "removed_folders", "packages", "archives", "inexpressible"}) {
+  for (const char* list :
+       {"files", "added_folders", "removed_folders", "packages", "archives", "inexpressible"}) {
     EXPECT_TRUE(report[list].empty()) << list;
   }
   const RunResult text = Run({"diff", Old(), New()});
@@ -134,12 +135,19 @@ TEST_F(DiffTest, EncodingOrderTimesAndKeysAreNoDifferences) {
   Put(Old(), "main.kzp", BuildKzp(kPackage, "pw", true, 2, 6));
   std::vector<KzpItem> items(kPackage.rbegin(), kPackage.rend());  // another record order
   for (KzpItem& item : items) {
-    item.level = 1;         // another stream for the same content
+    item.level = 1;          // another stream for the same content
     item.time = 0x5B330000;  // another time stamp
   }
   Put(New(), "main.kzp", BuildKzp(items, "pw", true, 5, 3));  // other key bytes
-  PutVfs(Old(), "w.vfs", {{"x.txt", test::CompressibleBytes(70000, 2)}, {"y.txt", ToBytes("y")}});
-  PutVfs(New(), "w.vfs", {{"y.txt", ToBytes("y")}, {"x.txt", test::CompressibleBytes(70000, 2)}});
+  // Chunks and stored files over many blocks, in other places of the archive.
+  PutVfs(Old(), "w.vfs",
+         {{"x.txt", test::CompressibleBytes(70000, 2)},
+          {"y.txt", ToBytes("y")},
+          {"r.bin", test::RandomBytes(5000, 5)}});
+  PutVfs(New(), "w.vfs",
+         {{"y.txt", ToBytes("y")},
+          {"r.bin", test::RandomBytes(5000, 5)},
+          {"x.txt", test::CompressibleBytes(70000, 2)}});
   // The files differ; their contents do not.
   ASSERT_NE(test::ReadFileBytes(Path("old/main.kzp")), test::ReadFileBytes(Path("new/main.kzp")));
   const json report = Diff(kExitOk);
@@ -153,25 +161,49 @@ TEST_F(DiffTest, EveryKindOfChangeShowsInTheJson) {
   Put(New(), "bin/game.exe", ToBytes("MZ game 2"));
   Put(New(), "extra/new.txt", ToBytes("new"));
   std::vector<KzpItem> items = kPackage;
-  items[1].content = test::CompressibleBytes(3000, 9);   // sub\b.bin changed
-  items.erase(items.begin() + 2);                        // c.txt removed
-  items[2].content = test::RandomBytes(64, 4);           // the sound changed
-  items.push_back({"d.txt", ToBytes("delta")});          // added
+  items[1].content = test::CompressibleBytes(3000, 9);     // sub\b.bin changed
+  items.erase(items.begin() + 2);                          // c.txt removed
+  items[2].content = test::RandomBytes(64, 4);             // the sound changed
+  items.push_back({"d.txt", ToBytes("delta")});            // added
   items.push_back({"a2.txt", ToBytes("alpha"), 9, 0, 0});  // shares a.txt's block
   Put(New(), "data/main.kzp", BuildKzp(items, "secret", true));
-  PutVfs(New(), "data/world.vfs", {{"maps/start.map", ToBytes("start 2")}, {"new.cfg", ToBytes("n")}});
+  Bytes lastByte = test::RandomBytes(3000, 6);  // stored over 12 blocks; its last byte changes
+  PutVfs(Old(), "data/world.vfs",
+         {{"maps/start.map", ToBytes("start")}, {"top.cfg", ToBytes("cfg")}, {"r.bin", lastByte}});
+  lastByte.back() ^= 1;
+  PutVfs(New(), "data/world.vfs",
+         {{"maps/start.map", ToBytes("start 2")}, {"new.cfg", ToBytes("n")}, {"r.bin", lastByte}});
 
   const json report = Diff(kExitFailed);
   const json files = {
-      {{"change", "changed"}, {"path", "bin\\game.exe"}, {"format", "plain"}, {"old_size", 7}, {"new_size", 9},
+      {{"change", "changed"},
+       {"path", "bin\\game.exe"},
+       {"format", "plain"},
+       {"old_size", 7},
+       {"new_size", 9},
        {"old_crc", crc32(0, reinterpret_cast<const Bytef*>("MZ game"), 7)},
        {"new_crc", crc32(0, reinterpret_cast<const Bytef*>("MZ game 2"), 9)}},
-      {{"change", "added"}, {"path", "extra\\new.txt"}, {"format", "plain"}, {"old_size", 0}, {"new_size", 3},
-       {"old_crc", 0}, {"new_crc", crc32(0, reinterpret_cast<const Bytef*>("new"), 3)}},
-      {{"change", "removed"}, {"path", "gone\\old.txt"}, {"format", "plain"}, {"old_size", 4}, {"new_size", 0},
-       {"old_crc", crc32(0, reinterpret_cast<const Bytef*>("gone"), 4)}, {"new_crc", 0}},
-      {{"change", "removed"}, {"path", "readme.txt"}, {"format", "plain"}, {"old_size", 10}, {"new_size", 0},
-       {"old_crc", crc32(0, reinterpret_cast<const Bytef*>("old readme"), 10)}, {"new_crc", 0}},
+      {{"change", "added"},
+       {"path", "extra\\new.txt"},
+       {"format", "plain"},
+       {"old_size", 0},
+       {"new_size", 3},
+       {"old_crc", 0},
+       {"new_crc", crc32(0, reinterpret_cast<const Bytef*>("new"), 3)}},
+      {{"change", "removed"},
+       {"path", "gone\\old.txt"},
+       {"format", "plain"},
+       {"old_size", 4},
+       {"new_size", 0},
+       {"old_crc", crc32(0, reinterpret_cast<const Bytef*>("gone"), 4)},
+       {"new_crc", 0}},
+      {{"change", "removed"},
+       {"path", "readme.txt"},
+       {"format", "plain"},
+       {"old_size", 10},
+       {"new_size", 0},
+       {"old_crc", crc32(0, reinterpret_cast<const Bytef*>("old readme"), 10)},
+       {"new_crc", 0}},
   };
   EXPECT_EQ(report["files"], files);
   EXPECT_EQ(report["added_folders"], json({"extra"}));
@@ -197,8 +229,10 @@ TEST_F(DiffTest, EveryKindOfChangeShowsInTheJson) {
   const json& archive = report["archives"][0];
   EXPECT_EQ(archive["path"], "data\\world.vfs");
   std::vector<std::string> vfsFiles;
-  for (const json& f : archive["files"]) vfsFiles.push_back(f["change"].get<std::string>() + " " + f["name"].get<std::string>());
-  EXPECT_EQ(vfsFiles, (std::vector<std::string>{"changed maps\\start.map", "added new.cfg", "removed top.cfg"}));
+  for (const json& f : archive["files"])
+    vfsFiles.push_back(f["change"].get<std::string>() + " " + f["name"].get<std::string>());
+  EXPECT_EQ(vfsFiles, (std::vector<std::string>{"changed maps\\start.map", "added new.cfg", "changed r.bin",
+                                                "removed top.cfg"}));
   // Its ".ht" index goes with the archive: no loose change for data\world.ht.
   ASSERT_NE(test::ReadFileBytes(Path("old/data/world.ht")), test::ReadFileBytes(Path("new/data/world.ht")));
 
@@ -213,10 +247,11 @@ TEST_F(DiffTest, EveryKindOfChangeShowsInTheJson) {
   EXPECT_EQ(text.err,
             "setupc: cannot be expressed: data\\main.kzp: c.txt: entry removed\n"
             "setupc: cannot be expressed: data\\world.vfs: top.cfg: entry removed\n");
-  for (const char* line : {"  changed  bin\\game.exe  (7 -> 9 bytes)\n", "KZP package data\\main.kzp:\n",
-                           "  shared   a2.txt  now shares the data of a.txt\n", "  official flag clear -> set\n",
-                           "  password changed (none -> set)\n", "VFS archive data\\world.vfs:\n",
-                           "  removed  top.cfg\n", "Folders removed:\n  gone\n"}) {
+  for (const char* line :
+       {"  changed  bin\\game.exe  (7 -> 9 bytes)\n", "KZP package data\\main.kzp:\n",
+        "  shared   a2.txt  now shares the data of a.txt\n", "  official flag clear -> set\n",
+        "  password changed (none -> set)\n", "VFS archive data\\world.vfs:\n", "  removed  top.cfg\n",
+        "Folders removed:\n  gone\n"}) {
     EXPECT_NE(text.out.find(line), std::string::npos) << line << text.out;
   }
 }

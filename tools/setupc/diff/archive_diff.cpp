@@ -17,7 +17,8 @@ namespace {
 
 constexpr const char* kCaseChanged = "letter case changed";
 constexpr const char* kRemoved = "entry removed";
-constexpr const char* kCaseTwin = "another name differs from it only in letter case; left out of the comparison";
+constexpr const char* kCaseTwin =
+    "another name differs from it only in letter case; left out of the comparison";
 
 // Names matched by key: the positions in key order (names of one key that follow the
 // first are twins: the comparison skips them), and key -> position of the first.
@@ -36,10 +37,11 @@ KeyedNames IndexNames(size_t count, const std::function<const std::string&(size_
   KeyedNames names;
   names.sorted.reserve(count);
   for (size_t i = 0; i < count; ++i) names.sorted.push_back({fold(name(i)), i, false});
-  std::sort(names.sorted.begin(), names.sorted.end(), [&](const KeyedNames::Item& a, const KeyedNames::Item& b) {
-    if (a.key != b.key) return a.key < b.key;
-    return name(a.index) != name(b.index) ? name(a.index) < name(b.index) : a.index < b.index;
-  });
+  std::sort(names.sorted.begin(), names.sorted.end(),
+            [&](const KeyedNames::Item& a, const KeyedNames::Item& b) {
+              if (a.key != b.key) return a.key < b.key;
+              return name(a.index) != name(b.index) ? name(a.index) < name(b.index) : a.index < b.index;
+            });
   names.first.reserve(count);
   for (KeyedNames::Item& item : names.sorted) item.twin = !names.first.emplace(item.key, item.index).second;
   return names;
@@ -85,22 +87,25 @@ void FindSharedNames(const std::vector<TKzpRecord>& oldRecords, const KeyedNames
     for (const KeyedNames::Item* member : members) {
       if (member == source) continue;
       const auto oldTarget = oldNames.first.find(member->key);
-      const bool sharedBefore = oldSource != oldNames.first.end() && oldTarget != oldNames.first.end() &&
-                                oldRecords[oldSource->second].StoredLength > 0 &&
-                                BlockKey(oldRecords[oldSource->second]) == BlockKey(oldRecords[oldTarget->second]);
-      if (!sharedBefore) diff.SharedNames.push_back({newRecords[source->index].Name, newRecords[member->index].Name});
+      const bool sharedBefore =
+          oldSource != oldNames.first.end() && oldTarget != oldNames.first.end() &&
+          oldRecords[oldSource->second].StoredLength > 0 &&
+          BlockKey(oldRecords[oldSource->second]) == BlockKey(oldRecords[oldTarget->second]);
+      if (!sharedBefore)
+        diff.SharedNames.push_back({newRecords[source->index].Name, newRecords[member->index].Name});
     }
   }
-  std::sort(diff.SharedNames.begin(), diff.SharedNames.end(), [](const KzpSharedName& a, const KzpSharedName& b) {
-    const std::string ka = platform::AnsiLowerCase(a.Target), kb = platform::AnsiLowerCase(b.Target);
-    return ka != kb ? ka < kb : a.Target < b.Target;
-  });
+  std::sort(
+      diff.SharedNames.begin(), diff.SharedNames.end(), [](const KzpSharedName& a, const KzpSharedName& b) {
+        const std::string ka = platform::AnsiLowerCase(a.Target), kb = platform::AnsiLowerCase(b.Target);
+        return ka != kb ? ka < kb : a.Target < b.Target;
+      });
 }
 
 }  // namespace
 
-bool DiffKzpEntries(KzpReader& oldPackage, KzpReader& newPackage, KzpDiff& diff, std::vector<Inexpressible>& notes,
-                    std::string& damage) {
+bool DiffKzpEntries(KzpReader& oldPackage, KzpReader& newPackage, KzpDiff& diff,
+                    std::vector<Inexpressible>& notes, std::string& damage) {
   const std::vector<TKzpRecord>& oldRecords = oldPackage.Layout().Records;
   const std::vector<TKzpRecord>& newRecords = newPackage.Layout().Records;
   const auto lower = [](const std::string& name) { return platform::AnsiLowerCase(name); };
@@ -135,7 +140,8 @@ bool DiffKzpEntries(KzpReader& oldPackage, KzpReader& newPackage, KzpDiff& diff,
       }
       if (*oldBlock == *newBlock) continue;
       uint32_t oldCrc = 0;
-      if (!ContentCrc(oldPackage, old, oldCrc, damage) || !ContentCrc(newPackage, record, change.NewCrc, damage)) {
+      if (!ContentCrc(oldPackage, old, oldCrc, damage) ||
+          !ContentCrc(newPackage, record, change.NewCrc, damage)) {
         return false;
       }
       if (oldCrc == change.NewCrc) continue;
@@ -164,8 +170,8 @@ bool DiffKzpEntries(KzpReader& oldPackage, KzpReader& newPackage, KzpDiff& diff,
   return true;
 }
 
-bool DiffVfsFiles(VfsReader& oldArchive, VfsReader& newArchive, VfsDiff& diff, std::vector<Inexpressible>& notes,
-                  std::string& damage) {
+bool DiffVfsFiles(VfsReader& oldArchive, VfsReader& newArchive, VfsDiff& diff,
+                  std::vector<Inexpressible>& notes, std::string& damage) {
   const std::vector<VfsFileInfo>& oldFiles = oldArchive.Files();
   const std::vector<VfsFileInfo>& newFiles = newArchive.Files();
   const auto fold = [](const std::string& name) { return VfsFoldCase(name); };
@@ -196,8 +202,8 @@ bool DiffVfsFiles(VfsReader& oldArchive, VfsReader& newArchive, VfsDiff& diff, s
       if (!oldContent) return false;
       if (*oldContent == *content) continue;
     }
-    diff.Files.push_back(
-        VfsFileChange{old == nullptr ? ChangeKind::Added : ChangeKind::Changed, file.Name, file.Size, Crc32(*content)});
+    diff.Files.push_back(VfsFileChange{old == nullptr ? ChangeKind::Added : ChangeKind::Changed, file.Name,
+                                       file.Size, Crc32(*content)});
   }
   for (const KeyedNames::Item& item : oldNames.sorted) {
     if (item.twin || newNames.first.count(item.key) != 0) continue;

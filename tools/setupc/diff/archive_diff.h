@@ -14,9 +14,9 @@ namespace setup::setupc {
 // entries removed, names whose letter case changed, names that differ only in case
 // inside one build. False, with the reason in damage, when an entry of either side
 // cannot be read: the caller then compares the two files whole.
-bool DiffKzpEntries(KzpReader& oldPackage, KzpReader& newPackage, KzpDiff& diff, std::vector<Inexpressible>& notes,
-                    std::string& damage);
-bool DiffVfsFiles(VfsReader& oldArchive, VfsReader& newArchive, VfsDiff& diff, std::vector<Inexpressible>& notes,
-                  std::string& damage);
+bool DiffKzpEntries(KzpReader& oldPackage, KzpReader& newPackage, KzpDiff& diff,
+                    std::vector<Inexpressible>& notes, std::string& damage);
+bool DiffVfsFiles(VfsReader& oldArchive, VfsReader& newArchive, VfsDiff& diff,
+                  std::vector<Inexpressible>& notes, std::string& damage);
 
 }  // namespace setup::setupc

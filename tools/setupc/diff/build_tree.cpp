@@ -26,7 +26,8 @@ std::string AnsiRelative(const fs::path& path, const fs::path& root) {
   const std::wstring wide = relative.wstring();
   if (platform::AnsiToWide(native) != std::u16string(wide.begin(), wide.end())) name.reset();
 #endif
-  if (!name) throw std::runtime_error("the file name " + native + " has characters the code page cannot hold");
+  if (!name)
+    throw std::runtime_error("the file name " + native + " has characters the code page cannot hold");
   std::replace(name->begin(), name->end(), '/', '\\');
   return *name;
 }

@@ -12,11 +12,11 @@
 namespace setup::setupc {
 
 struct BuildItem {
-  std::string path;    // relative, code page, "\" between folders
-  std::string key;     // path lower-cased by the code page's rules
-  std::string native;  // the local path, for platform::File
+  std::string path;            // relative, code page, "\" between folders
+  std::string key;             // path lower-cased by the code page's rules
+  std::string native;          // the local path, for platform::File
   std::filesystem::path file;  // the same, for the archive readers
-  uint64_t size = 0;   // files only
+  uint64_t size = 0;           // files only
 };
 
 struct BuildTree {

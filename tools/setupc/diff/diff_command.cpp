@@ -18,9 +18,12 @@ namespace {
 
 const char* FormatName(FileFormat format) {
   switch (format) {
-    case FileFormat::Kzp: return "kzp";
-    case FileFormat::Vfs: return "vfs";
-    case FileFormat::Plain: break;
+    case FileFormat::Kzp:
+      return "kzp";
+    case FileFormat::Vfs:
+      return "vfs";
+    case FileFormat::Plain:
+      break;
   }
   return "plain";
 }
@@ -48,7 +51,8 @@ void WriteText(const TreeDiff& diff, std::ostream& out) {
   if (!diff.Files.empty()) out << "Loose files:\n";
   for (const FileChange& f : diff.Files) {
     out << "  " << ChangeColumn(f.Kind) << Shown(f.Path) << "  (";
-    if (f.Format != FileFormat::Plain) out << (f.Format == FileFormat::Kzp ? "KZP package, " : "VFS archive, ");
+    if (f.Format != FileFormat::Plain)
+      out << (f.Format == FileFormat::Kzp ? "KZP package, " : "VFS archive, ");
     if (f.Kind == ChangeKind::Added) out << f.NewSize << " bytes)\n";
     if (f.Kind == ChangeKind::Removed) out << f.OldSize << " bytes)\n";
     if (f.Kind == ChangeKind::Changed) out << f.OldSize << " -> " << f.NewSize << " bytes)\n";
@@ -61,18 +65,20 @@ void WriteText(const TreeDiff& diff, std::ostream& out) {
     out << "KZP package " << Shown(p.Path) << ":\n";
     for (const KzpEntryChange& e : p.Entries) {
       out << "  " << ChangeColumn(e.Kind) << Shown(e.Name);
-      if (e.Kind != ChangeKind::Removed) out << "  (" << KindName(e.NewKind) << ", " << e.NewSize << " bytes)";
+      if (e.Kind != ChangeKind::Removed)
+        out << "  (" << KindName(e.NewKind) << ", " << e.NewSize << " bytes)";
       out << "\n";
     }
     for (const KzpSharedName& s : p.SharedNames) {
       out << "  shared   " << Shown(s.Target) << "  now shares the data of " << Shown(s.Source) << "\n";
     }
     if (p.OldOfficial != p.NewOfficial) {
-      out << "  official flag " << (p.OldOfficial ? "set" : "clear") << " -> " << (p.NewOfficial ? "set" : "clear")
-          << "\n";
+      out << "  official flag " << (p.OldOfficial ? "set" : "clear") << " -> "
+          << (p.NewOfficial ? "set" : "clear") << "\n";
     }
     if (p.OldPassword != p.NewPassword) {
-      out << "  password changed (" << PasswordText(p.OldPassword) << " -> " << PasswordText(p.NewPassword) << ")\n";
+      out << "  password changed (" << PasswordText(p.OldPassword) << " -> " << PasswordText(p.NewPassword)
+          << ")\n";
     }
   }
   for (const VfsDiff& a : diff.Archives) {
@@ -85,7 +91,8 @@ void WriteText(const TreeDiff& diff, std::ostream& out) {
   }
   if (!diff.Inexpressibles.empty()) out << "Cannot be expressed by a patch:\n";
   for (const Inexpressible& i : diff.Inexpressibles) {
-    out << "  " << Shown(i.Path) << (i.Entry.empty() ? "" : ": " + Shown(i.Entry)) << ": " << i.Reason << "\n";
+    out << "  " << Shown(i.Path) << (i.Entry.empty() ? "" : ": " + Shown(i.Entry)) << ": " << i.Reason
+        << "\n";
   }
 }
 
@@ -135,8 +142,10 @@ void WriteJsonReport(const TreeDiff& diff, std::ostream& out) {
   for (const VfsDiff& a : diff.Archives) {
     Json list = Json::array();
     for (const VfsFileChange& f : a.Files) {
-      list.push_back(
-          {{"change", ChangeKindName(f.Kind)}, {"name", AnsiJson(f.Name)}, {"size", f.NewSize}, {"crc", f.NewCrc}});
+      list.push_back({{"change", ChangeKindName(f.Kind)},
+                      {"name", AnsiJson(f.Name)},
+                      {"size", f.NewSize},
+                      {"crc", f.NewCrc}});
     }
     archives.push_back({{"path", AnsiJson(a.Path)},
                         {"old_size", a.OldFileSize},
@@ -160,8 +169,8 @@ void WriteJsonReport(const TreeDiff& diff, std::ostream& out) {
 
 void ListInexpressibles(const TreeDiff& diff, std::ostream& err) {
   for (const Inexpressible& i : diff.Inexpressibles) {
-    ReportError(err, "cannot be expressed: " + Shown(i.Path) + (i.Entry.empty() ? "" : ": " + Shown(i.Entry)) +
-                         ": " + i.Reason);
+    ReportError(err, "cannot be expressed: " + Shown(i.Path) +
+                         (i.Entry.empty() ? "" : ": " + Shown(i.Entry)) + ": " + i.Reason);
   }
 }
 
@@ -169,7 +178,8 @@ void ListInexpressibles(const TreeDiff& diff, std::ostream& err) {
 // holds a character the code page lacks.
 std::optional<std::string> ScriptText(const std::string& typed, const char* option, std::ostream& err) {
   std::optional<std::string> ansi = ArgumentToAnsi(typed);
-  if (!ansi) ReportError(err, std::string(option) + ": \"" + typed + "\" has characters the code page cannot hold");
+  if (!ansi)
+    ReportError(err, std::string(option) + ": \"" + typed + "\" has characters the code page cannot hold");
   return ansi;
 }
 

@@ -40,13 +40,14 @@ class TreeComparison {
   void ComparePair(const FilePair& pair);
   void CompareVfs(const FilePair& pair, const FileSum& oldSum, const FileSum& newSum);
   bool CompareKzp(const FilePair& pair, const FileSum& oldSum, const FileSum& newSum);
-  void AddLoose(ChangeKind kind, const BuildItem* oldItem, const BuildItem* newItem, std::optional<FileSum> oldSum,
-                std::optional<FileSum> newSum, std::optional<FileFormat> format = std::nullopt);
+  void AddLoose(ChangeKind kind, const BuildItem* oldItem, const BuildItem* newItem,
+                std::optional<FileSum> oldSum, std::optional<FileSum> newSum,
+                std::optional<FileFormat> format = std::nullopt);
   static FileFormat FormatOf(const BuildItem& item);
   void Finish();
 
   BuildTree old_, new_;
-  std::vector<FilePair> pairs_;  // both, added (oldItem null), removed (newItem null)
+  std::vector<FilePair> pairs_;                // both, added (oldItem null), removed (newItem null)
   std::unordered_set<std::string> indexKeys_;  // ".ht" files of archives VFS in both
   TreeDiff diff_;
 };
@@ -60,7 +61,8 @@ void TreeComparison::MatchFiles() {
   for (const BuildItem& item : new_.files) {
     if (!newKeys.insert(item.key).second) {
       // Only on a system that tells letter case apart: Windows holds one of them.
-      diff_.Inexpressibles.push_back({item.path, "", "another file's name differs from it only in letter case"});
+      diff_.Inexpressibles.push_back(
+          {item.path, "", "another file's name differs from it only in letter case"});
       continue;
     }
     const auto found = oldByKey.find(item.key);
@@ -87,11 +89,10 @@ void TreeComparison::CompareFolders() {
   for (const BuildItem& item : old_.folders) {
     if (newKeys.count(item.key) == 0) diff_.RemovedFolders.push_back(item.path);
   }
-  diff_.RemovedFolders.erase(std::unique(diff_.RemovedFolders.begin(), diff_.RemovedFolders.end(),
-                                         [](const std::string& a, const std::string& b) {
-                                           return LooseKey(a) == LooseKey(b);
-                                         }),
-                             diff_.RemovedFolders.end());
+  diff_.RemovedFolders.erase(
+      std::unique(diff_.RemovedFolders.begin(), diff_.RemovedFolders.end(),
+                  [](const std::string& a, const std::string& b) { return LooseKey(a) == LooseKey(b); }),
+      diff_.RemovedFolders.end());
 }
 
 FileFormat TreeComparison::FormatOf(const BuildItem& item) {
@@ -130,9 +131,9 @@ void TreeComparison::CompareVfs(const FilePair& pair, const FileSum& oldSum, con
   if (!oldArchive || !newArchive) {
     // Headers of an archive on both sides, one of them damaged: compared whole.
     AddLoose(ChangeKind::Changed, pair.oldItem, pair.newItem, oldSum, newSum, FileFormat::Vfs);
-    diff_.Inexpressibles.push_back(
-        {path, "", "damaged VFS archive in " + std::string(oldArchive ? "NEW: " : "OLD: ") +
-                       (oldArchive ? newReason : oldReason) + "; compared as a whole file"});
+    diff_.Inexpressibles.push_back({path, "",
+                                    "damaged VFS archive in " + std::string(oldArchive ? "NEW: " : "OLD: ") +
+                                        (oldArchive ? newReason : oldReason) + "; compared as a whole file"});
     return;
   }
   VfsDiff archive;
@@ -144,7 +145,8 @@ void TreeComparison::CompareVfs(const FilePair& pair, const FileSum& oldSum, con
   std::string damage;
   if (!DiffVfsFiles(*oldArchive, *newArchive, archive, notes, damage)) {
     AddLoose(ChangeKind::Changed, pair.oldItem, pair.newItem, oldSum, newSum, FileFormat::Vfs);
-    diff_.Inexpressibles.push_back({path, "", "damaged VFS archive (" + damage + "); compared as a whole file"});
+    diff_.Inexpressibles.push_back(
+        {path, "", "damaged VFS archive (" + damage + "); compared as a whole file"});
     return;
   }
   // Compared inside: the ".ht" indexes go with the archive.
@@ -170,7 +172,8 @@ bool TreeComparison::CompareKzp(const FilePair& pair, const FileSum& oldSum, con
   std::string damage;
   if (!DiffKzpEntries(*oldPackage, *newPackage, package, notes, damage)) {
     AddLoose(ChangeKind::Changed, pair.oldItem, pair.newItem, oldSum, newSum, FileFormat::Kzp);
-    diff_.Inexpressibles.push_back({path, "", "damaged KZP package (" + damage + "); compared as a whole file"});
+    diff_.Inexpressibles.push_back(
+        {path, "", "damaged KZP package (" + damage + "); compared as a whole file"});
     return true;
   }
   if (!package.Empty()) diff_.Packages.push_back(std::move(package));
@@ -181,7 +184,8 @@ bool TreeComparison::CompareKzp(const FilePair& pair, const FileSum& oldSum, con
 void TreeComparison::ComparePair(const FilePair& pair) {
   const BuildItem& o = *pair.oldItem;
   const BuildItem& n = *pair.newItem;
-  if (LastComponent(o.path) != LastComponent(n.path)) diff_.Inexpressibles.push_back({n.path, "", kCaseChanged});
+  if (LastComponent(o.path) != LastComponent(n.path))
+    diff_.Inexpressibles.push_back({n.path, "", kCaseChanged});
   const FileSum oldSum = SumFile(o.native);
   const FileSum newSum = SumFile(n.native);
   if (oldSum.size == newSum.size && oldSum.crc == newSum.crc) return;
@@ -253,9 +257,12 @@ TreeDiff TreeComparison::Run() {
 
 const char* ChangeKindName(ChangeKind kind) {
   switch (kind) {
-    case ChangeKind::Added: return "added";
-    case ChangeKind::Removed: return "removed";
-    case ChangeKind::Changed: break;
+    case ChangeKind::Added:
+      return "added";
+    case ChangeKind::Removed:
+      return "removed";
+    case ChangeKind::Changed:
+      break;
   }
   return "changed";
 }
@@ -267,8 +274,8 @@ bool KzpDiff::Empty() const {
 bool VfsDiff::Empty() const { return Files.empty(); }
 
 bool TreeDiff::Empty() const {
-  return Files.empty() && AddedFolders.empty() && RemovedFolders.empty() && Packages.empty() && Archives.empty() &&
-         Inexpressibles.empty();
+  return Files.empty() && AddedFolders.empty() && RemovedFolders.empty() && Packages.empty() &&
+         Archives.empty() && Inexpressibles.empty();
 }
 
 TreeDiff DiffTrees(const std::filesystem::path& oldRoot, const std::filesystem::path& newRoot) {
