@@ -96,75 +96,102 @@ void WriteText(const TreeDiff& diff, std::ostream& out) {
   }
 }
 
+// Members go in through these few functions, not through nlohmann's initializer
+// lists: there, every key length and value type instantiates constructors of its
+// own, and the Windows test programs sit near the object format's section limit.
+void Set(Json& object, const std::string& key, Json value) { object[key] = std::move(value); }
+Json Number(uint64_t value) { return Json(value); }
+Json Text(const std::string& value) { return Json(value); }
+Json Truth(bool value) { return Json(value); }
+
+Json Names(const std::vector<std::string>& list) {
+  Json array = Json::array();
+  for (const std::string& name : list) array.push_back(AnsiJson(name));
+  return array;
+}
+
 void WriteJsonReport(const TreeDiff& diff, std::ostream& out) {
   Json files = Json::array();
   for (const FileChange& f : diff.Files) {
-    files.push_back({{"change", ChangeKindName(f.Kind)},
-                     {"path", AnsiJson(f.Path)},
-                     {"format", FormatName(f.Format)},
-                     {"old_size", f.OldSize},
-                     {"new_size", f.NewSize},
-                     {"old_crc", f.OldCrc},
-                     {"new_crc", f.NewCrc}});
+    Json item = Json::object();
+    Set(item, "change", Text(ChangeKindName(f.Kind)));
+    Set(item, "path", AnsiJson(f.Path));
+    Set(item, "format", Text(FormatName(f.Format)));
+    Set(item, "old_size", Number(f.OldSize));
+    Set(item, "new_size", Number(f.NewSize));
+    Set(item, "old_crc", Number(f.OldCrc));
+    Set(item, "new_crc", Number(f.NewCrc));
+    files.push_back(std::move(item));
   }
-  const auto names = [](const std::vector<std::string>& list) {
-    Json array = Json::array();
-    for (const std::string& name : list) array.push_back(AnsiJson(name));
-    return array;
-  };
   Json packages = Json::array();
   for (const KzpDiff& p : diff.Packages) {
     Json entries = Json::array();
     for (const KzpEntryChange& e : p.Entries) {
-      entries.push_back({{"change", ChangeKindName(e.Kind)},
-                         {"name", AnsiJson(e.Name)},
-                         {"kind", e.NewKind},
-                         {"size", e.NewSize},
-                         {"crc", e.NewCrc}});
+      Json item = Json::object();
+      Set(item, "change", Text(ChangeKindName(e.Kind)));
+      Set(item, "name", AnsiJson(e.Name));
+      Set(item, "kind", Number(e.NewKind));
+      Set(item, "size", Number(e.NewSize));
+      Set(item, "crc", Number(e.NewCrc));
+      entries.push_back(std::move(item));
     }
     Json shared = Json::array();
-    for (const KzpSharedName& s : p.SharedNames) {
-      shared.push_back({{"source", AnsiJson(s.Source)}, {"target", AnsiJson(s.Target)}});
+    for (const KzpSharedName& n : p.SharedNames) {
+      Json item = Json::object();
+      Set(item, "source", AnsiJson(n.Source));
+      Set(item, "target", AnsiJson(n.Target));
+      shared.push_back(std::move(item));
     }
-    packages.push_back({{"path", AnsiJson(p.Path)},
-                        {"old_size", p.OldFileSize},
-                        {"old_crc", p.OldFileCrc},
-                        {"new_crc", p.NewFileCrc},
-                        {"old_official", p.OldOfficial},
-                        {"new_official", p.NewOfficial},
-                        {"old_password_set", !p.OldPassword.empty()},
-                        {"new_password_set", !p.NewPassword.empty()},
-                        {"password_changed", p.OldPassword != p.NewPassword},
-                        {"entries", std::move(entries)},
-                        {"shared_names", std::move(shared)}});
+    Json item = Json::object();
+    Set(item, "path", AnsiJson(p.Path));
+    Set(item, "old_size", Number(p.OldFileSize));
+    Set(item, "old_crc", Number(p.OldFileCrc));
+    Set(item, "new_crc", Number(p.NewFileCrc));
+    Set(item, "old_official", Truth(p.OldOfficial));
+    Set(item, "new_official", Truth(p.NewOfficial));
+    Set(item, "old_password_set", Truth(!p.OldPassword.empty()));
+    Set(item, "new_password_set", Truth(!p.NewPassword.empty()));
+    Set(item, "password_changed", Truth(p.OldPassword != p.NewPassword));
+    Set(item, "entries", std::move(entries));
+    Set(item, "shared_names", std::move(shared));
+    packages.push_back(std::move(item));
   }
   Json archives = Json::array();
   for (const VfsDiff& a : diff.Archives) {
     Json list = Json::array();
     for (const VfsFileChange& f : a.Files) {
-      list.push_back({{"change", ChangeKindName(f.Kind)},
-                      {"name", AnsiJson(f.Name)},
-                      {"size", f.NewSize},
-                      {"crc", f.NewCrc}});
+      Json item = Json::object();
+      Set(item, "change", Text(ChangeKindName(f.Kind)));
+      Set(item, "name", AnsiJson(f.Name));
+      Set(item, "size", Number(f.NewSize));
+      Set(item, "crc", Number(f.NewCrc));
+      list.push_back(std::move(item));
     }
-    archives.push_back({{"path", AnsiJson(a.Path)},
-                        {"old_size", a.OldFileSize},
-                        {"old_crc", a.OldFileCrc},
-                        {"new_crc", a.NewFileCrc},
-                        {"files", std::move(list)}});
+    Json item = Json::object();
+    Set(item, "path", AnsiJson(a.Path));
+    Set(item, "old_size", Number(a.OldFileSize));
+    Set(item, "old_crc", Number(a.OldFileCrc));
+    Set(item, "new_crc", Number(a.NewFileCrc));
+    Set(item, "files", std::move(list));
+    archives.push_back(std::move(item));
   }
   Json inexpressible = Json::array();
   for (const Inexpressible& i : diff.Inexpressibles) {
-    inexpressible.push_back({{"path", AnsiJson(i.Path)}, {"entry", AnsiJson(i.Entry)}, {"reason", i.Reason}});
+    Json item = Json::object();
+    Set(item, "path", AnsiJson(i.Path));
+    Set(item, "entry", AnsiJson(i.Entry));
+    Set(item, "reason", Text(i.Reason));
+    inexpressible.push_back(std::move(item));
   }
-  WriteJson({{"equal", diff.Empty()},
-             {"files", std::move(files)},
-             {"added_folders", names(diff.AddedFolders)},
-             {"removed_folders", names(diff.RemovedFolders)},
-             {"packages", std::move(packages)},
-             {"archives", std::move(archives)},
-             {"inexpressible", std::move(inexpressible)}},
-            out);
+  Json document = Json::object();
+  Set(document, "equal", Truth(diff.Empty()));
+  Set(document, "files", std::move(files));
+  Set(document, "added_folders", Names(diff.AddedFolders));
+  Set(document, "removed_folders", Names(diff.RemovedFolders));
+  Set(document, "packages", std::move(packages));
+  Set(document, "archives", std::move(archives));
+  Set(document, "inexpressible", std::move(inexpressible));
+  WriteJson(document, out);
 }
 
 void ListInexpressibles(const TreeDiff& diff, std::ostream& err) {
