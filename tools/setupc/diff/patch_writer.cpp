@@ -226,8 +226,9 @@ class PatchWriter {
 
   void Packages() {
     for (const KzpDiff& package : diff_.Packages) {
-      if (package.Empty()) continue;
-      Package(package);
+      const bool empty = package.Entries.empty() && package.SharedNames.empty() &&
+                         package.OldOfficial == package.NewOfficial && package.OldPassword == package.NewPassword;
+      if (!empty) Package(package);
     }
   }
 
@@ -242,7 +243,7 @@ class PatchWriter {
       return;
     }
     std::string reason;
-    std::unique_ptr<KzpReader> reader = KzpReader::Open(PayloadPath(newRoot_, p.Path), reason);
+    std::unique_ptr<KzpReader> reader = KzpReader::Open(FsPath(PayloadPath(newRoot_, p.Path)), reason);
     if (!reader) {
       leaveOutAll("NEW's package cannot be read: " + reason);
       return;
@@ -396,8 +397,7 @@ class PatchWriter {
 
   void Archives() {
     for (const VfsDiff& archive : diff_.Archives) {
-      if (archive.Empty()) continue;
-      Archive(archive);
+      if (!archive.Files.empty()) Archive(archive);
     }
   }
 
@@ -410,7 +410,7 @@ class PatchWriter {
       return;
     }
     std::string reason;
-    std::unique_ptr<VfsReader> reader = VfsReader::Open(PayloadPath(newRoot_, a.Path), reason);
+    std::unique_ptr<VfsReader> reader = VfsReader::Open(FsPath(PayloadPath(newRoot_, a.Path)), reason);
     if (!reader) {
       leaveOutAll("NEW's archive cannot be read: " + reason);
       return;
