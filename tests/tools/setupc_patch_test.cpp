@@ -117,12 +117,23 @@ TEST(PatchSoundTest, AdpcmSoundsTakeTheirWaveFromTheSourcesOnlyWhenItConvertsExa
   SourceWaves wrong(fs::path(dir.Path("src")));
   EXPECT_EQ(FindSoundWave(name, block, music.size(), wrong, wave), "source WAV does not convert to the new block");
 
+  // The same file with a chunk more (its RIFF size as it was): the same block, but
+  // another record size.
+  fs::create_directories(dir.Path("src/longer"));
+  Bytes longerMusic = music;
+  const Bytes list = ListChunk(10);
+  longerMusic.insert(longerMusic.end(), list.begin(), list.end());
+  test::WriteFileBytes(dir.Path("src/longer/music.wav"), longerMusic);
+  SourceWaves longer(fs::path(dir.Path("src")));
+  EXPECT_EQ(FindSoundWave(name, block, music.size(), longer, wave),
+            "source WAV converts to the new block, but its size is not the one the package records");
+
   // The file at the entry's path, letter case ignored, is tried first.
   fs::create_directories(dir.Path("src/Sounds"));
   test::WriteFileBytes(dir.Path("src/Sounds/MUSIC.WAV"), music);
   SourceWaves right(fs::path(dir.Path("src")));
   const std::vector<std::string> candidates = right.Candidates(name);
-  ASSERT_EQ(candidates.size(), 2u);
+  ASSERT_EQ(candidates.size(), 3u);
   EXPECT_EQ(fs::path(candidates[0]).filename(), "MUSIC.WAV");
   EXPECT_EQ(FindSoundWave(name, block, music.size(), right, wave), "");
   EXPECT_EQ(wave, music);
@@ -136,6 +147,7 @@ class PatchWriterTest : public SetupcTest {
     File("new/new stuff/added.txt", ToBytes("added"));
     File("kzpsrc/text.dat", test::CompressibleBytes(3000, 3));
     File("kzpsrc/copy.dat", test::CompressibleBytes(3000, 3));
+    File("kzpsrc/Twin.dat", test::CompressibleBytes(3000, 3));
     File("kzpsrc/sounds/music.wav", music_);
     File("kzpsrc/sounds/Effects/boom.wav", Wave(1, 16, 400, {50}));
     fs::create_directories(Path("new/data"));
@@ -164,8 +176,10 @@ class PatchWriterTest : public SetupcTest {
         {ChangeKind::Added, "sounds\\Effects\\boom.wav", 1, 0, 0},
         {ChangeKind::Added, "sounds\\music.wav", 1, 0, 0},
         {ChangeKind::Changed, "text.dat", 2, 3000, 0},
+        {ChangeKind::Added, "Twin.dat", 2, 3000, 0},
     };
-    kzp.SharedNames = {{"text.dat", "copy.dat"}};
+    // duplicateentry names its entry in lower case: "Twin.dat" is written as a file.
+    kzp.SharedNames = {{"text.dat", "copy.dat"}, {"text.dat", "Twin.dat"}};
     kzp.OldOfficial = false;
     kzp.NewOfficial = true;
     kzp.NewPassword = "pw";
@@ -223,6 +237,7 @@ TEST_F(PatchWriterTest, ThePatchOfASmallDiffHoldsItsGuardBeforeEveryChangeAndCom
   EXPECT_TRUE(fs::exists(Path("patch/kzp/1/sounds/Effects/boom.wav")));
   EXPECT_TRUE(fs::exists(Path("patch/kzp/1/text.dat")));
   EXPECT_FALSE(fs::exists(Path("patch/kzp/1/copy.dat")));
+  EXPECT_TRUE(fs::exists(Path("patch/kzp/1/Twin.dat")));
   EXPECT_EQ(test::ReadFileBytes(Path("patch/vfs/1/maps/start.map")), ToBytes("start map 2"));
 
   const std::string script = Script("patch");
@@ -238,8 +253,8 @@ TEST_F(PatchWriterTest, ThePatchOfASmallDiffHoldsItsGuardBeforeEveryChangeAndCom
       "failure\nguard_passed:\n",
       "uninstalllogload \"$INSTDIR\" \"demo_\"\n",
       "kzpupdate \"kzp\\1\" \"pw\" \"data\\main.kzp\"\n",
-      "duplicateentry \"data\\main.kzp\" \"text.dat\" \"copy.dat\"\n",
-      "kzpofficial \"data\\main.kzp\" qorvint 1\n",
+      "duplicateentry \"data\\main.kzp\" \"text.dat\" \"copy.dat\"\nkzpofficial",
+      " \"data\\main.kzp\" qorvint 1\n",
       "vfsupdate \"vfs\\1\" \"data\\game.vfs\" 1\n",
       "delete \"$INSTDIR\\old.txt\"\n",
       "rmdir \"$INSTDIR\\gone\\deeper\"\nrmdir \"$INSTDIR\\gone\"\n",

@@ -107,7 +107,7 @@ std::string PayloadPath(const std::string& folder, const std::string& name) {
 }
 
 std::string PayloadNames::Add(const std::string& name) {
-  const std::string lower = AsciiLower(name);
+  const std::string lower = platform::AnsiLowerCase(name);
   if (files_.count(lower) != 0) return "another entry of the same name in other letter case";
   if (folders_.count(lower) != 0) return "name of a folder that other entries lie in";
   for (size_t slash = lower.find('\\'); slash != std::string::npos; slash = lower.find('\\', slash + 1)) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "package/kzp_sound.h"
+#include "platform/codepage.h"
 #include "setupc/local_files.h"
 #include "setupc/text.h"
 
@@ -101,13 +102,13 @@ std::vector<std::string> SourceWaves::Candidates(const std::string& entryName) {
     std::vector<FolderFile> files;
     listError_ = ListFolderFiles(NativeString(*folder_), files);
     for (const FolderFile& file : files) {
-      byPath_.try_emplace(AsciiLower(file.name), file.path);
-      byBaseName_[AsciiLower(BaseName(file.name))].push_back(file.path);
+      byPath_.try_emplace(platform::AnsiLowerCase(file.name), file.path);
+      byBaseName_[platform::AnsiLowerCase(BaseName(file.name))].push_back(file.path);
     }
   }
   std::vector<std::string> candidates;
-  if (const auto at = byPath_.find(AsciiLower(entryName)); at != byPath_.end()) candidates.push_back(at->second);
-  if (const auto at = byBaseName_.find(AsciiLower(BaseName(entryName))); at != byBaseName_.end()) {
+  if (const auto at = byPath_.find(platform::AnsiLowerCase(entryName)); at != byPath_.end()) candidates.push_back(at->second);
+  if (const auto at = byBaseName_.find(platform::AnsiLowerCase(BaseName(entryName))); at != byBaseName_.end()) {
     for (const std::string& path : at->second) {
       if (std::find(candidates.begin(), candidates.end(), path) == candidates.end()) candidates.push_back(path);
     }
@@ -129,14 +130,21 @@ std::string FindSoundWave(const std::string& entryName, ByteView block, uint64_t
       return {};
     }
   }
+  // The record keeps the size of the file it was made from; a file of another size
+  // gives the same block but another record.
   const std::vector<std::string> candidates = sources.Candidates(entryName);
+  bool otherSize = false;
   for (const std::string& path : candidates) {
     std::optional<Bytes> candidate = ReadWholeFile(path);
-    if (candidate && converts(*candidate)) {
-      wave = std::move(*candidate);
-      return {};
+    if (!candidate || !converts(*candidate)) continue;
+    if (fileSize != 0 && candidate->size() != fileSize) {
+      otherSize = true;
+      continue;
     }
+    wave = std::move(*candidate);
+    return {};
   }
+  if (otherSize) return "source WAV converts to the new block, but its size is not the one the package records";
   if (!candidates.empty() || rebuiltOne) return "source WAV does not convert to the new block";
   return "sound without its source WAV";
 }

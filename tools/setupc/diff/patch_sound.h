@@ -49,8 +49,10 @@ class SourceWaves {
   std::map<std::string, std::vector<std::string>> byBaseName_;  // lower-cased base name -> local paths
 };
 
-// Why no WAVE file for the sound entry (NEW's block `block`, record size `fileSize`) can
-// be found; empty when `wave` holds one that converts into the block exactly.
+// Why no WAVE file for the sound entry (NEW's block `block`, record size `fileSize`: the
+// size of the file it was made from, which the update records again) can be found;
+// empty when `wave` holds one that converts into the block exactly and has that size
+// (fileSize 0: any size). A PCM block is rebuilt first, then the sources are tried.
 std::string FindSoundWave(const std::string& entryName, ByteView block, uint64_t fileSize, SourceWaves& sources,
                           Bytes& wave);
 

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "package/kzp_sound.h"
+#include "platform/codepage.h"
 #include "platform/files.h"
 #include "setupc/commands.h"
 #include "setupc/diff/archive_reader.h"
@@ -25,9 +26,14 @@ namespace setup::setupc {
 
 namespace {
 
+using platform::AnsiLowerCase;
+
 constexpr uint64_t kMaxPayloadFile = 0xFFFFFFFFu;  // what a setup's entry holds
 constexpr size_t kCopyChunk = 1 << 20;
 constexpr const char* kLanguage = "english";
+// No command removes an entry from a KZP package or a file from a VFS archive; the
+// comparison names these with the same words.
+constexpr const char* kRemoved = "entry removed";
 
 // OUT could not be written: the folder is taken back and the command ends (exit 2).
 struct WriteFailure {
@@ -87,10 +93,11 @@ class PatchWriter {
  private:
   // --- What cannot be expressed ------------------------------------------------------
 
-  // Listed once for a file or entry: what the comparison found stays as it is.
+  // Listed once: what the comparison found already ("entry removed") is not repeated.
   void LeaveOut(const std::string& path, const std::string& entry, const std::string& reason) {
-    const bool listed = std::any_of(diff_.Inexpressibles.begin(), diff_.Inexpressibles.end(),
-                                    [&](const Inexpressible& i) { return i.Path == path && i.Entry == entry; });
+    const bool listed = std::any_of(diff_.Inexpressibles.begin(), diff_.Inexpressibles.end(), [&](const Inexpressible& i) {
+      return i.Path == path && i.Entry == entry && i.Reason == reason;
+    });
     if (!listed) diff_.Inexpressibles.push_back({path, entry, reason});
   }
 
@@ -249,7 +256,7 @@ class PatchWriter {
       return;
     }
     std::map<std::string, const TKzpRecord*> records;  // NEW's, by lower-cased name
-    for (const TKzpRecord& record : reader->Layout().Records) records.try_emplace(AsciiLower(record.Name), &record);
+    for (const TKzpRecord& record : reader->Layout().Records) records.try_emplace(AnsiLowerCase(record.Name), &record);
 
     // kzpupdate must give the stored password; an empty one takes the given one.
     const bool passwordWritable = p.OldPassword.empty() || p.OldPassword == p.NewPassword;
@@ -264,15 +271,18 @@ class PatchWriter {
     }
 
     // Names that NEW gives a block that another name has, and OLD lacked: a
-    // duplicateentry makes them, when the source is there after the update.
+    // duplicateentry makes them, when the source is there after the update. It names
+    // the new entry in lower case, so a name with capitals is written as a file instead
+    // (its content is NEW's; only the sharing of the block is lost).
     std::set<std::string> added;
     for (const KzpEntryChange& e : p.Entries) {
-      if (e.Kind == ChangeKind::Added) added.insert(AsciiLower(e.Name));
+      if (e.Kind == ChangeKind::Added) added.insert(AnsiLowerCase(e.Name));
     }
     std::vector<KzpSharedName> pending;
     std::set<std::string> pendingTargets;
     for (const KzpSharedName& s : p.SharedNames) {
-      if (added.count(AsciiLower(s.Target)) != 0 && pendingTargets.insert(AsciiLower(s.Target)).second) {
+      const std::string target = AnsiLowerCase(s.Target);
+      if (added.count(target) != 0 && target == s.Target && pendingTargets.insert(target).second) {
         pending.push_back(s);
       }
     }
@@ -284,7 +294,7 @@ class PatchWriter {
         LeaveOut(p.Path, name, noUpdate);
         return;
       }
-      const auto record = records.find(AsciiLower(name));
+      const auto record = records.find(AnsiLowerCase(name));
       if (record == records.end()) {
         LeaveOut(p.Path, name, "entry not found in NEW's package");
         return;
@@ -293,8 +303,8 @@ class PatchWriter {
     };
     for (const KzpEntryChange& e : p.Entries) {
       if (e.Kind == ChangeKind::Removed) {
-        LeaveOut(p.Path, e.Name, "entry removed (no command removes one)");
-      } else if (pendingTargets.count(AsciiLower(e.Name)) == 0) {
+        LeaveOut(p.Path, e.Name, kRemoved);
+      } else if (pendingTargets.count(AnsiLowerCase(e.Name)) == 0) {
         write(e.Name);
       }
     }
@@ -304,9 +314,9 @@ class PatchWriter {
     for (bool progress = true; progress;) {
       progress = false;
       for (auto s = pending.begin(); s != pending.end();) {
-        const std::string source = AsciiLower(s->Source);
+        const std::string source = AnsiLowerCase(s->Source);
         if (added.count(source) == 0 || present.count(source) != 0) {
-          present.insert(AsciiLower(s->Target));
+          present.insert(AnsiLowerCase(s->Target));
           lines.duplicates.push_back(*s);
           s = pending.erase(s);
           progress = true;
@@ -378,7 +388,7 @@ class PatchWriter {
       }
     }
     std::sort(candidates.begin(), candidates.end(), [](const TKzpRecord* a, const TKzpRecord* b) {
-      return AsciiLower(a->Name) < AsciiLower(b->Name);
+      return AnsiLowerCase(a->Name) < AnsiLowerCase(b->Name);
     });
     for (const TKzpRecord* record : candidates) {
       std::string reason;
@@ -420,7 +430,7 @@ class PatchWriter {
     size_t files = 0;
     for (const VfsFileChange& f : a.Files) {
       if (f.Kind == ChangeKind::Removed) {
-        LeaveOut(a.Path, f.Name, "file removed (vfsupdate cannot remove one)");
+        LeaveOut(a.Path, f.Name, kRemoved);
         continue;
       }
       std::string problem = PayloadNameProblem(f.Name);
