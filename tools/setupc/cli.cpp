@@ -35,6 +35,8 @@ const CLI::Validator kFileName(
     [](const std::string& value) { return value.empty() ? std::string("needs a file name") : std::string(); },
     "FILE");
 
+CLI::App* Selected(CLI::App& app);
+
 // Every command with its options, bound to the option records the commands take. A
 // command's run checks what CLI11 cannot (number forms) and calls the command.
 class CommandLine {
@@ -51,6 +53,7 @@ class CommandLine {
   void AddAuthoringCommands();
   void AddKzpCommands();
   void AddVfsCommands();
+  void AddDiffCommand();
 
   CLI::App app_{"setupc: compiles install scripts into setups, and builds, lists, verifies and extracts\n"
                 "packages, KZP packages and VFS archives.",
@@ -74,6 +77,8 @@ class CommandLine {
   InitOptions init_;
   KzpOptions kzp_;
   VfsOptions vfs_;
+  DiffOptions diff_;
+  std::string diffSources_, diffName_, diffLogPrefix_, diffInstallDir_;
 };
 
 CommandLine::CommandLine() {
@@ -85,6 +90,7 @@ CommandLine::CommandLine() {
   AddPackageCommands();
   AddKzpCommands();
   AddVfsCommands();
+  AddDiffCommand();
   app_.footer(kFooter);  // after the commands: theirs would copy it
 }
 
@@ -253,6 +259,61 @@ void CommandLine::AddVfsCommands() {
   create->add_option("--block-size", vfs_.blockSize, "Bytes a block")->required()->check(CLI::Range(1u, 1u << 24));
   create->add_option("--blocks", vfs_.blocks, "Blocks in the archive")->required()->check(CLI::Range(1u, 1u << 24));
   create->add_option("--roots", vfs_.roots, "Root slots")->required()->check(CLI::Range(1u, 256u));
+}
+
+void CommandLine::AddDiffCommand() {
+  CLI::App* diff = Command(
+      "diff",
+      "Compare two builds of a product (folders as installed): loose files, and the entries of KZP packages "
+      "and VFS archives both hold; exit 0 equal, 1 different. With -o, write a patch's source folder",
+      [this] {
+        struct Only {
+          const char* name;
+          std::string* value;
+          std::optional<std::string>* target;
+        };
+        const Only onlyWithOutput[] = {{"--sources", &diffSources_, &diff_.sources},
+                                       {"--name", &diffName_, &diff_.name},
+                                       {"--log-prefix", &diffLogPrefix_, &diff_.logPrefix},
+                                       {"--installdir", &diffInstallDir_, &diff_.installDir}};
+        const CLI::App* command = Selected(app_);
+        std::string without;
+        for (const Only& only : onlyWithOutput) {
+          if (command->count(only.name) == 0) continue;
+          *only.target = *only.value;
+          if (without.empty()) without = only.name;
+        }
+        if (without.empty() && !diff_.regKey.empty()) without = "--regkey";
+        if (without.empty() && diff_.allowPartial) without = "--allow-partial";
+        if (diff_.output.empty() && !without.empty()) {
+          usageError_ = without + " needs -o OUT";
+          return int{kExitUsage};
+        }
+        if (!diff_.output.empty() && diff_.json) {
+          usageError_ = "--json writes the report, which -o does not print";
+          return int{kExitUsage};
+        }
+        return DiffCommand(diff_, *out_, *err_);
+      });
+  diff->add_option("OLD", diff_.oldRoot, "The older build's folder")->required();
+  diff->add_option("NEW", diff_.newRoot, "The newer build's folder")->required();
+  diff->add_flag("--json", diff_.json, "Write the report as JSON");
+  diff->add_option("-o,--output", diff_.output, "Write a patch's source folder OUT (see docs/patching.md)")
+      ->check(kFileName)
+      ->type_name("OUT");
+  diff->add_option("--sources", diffSources_, "-o: the WAV files of ADPCM sounds, by entry name")
+      ->check(kFileName)
+      ->type_name("DIR");
+  diff->add_option("--name", diffName_, "-o: the setup's title (default: \"<NEW's folder name> patch\")")
+      ->type_name("TEXT");
+  diff->add_option("--log-prefix", diffLogPrefix_, "-o: extend the product's install log with this prefix")
+      ->type_name("P");
+  diff->add_option("--installdir", diffInstallDir_, "-o: the installation folder the patch proposes")
+      ->type_name("FOLDER");
+  diff->add_option("--regkey", diff_.regKey, "-o: where the patch finds the installation folder")
+      ->expected(3)
+      ->type_name("ROOT KEY VALUE");
+  diff->add_flag("--allow-partial", diff_.allowPartial, "-o: exit 0 though some differences cannot be expressed");
 }
 
 // The command the parse selected, deepest first ("kzp list", not "kzp").

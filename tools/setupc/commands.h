@@ -76,6 +76,18 @@ struct VfsOptions {
   uint32_t roots = 0;
 };
 
+struct DiffOptions {
+  std::string oldRoot, newRoot;          // the two builds' folders
+  std::string output;                    // -o OUT: a patch source folder; empty: the report
+  bool json = false;                     // the report as JSON
+  std::optional<std::string> sources;    // -o only: --sources DIR
+  std::optional<std::string> name;       // -o only: --name TEXT
+  std::optional<std::string> logPrefix;  // -o only: --log-prefix P
+  std::optional<std::string> installDir; // -o only: --installdir FOLDER
+  std::vector<std::string> regKey;       // -o only: --regkey ROOT KEY VALUE
+  bool allowPartial = false;             // -o only
+};
+
 struct InitOptions {
   std::string folder;                               // new or empty
   std::string name = "My Product 1.0";              // the product's name, as typed
@@ -91,6 +103,8 @@ int LogCommand(const LogOptions& options, std::ostream& out, std::ostream& err);
 int TextCommand(const TextOptions& options, std::ostream& out, std::ostream& err);
 int CompileCommand(const CompileOptions& options, std::ostream& out, std::ostream& err);
 int InitCommand(const InitOptions& options, std::ostream& out, std::ostream& err);
+// setupc diff: the report (exit 0 equal, 1 different), or with -o a patch source.
+int DiffCommand(const DiffOptions& options, std::ostream& out, std::ostream& err);
 int KzpCommand(const KzpOptions& options, std::ostream& out, std::ostream& err);
 int VfsCommand(const VfsOptions& options, std::ostream& out, std::ostream& err);
 // setupc vfs check: every problem as a "problem: " line, then "ok" or the count.
