@@ -475,23 +475,26 @@ std::string FolderName(const std::filesystem::path& folder) {
   return NativeString(path.filename());
 }
 
-// A text from the command line as a script parameter; empty after reporting.
-std::optional<std::string> Checked(const std::string& typed, const std::string& what, std::ostream& err) {
-  std::optional<std::string> ansi = ArgumentToAnsi(typed);
-  if (!ansi || !ScriptParameter(*ansi)) {
-    ReportError(err, what + " \"" + typed + "\" cannot stand in a script (a control character, or one the code page lacks)");
+// An option's text (code page) as a script parameter; nullopt after reporting.
+std::optional<std::string> Checked(const std::string& text, const std::string& what, std::ostream& err) {
+  if (!ScriptParameter(text)) {
+    ReportError(err, what + " \"" + AnsiToNative(text) + "\" cannot stand in a script (it holds a control character)");
     return std::nullopt;
   }
-  return ansi;
+  return text;
 }
 
 bool Headers(const PatchOptions& options, PatchScript& script, std::ostream& err) {
-  const std::optional<std::string> name =
-      Checked(options.name.empty() ? FolderName(options.newRoot) + " patch" : options.name, "the name", err);
-  if (!name) return false;
-  script.name = *name;
+  std::string name = options.name;
+  if (name.empty()) {
+    const std::string folder = FolderName(std::filesystem::absolute(options.newRoot));
+    name = ArgumentToAnsi(folder).value_or("new build") + " patch";
+  }
+  const std::optional<std::string> checkedName = Checked(name, "the name", err);
+  if (!checkedName) return false;
+  script.name = *checkedName;
   const std::optional<std::string> installDir =
-      Checked(options.installDir.value_or(AnsiToNative("$PROGRAMFILES\\" + *name + "\\")), "--installdir", err);
+      Checked(options.installDir.value_or("$PROGRAMFILES\\" + script.name + "\\"), "--installdir", err);
   if (!installDir) return false;
   script.installDir = *installDir;
   if (!options.regKey.empty()) {
@@ -513,10 +516,6 @@ bool Headers(const PatchOptions& options, PatchScript& script, std::ostream& err
   }
   script.language = kLanguage;
   return true;
-}
-
-std::string Where(const Inexpressible& i) {
-  return AnsiToNative(i.Path) + (i.Entry.empty() ? "" : ": " + AnsiToNative(i.Entry));
 }
 
 }  // namespace
@@ -552,17 +551,16 @@ int WritePatchSource(TreeDiff& diff, const PatchOptions& options, std::ostream& 
   }
   writer.Commit();
 
-  for (const Inexpressible& i : diff.Inexpressibles) {
-    ReportError(err, "left out of the patch: " + Where(i) + ": " + i.Reason);
-  }
   out << "patch written to " << folder << ": " << script.files << " loose " << (script.files == 1 ? "file" : "files")
       << ", " << script.deletes.size() << " removed, " << script.packages.size() << " KZP "
       << (script.packages.size() == 1 ? "package" : "packages") << ", " << script.archives.size() << " VFS "
       << (script.archives.size() == 1 ? "archive" : "archives") << "\n"
       << "next: setupc compile " << JoinNativePath(folder, "setup.txt") << " --stub STUB\n";
   if (!diff.Inexpressibles.empty() && !options.allowPartial) {
-    ReportError(err, std::to_string(diff.Inexpressibles.size()) +
-                         " differences left out: the patch is written but does not make the folder equal to NEW "
+    // The caller (setupc diff) lists them.
+    ReportError(err, "the patch in " + folder + " leaves out " + std::to_string(diff.Inexpressibles.size()) +
+                         (diff.Inexpressibles.size() == 1 ? " difference" : " differences") +
+                         " that no command can make, so it does not make the folder equal to NEW "
                          "(--allow-partial accepts that)");
     return kExitFailed;
   }
