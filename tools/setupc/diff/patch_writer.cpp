@@ -66,7 +66,7 @@ size_t Depth(const std::string& path) { return static_cast<size_t>(std::count(pa
 class PatchWriter {
  public:
   PatchWriter(TreeDiff& diff, const PatchOptions& options, std::string outFolder, PatchScript& script)
-      : diff_(diff), options_(options), out_(std::move(outFolder)), newRoot_(NativeString(options.newRoot)),
+      : diff_(diff), out_(std::move(outFolder)), newRoot_(NativeString(options.newRoot)),
         script_(script), sources_(options.sources) {}
 
   void Write() {
@@ -330,7 +330,7 @@ class PatchWriter {
     // A new password needs an update that writes something: an entry NEW has, which
     // the update finds present and leaves, carries it.
     if (noUpdate.empty() && group.entries == 0 && p.OldPassword != p.NewPassword) {
-      if (!PasswordCarrier(p.Path, *reader, group)) LeaveOut(p.Path, "", "password set, but no entry can carry it");
+      if (!PasswordCarrier(*reader, group)) LeaveOut(p.Path, "", "password set, but no entry can carry it");
     }
     if (group.entries > 0) {
       ++kzpGroups_;
@@ -380,7 +380,7 @@ class PatchWriter {
   }
 
   // The first data entry of NEW (by lower-cased name) that can be written.
-  bool PasswordCarrier(const std::string& package, KzpReader& reader, KzpGroupWriter& group) {
+  bool PasswordCarrier(KzpReader& reader, KzpGroupWriter& group) {
     std::vector<const TKzpRecord*> candidates;
     for (const TKzpRecord& record : reader.Layout().Records) {
       if (record.Kind == kKzpKindData && !IsSoundEntryName(record.Name) && PayloadNameProblem(record.Name).empty()) {
@@ -399,7 +399,6 @@ class PatchWriter {
         return true;
       }
     }
-    (void)package;
     return false;
   }
 
@@ -458,7 +457,6 @@ class PatchWriter {
   }
 
   TreeDiff& diff_;
-  const PatchOptions& options_;
   std::string out_;      // native
   std::string newRoot_;  // native
   PatchScript& script_;
