@@ -35,6 +35,7 @@
 #include "script/commands/vfs_update_command.h"
 #include "script/commands/rename_command.h"
 #include "script/commands/execute_command.h"
+#include "script/commands/if_file_crc_command.h"
 
 namespace setup {
 
@@ -90,6 +91,8 @@ void RegisterCommands(TCommandList& list) {
   list.Add(std::make_unique<TVFSUpdateCommand>());
   list.Add(std::make_unique<TRenameCommand>());
   list.Add(std::make_unique<TExecuteCommand>());
+  // Additions to the described command set: a stub without them skips their lines.
+  list.Add(std::make_unique<TIfFileCrcCommand>());
 }
 
 }  // namespace setup

@@ -35,7 +35,8 @@ class TCommandList {
 };
 
 // Adds one object of each command class in the fixed order that gives the ids stored
-// in compiled scripts ("goto" = 1 ... "execute" = 32). Called once, on an empty list.
+// in compiled scripts ("goto" = 1 ... "execute" = 32, then the
+// additions: "iffilecrc" = 33). Called once, on an empty list.
 void RegisterCommands(TCommandList& list);
 
 }  // namespace setup

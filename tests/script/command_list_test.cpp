@@ -17,7 +17,8 @@
 namespace setup {
 namespace {
 
-// Ids are stored in every package ever built, so this order is fixed. Lookups outside
+// Ids are stored in every package ever built, so this order is fixed (additions such
+// as "iffilecrc" = 33 are appended). Lookups outside
 // the registry find nothing; keywords match without case, never by prefix.
 TEST(CommandList, RegistersTheFixedIdTableAndLooksUpOnlyWhatItHolds) {
   // The keywords of ids 1, 2, ... in order.
@@ -25,7 +26,7 @@ TEST(CommandList, RegistersTheFixedIdTableAndLooksUpOnlyWhatItHolds) {
       "goto name outfile installdir installdirregkey iffileexists file delete writeregstr changelog "
       "kzpupdate rmdir createdirectory createshortcut message messagebox copyfile language failure pages "
       "shortname uninstallpages uninstalllanguage prefix uninstalllogload uninstalllogsave kzpofficial "
-      "duplicateentry writeregstr_url vfsupdate rename execute");
+      "duplicateentry writeregstr_url vfsupdate rename execute iffilecrc");
   const std::string headers =
       " name outfile installdir installdirregkey changelog pages shortname uninstallpages prefix ";
   const std::map<std::string, uint8_t> groupKinds = {{"file", 1}, {"kzpupdate", 2}, {"vfsupdate", 2}};
@@ -42,8 +43,8 @@ TEST(CommandList, RegistersTheFixedIdTableAndLooksUpOnlyWhatItHolds) {
     EXPECT_EQ(command->GroupKind(), groupKinds.contains(keyword) ? groupKinds.at(keyword) : 0);
     EXPECT_EQ(list.IdByKeyword(keyword), id);
   }
-  EXPECT_EQ(list.Count(), 32u);
-  for (const int32_t bad : {0, -1, INT32_MIN, 33, INT32_MAX}) EXPECT_EQ(list.CommandById(bad), nullptr);
+  EXPECT_EQ(list.Count(), 33u);
+  for (const int32_t bad : {0, -1, INT32_MIN, 34, INT32_MAX}) EXPECT_EQ(list.CommandById(bad), nullptr);
   const std::map<std::string, int32_t> lookups = {
       {"GoTo", 1}, {"WriteRegStr_URL", 29}, {"", 0}, {"writeregstr_", 0}, {"gotoo", 0}};
   for (const auto& [keyword, expected] : lookups) EXPECT_EQ(list.IdByKeyword(keyword), expected) << keyword;

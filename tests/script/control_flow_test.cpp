@@ -2,11 +2,13 @@
 // worker thread around it, "goto", "iffileexists", "messagebox" and "failure", and the
 // CD-ROM resolution of paths.
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
 
+#include "base/crc32.h"
 #include "base/errors.h"
 #include "installlog/uninstall_list.h"
 #include "platform/dialogs.h"
@@ -198,6 +200,37 @@ TEST_F(ControlFlowTest, IfFileExistsTakesTheBranchOfTheExpandedPath) {
   };
   for (const auto& c : cases) {
     RunScriptOf("iffileexists", c.params);
+    EXPECT_EQ(visits, c.visits) << ::testing::PrintToString(c.params);
+  }
+}
+
+// Fault: the CRC compared with the wrong value or case, a missing or unreadable file
+// taken as equal, the file read whole instead of in pieces (a file over one piece).
+TEST_F(ControlFlowTest, IfFileCrcJumpsOnTheFilesCrc32) {
+  std::filesystem::create_directories(Local("C:\\Program Files\\Demo\\folder.txt"));
+  WriteFileBytes(Local("C:\\Program Files\\Demo\\abc.txt"), Bytes{'1', '2', '3', '4', '5', '6', '7', '8', '9'});
+  Bytes big(200000);
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<uint8_t>(i * 7);
+  WriteFileBytes(Local("C:\\Program Files\\Demo\\big.bin"), big);
+  char bigCrc[9];
+  std::snprintf(bigCrc, sizeof bigCrc, "%08x", static_cast<unsigned>(Crc32(big)));
+  const struct {
+    std::vector<std::string> params;
+    Visits visits;
+  } cases[] = {
+      // "123456789" has the CRC-32 CBF43926 (the standard check value).
+      {{"$INSTDIR\\abc.txt", "CBF43926", "2", "1"}, {3}},       // equal: after line 2
+      {{"$INSTDIR\\abc.txt", "cbf43926", "2", "1"}, {3}},       // either case
+      {{"$INSTDIR\\abc.txt", "CBF43927", "2", "1"}, {2, 3}},    // different: after line 1
+      {{"$INSTDIR\\missing.txt", "00000000", "2", "1"}, {2, 3}},  // missing: different
+      {{"$INSTDIR\\folder.txt", "00000000", "2", "1"}, {2, 3}},   // a folder: different
+      {{"$INSTDIR\\abc.txt", "CBF4392", "2", "1"}, {2, 3}},     // a damaged CRC: different
+      {{"$INSTDIR\\abc.txt", "CBF43927", "2", "-1"}, {1, 2, 3}},
+      {{"$INSTDIR\\big.bin", bigCrc, "2", "1"}, {3}},
+      {{}, {1, 2, 3}},
+  };
+  for (const auto& c : cases) {
+    RunScriptOf("iffilecrc", c.params);
     EXPECT_EQ(visits, c.visits) << ::testing::PrintToString(c.params);
   }
 }

@@ -153,6 +153,9 @@ const std::vector<ExpectedLine> kScript = {
     {"failure", 19, {""}},
     {"  ; an indented comment", kNone, {}},
     {"end:", kNone, {}},  // 51
+    // An addition to the described set (id 33): the CRC in upper case, labels resolved.
+    {"iffilecrc $INSTDIR\\app.exe 1a2B3c4D installed", 33, {"$INSTDIR\\app.exe", "1A2B3C4D", "48", "-1"}},
+    {"IfFileCrc $INSTDIR\\app.exe 00000000 -1 end", 33, {"$INSTDIR\\app.exe", "00000000", "-1", "51"}},
 };
 
 struct ExpectedEntry {
@@ -290,6 +293,11 @@ TEST_F(CompileTest, ErrorsNameTheirFileAndLineAndWriteNothing) {
       {{"copyfile a"}, "script.txt:1", "\"copyfile\" takes SOURCE DESTINATION; got 1 parameter"},
       {{"file a b c"}, "script.txt:1", "\"file\" takes SOURCE [DESTINATION], or SOURCE SUBFOLDER ROOT KEY"},
       {{"goto nowhere"}, "script.txt:1", "unknown label \"nowhere\"\n"},
+      // "iffilecrc" takes exactly 8 hexadecimal digits.
+      {{"a:", "iffilecrc x 1A2B3C4 a"}, "script.txt:2", "the CRC \"1A2B3C4\" is not 8 hexadecimal digits"},
+      {{"a:", "iffilecrc x 0x1A2B3C a"}, "script.txt:2", "the CRC \"0x1A2B3C\" is not 8 hexadecimal digits"},
+      {{"a:", "iffilecrc x 1A2B3C4G a"}, "script.txt:2", "the CRC \"1A2B3C4G\" is not 8 hexadecimal digits"},
+      {{"iffilecrc x 1A2B3C4D"}, "script.txt:1", "\"iffilecrc\" takes PATH CRC LABEL-IF-EQUAL [LABEL-IF-DIFFERENT]; got 2"},
       {{"", "again:", "Again:"}, "script.txt:3", "label \"Again\" is already defined at line 2"},
       {{"9lives:"}, "script.txt:1", "\"9lives\" is no label name"},
       {{"message \"open"}, "script.txt:1", "unterminated quote"},

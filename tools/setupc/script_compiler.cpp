@@ -1,6 +1,7 @@
 #include "setupc/script_compiler.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <optional>
 #include <unordered_map>
@@ -9,6 +10,7 @@
 #include "package/package_password_key.h"
 #include "platform/codepage.h"
 #include "script/command_list.h"
+#include "script/commands/if_file_crc_command.h"
 #include "script/registry_roots.h"
 #include "setupc/local_files.h"
 #include "setupc/package_input.h"
@@ -179,6 +181,18 @@ class Compiler {
                        Suggestion(root, kRootNames));
   }
 
+  // The CRC of "iffilecrc": exactly 8 hexadecimal digits, written in upper case.
+  std::string CrcText(size_t index, const std::string& text) {
+    const std::optional<uint32_t> crc = TIfFileCrcCommand::ParseCrc(text);
+    if (!crc) {
+      Error(index, "the CRC " + Quoted(text) + " is not 8 hexadecimal digits (a CRC-32 such as 1A2B3C4D)");
+      return text;
+    }
+    char digits[9];
+    std::snprintf(digits, sizeof digits, "%08X", static_cast<unsigned>(*crc));
+    return digits;
+  }
+
   // A KZP record holds a name of at most 127 characters; the setup refuses a longer one.
   void CheckKzpName(size_t index, const std::string& name) {
     if (name.size() > kKzpMaxNameLength) {
@@ -330,6 +344,8 @@ class Compiler {
         return {Target(index, p[0], false)};
       case Rule::IfFileExists:
         return {p[0], Target(index, p[1], false), n > 2 ? Target(index, p[2], false) : "-1"};
+      case Rule::IfFileCrc:
+        return {p[0], CrcText(index, p[1]), Target(index, p[2], false), n > 3 ? Target(index, p[3], false) : "-1"};
       case Rule::MessageBox:
         return {p[0], p[1], n > 2 ? Target(index, p[2], true) : "-1",
                 n > 3 ? Target(index, p[3], true) : "-1"};

@@ -39,6 +39,7 @@ constexpr KeywordRule kKeywords[] = {
     {"vfsupdate", Rule::VfsUpdate, 2, 3, "SOURCE ARCHIVE [FLAG]"},
     {"rename", Rule::Plain, 2, 2, "OLD NEW"},
     {"execute", Rule::Plain, 1, 2, "PROGRAM [ARGUMENTS]"},
+    {"iffilecrc", Rule::IfFileCrc, 3, 4, "PATH CRC LABEL-IF-EQUAL [LABEL-IF-DIFFERENT]"},
     {"uninstallicon", Rule::UninstallIcon, 1, 1, "FILE"},
     {"uninstallfinaliser", Rule::UninstallFinaliser, 1, 1, "FILE"},
 };

@@ -14,6 +14,7 @@ enum class Rule {
   WriteRegStr,
   Goto,
   IfFileExists,
+  IfFileCrc,  // the CRC checked and written as 8 upper-case hexadecimal digits
   MessageBox,
   File,
   KzpUpdate,
