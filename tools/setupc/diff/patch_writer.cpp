@@ -483,16 +483,16 @@ std::optional<std::string> Checked(const std::string& text, const std::string& w
 }
 
 bool Headers(const PatchOptions& options, PatchScript& script, std::ostream& err) {
+  // The product's folder is proposed under the new build's folder name, not the patch's.
+  const std::string product =
+      ArgumentToAnsi(FolderName(std::filesystem::absolute(options.newRoot))).value_or("new build");
   std::string name = options.name;
-  if (name.empty()) {
-    const std::string folder = FolderName(std::filesystem::absolute(options.newRoot));
-    name = ArgumentToAnsi(folder).value_or("new build") + " patch";
-  }
+  if (name.empty()) name = product + " patch";
   const std::optional<std::string> checkedName = Checked(name, "the name", err);
   if (!checkedName) return false;
   script.name = *checkedName;
   const std::optional<std::string> installDir =
-      Checked(options.installDir.value_or("$PROGRAMFILES\\" + script.name + "\\"), "--installdir", err);
+      Checked(options.installDir.value_or("$PROGRAMFILES\\" + product + "\\"), "--installdir", err);
   if (!installDir) return false;
   script.installDir = *installDir;
   if (!options.regKey.empty()) {
