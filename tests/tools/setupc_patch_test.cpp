@@ -271,7 +271,7 @@ TEST_F(PatchWriterTest, ThePatchOfASmallDiffHoldsItsGuardBeforeEveryChangeAndCom
     ASSERT_NE(found, std::string::npos) << "missing or out of order:\n" << part << "\nin:\n" << script;
     at = found + part.size();
   }
-  EXPECT_NE(script.find("name \"new patch\"\noutfile setup.exe\ninstalldir \"$PROGRAMFILES\\new patch\\\"\n"
+  EXPECT_NE(script.find("name \"new patch\"\noutfile setup.exe\ninstalldir \"$PROGRAMFILES\\new\\\"\n"
                         "installdirregkey \"HKLM\" \"Software\\Demo\" \"Path\"\npages default\nlanguage english\n"),
             std::string::npos)
       << script;
