@@ -72,6 +72,7 @@ class CommandLine {
   TextOptions text_;
   CompileOptions compile_;
   InitOptions init_;
+  ApplyOptions apply_;
   KzpOptions kzp_;
   VfsOptions vfs_;
 };
@@ -133,6 +134,15 @@ void CommandLine::AddAuthoringCommands() {
                    "english, german or both, comma-separated, the wizard's first choice first "
                    "(default: english)")
       ->delimiter(',');
+
+  CLI::App* apply = Command(
+      "apply",
+      "Run SETUP as the stub does with /S, with DIR as its installation folder; system folders, the "
+      "registry and started programs stay in a sandbox; report what it did. Exit code: the stub's",
+      [this] { return ApplyCommand(apply_, *out_, *err_); });
+  apply->add_option("SETUP", apply_.setup, "The setup")->required();
+  apply->add_option("DIR", apply_.folder, "The installation folder (created when missing)")->required();
+  apply->add_flag("--json", apply_.json, "Write JSON");
 
   CLI::App* pack = Command("pack", "Write a package; with --host, appended to a copy of FILE",
                            [this] { return PackCommand(pack_, *out_, *err_); });
