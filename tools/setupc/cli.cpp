@@ -20,6 +20,8 @@ namespace setup::setupc {
 
 namespace {
 
+ApplyRunner applyRunner = nullptr;  // set by the program that links setupc_apply
+
 constexpr const char* kVersion = SETUPC_VERSION;
 
 constexpr const char* kFooter =
@@ -139,7 +141,13 @@ void CommandLine::AddAuthoringCommands() {
       "apply",
       "Run SETUP as the stub does with /S, with DIR as its installation folder; system folders, the "
       "registry and started programs stay in a sandbox; report what it did. Exit code: the stub's",
-      [this] { return ApplyCommand(apply_, *out_, *err_); });
+      [this] {
+        if (applyRunner == nullptr) {
+          ReportError(*err_, "apply is not part of this program");
+          return int{kExitUsage};
+        }
+        return applyRunner(apply_, *out_, *err_);
+      });
   apply->add_option("SETUP", apply_.setup, "The setup")->required();
   apply->add_option("DIR", apply_.folder, "The installation folder (created when missing)")->required();
   apply->add_flag("--json", apply_.json, "Write JSON");
@@ -358,6 +366,8 @@ class ConsoleMessages {
 void ReportError(std::ostream& err, const std::string& message) { err << "setupc: " << message << "\n"; }
 
 std::string UsageText() { return CommandLine().Help(); }
+
+void SetApplyCommand(ApplyRunner runner) { applyRunner = runner; }
 
 int RunSetupc(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
   if (arguments.empty()) {
