@@ -36,7 +36,13 @@ bool SetThreadPriority(int priority);
 
 // The arguments after the program name, in the system code page.
 std::vector<std::string> CommandLineArguments();
-// The full path of the running executable.
+// The full path of the running executable, or the one SetModuleFileNameOverride set.
 std::string ModuleFileName();
+// The system's answer (the posix build: the one SetCommandLine set).
+std::string SystemModuleFileName();
+// Tools that run a setup's own code on a setup file (setupc apply): ModuleFileName
+// answers path, as if that file were running (the uninstaller is copied from it).
+// Empty: the system's answer again.
+void SetModuleFileNameOverride(const std::string& path);
 
 }  // namespace setup::platform

@@ -1,6 +1,7 @@
 #include "platform/process.h"
 
 #include <mutex>
+#include <string>
 #include <utility>
 
 namespace setup::platform {
@@ -29,6 +30,27 @@ void ExitProcess(uint32_t code) {
 void TerminateProcess(uint32_t code) {
   RunExitHandler(code);
   SystemTerminateProcess(code);
+}
+
+namespace {
+std::mutex moduleMutex;
+std::string& ModuleOverride() {
+  static std::string path;
+  return path;
+}
+}  // namespace
+
+std::string ModuleFileName() {
+  {
+    std::lock_guard<std::mutex> lock(moduleMutex);
+    if (!ModuleOverride().empty()) return ModuleOverride();
+  }
+  return SystemModuleFileName();
+}
+
+void SetModuleFileNameOverride(const std::string& path) {
+  std::lock_guard<std::mutex> lock(moduleMutex);
+  ModuleOverride() = path;
 }
 
 ExitHandler SetExitHandler(ExitHandler handler) {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace setup::platform {
 
@@ -44,5 +45,20 @@ class RunningProgram {
 // file (a drive path mapped into the sandbox) with the parameters split at blanks
 // outside double quotes.
 RunningProgram StartProgram(const std::string& file, const std::string& parameters, void* owner = nullptr);
+
+// Programs a tool keeps from starting (setupc apply). While recording is on,
+// StartProgram starts nothing and returns an invalid RunningProgram (as for a program
+// that could not be started), and OpenDocumentMaximized (shell.h) opens nothing and
+// returns true; each request is kept, oldest first. Turning recording on forgets the
+// requests kept before. Off by default.
+struct ProgramRequest {
+  std::string file;
+  std::string parameters;
+  bool document = false;  // a document to open, not a program to start
+};
+void RecordProgramStarts(bool on);
+// True (after keeping the request) when recording is on: the caller starts nothing.
+bool RecordProgramRequest(const ProgramRequest& request);
+std::vector<ProgramRequest> RecordedProgramStarts();
 
 }  // namespace setup::platform

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace setup::platform {
 
@@ -72,5 +73,27 @@ bool RegistryKeyExists(uint32_t root, const std::string& path);
 // Deletes the key with its values. Like the system's own call it refuses a key that
 // still has subkeys, and the root itself; false then, or when the key is absent.
 bool DeleteRegistryKey(uint32_t root, const std::string& path);
+
+// ---- the registry sandbox of tools (setupc apply) ----
+//
+// Keeps the registry writes of a setup run by a tool away from the system's registry.
+// The Windows build creates a volatile key HKCU\Software\setupc-sandbox-PID-TICK, a
+// subkey of it for each predefined root, and redirects this process's roots there
+// (RegOverridePredefKey); keys created meanwhile are volatile too, so that nothing
+// outlives the session even if the tool is killed. The posix build empties its
+// in-memory registry. Returns where the writes go (the key's path, or
+// "in-memory registry"); empty when the sandbox could not be made (nothing redirected).
+std::string BeginRegistrySandbox();
+// One value written inside the sandbox, by the root it was written under.
+struct SandboxRegistryValue {
+  uint32_t root = 0;
+  std::string path;  // the key, relative to the root
+  std::string name;  // empty: the default value
+  std::string data;  // text, or a number value in decimal
+};
+// Every value inside the sandbox, root by root, keys in the order the system lists them.
+std::vector<SandboxRegistryValue> SandboxRegistryValues();
+// Restores the roots and deletes the sandbox key (posix: empties the registry).
+void EndRegistrySandbox();
 
 }  // namespace setup::platform

@@ -28,6 +28,14 @@ std::string SpecialFolderLocation(int csidl, void* owner = nullptr);
 // Empty when the query fails.
 std::string SpecialFolderPath(int csidl);
 
+// Tools that run a setup away from the user's folders (setupc apply): while a folder
+// is set, each special folder above answers folder + "\" + a name of its own
+// ("Desktop", "Programs", "AppData", "Program Files") in both lookups; an empty folder
+// restores the system's answers (the posix build: its table's). Unset by default.
+void RedirectSpecialFolders(const std::string& folder);
+// The redirected path of csidl; nullopt while no folder is set.
+std::optional<std::string> RedirectedSpecialFolder(int csidl);
+
 // Opens a document with the program associated with its type ("open"), in a maximised
 // window; returns once the program has been started. owner as above. False when the
 // shell could not start it. The posix build starts nothing and records the request

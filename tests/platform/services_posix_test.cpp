@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <thread>
 
 #include "platform/files.h"
 #include "platform/posix/posix_controls.h"
@@ -60,6 +63,49 @@ TEST_F(PosixServices, StartedProgramsReportTheirExitCode) {
 
   EXPECT_FALSE(StartProgram("C:\\Tools\\missing.exe", "").IsValid());
   EXPECT_FALSE(StartProgram("no-such-program-anywhere", "").IsValid());
+}
+
+// Catches: a case-blind lookup that is on by default (tests of exact behaviour would
+// change), a folder's cached names not refreshed when someone else adds a file after a
+// lookup, the layer's own creates, renames and removes not seen by the next lookup, a new
+// file not created in the folder that matched, and a mounted folder not used.
+TEST_F(PosixServices, CaseBlindLookupFindsNamesAsWindowsDoesAndKeepsItsCacheCurrent) {
+  Write("C:\\Test\\data\\main.kzp", "k");
+  EXPECT_FALSE(FileExists("C:\\Test\\Data\\Main.kzp"));  // off by default
+  posix::SetCaseBlindPaths(true);
+  EXPECT_TRUE(FileExists("C:\\Test\\Data\\Main.KZP"));
+  EXPECT_TRUE(DirectoryExists("c:\\TEST\\DATA"));
+  EXPECT_FALSE(FileExists("C:\\Test\\Data\\Other.kzp"));  // the folder's names are cached now
+  // Someone else adds a file: the folder's modification time tells (after a clock tick).
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  std::ofstream(posix::MapPath("C:\\Test\\data\\other.kzp")) << "o";
+  EXPECT_TRUE(FileExists("C:\\Test\\Data\\Other.kzp"));
+  // The layer's own changes, seen at once.
+  File file;
+  ASSERT_TRUE(file.Open("C:\\Test\\DATA\\New.txt", OpenMode::CreateAlways));
+  file.Close();
+  EXPECT_TRUE(std::filesystem::is_regular_file(posix::MapPath("C:\\Test\\data\\New.txt")));
+  EXPECT_TRUE(FileExists("C:\\Test\\Data\\NEW.TXT"));
+  EXPECT_TRUE(RenameFile("C:\\Test\\Data\\new.txt", "C:\\Test\\Data\\Renamed.txt"));
+  EXPECT_FALSE(FileExists("C:\\Test\\Data\\new.txt"));
+  EXPECT_TRUE(FileExists("C:\\Test\\DATA\\renamed.TXT"));
+  EXPECT_TRUE(RemoveFile("c:\\test\\data\\RENAMED.txt"));
+  EXPECT_FALSE(FileExists("C:\\Test\\Data\\Renamed.txt"));
+  EXPECT_TRUE(CreateDirectoryTree("C:\\Test\\Data\\Sub\\Deeper"));
+  EXPECT_TRUE(DirectoryExists("C:\\TEST\\data\\sub\\DEEPER"));
+  EXPECT_EQ(test::SortedListing("C:\\TEST\\DATA").size(), 3u);  // main.kzp, other.kzp, Sub
+  posix::SetCaseBlindPaths(false);
+  EXPECT_FALSE(FileExists("C:\\Test\\Data\\Main.kzp"));
+
+  // A mounted folder: drive paths below it go to a host folder.
+  const std::string host = posix::MapPath("C:\\Test\\host");
+  std::filesystem::create_directories(host);
+  posix::MountFolder("c:\\Game\\", host);
+  Write("C:\\GAME\\x.txt", "x");
+  EXPECT_TRUE(std::filesystem::is_regular_file(host + "/x.txt"));
+  EXPECT_FALSE(FileExists("C:\\Gamer\\x.txt"));  // a prefix counts at a "\\" only
+  posix::UnmountFolders();
+  EXPECT_FALSE(FileExists("C:\\Game\\x.txt"));
 }
 
 // Catches: keys made by an open that failed, number values missing from the contents

@@ -20,6 +20,8 @@ namespace setup::setupc {
 
 namespace {
 
+ApplyRunner applyRunner = nullptr;  // set by the program that links setupc_apply
+
 constexpr const char* kVersion = SETUPC_VERSION;
 
 constexpr const char* kFooter =
@@ -75,6 +77,7 @@ class CommandLine {
   TextOptions text_;
   CompileOptions compile_;
   InitOptions init_;
+  ApplyOptions apply_;
   KzpOptions kzp_;
   VfsOptions vfs_;
   DiffOptions diff_;
@@ -139,6 +142,21 @@ void CommandLine::AddAuthoringCommands() {
                    "english, german or both, comma-separated, the wizard's first choice first "
                    "(default: english)")
       ->delimiter(',');
+
+  CLI::App* apply = Command(
+      "apply",
+      "Run SETUP as the stub does with /S, with DIR as its installation folder; system folders, the "
+      "registry and started programs stay in a sandbox; report what it did. Exit code: the stub's",
+      [this] {
+        if (applyRunner == nullptr) {
+          ReportError(*err_, "apply is not part of this program");
+          return int{kExitUsage};
+        }
+        return applyRunner(apply_, *out_, *err_);
+      });
+  apply->add_option("SETUP", apply_.setup, "The setup")->required();
+  apply->add_option("DIR", apply_.folder, "The installation folder (created when missing)")->required();
+  apply->add_flag("--json", apply_.json, "Write JSON");
 
   CLI::App* pack = Command("pack", "Write a package; with --host, appended to a copy of FILE",
                            [this] { return PackCommand(pack_, *out_, *err_); });
@@ -409,6 +427,8 @@ class ConsoleMessages {
 void ReportError(std::ostream& err, const std::string& message) { err << "setupc: " << message << "\n"; }
 
 std::string UsageText() { return CommandLine().Help(); }
+
+void SetApplyCommand(ApplyRunner runner) { applyRunner = runner; }
 
 int RunSetupc(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
   if (arguments.empty()) {

@@ -94,6 +94,12 @@ struct InitOptions {
   std::vector<std::string> languages = {"english"};  // the wizard's first choice first
 };
 
+struct ApplyOptions {
+  std::string setup;   // the setup file
+  std::string folder;  // the installation folder (DIR)
+  bool json = false;
+};
+
 int PackCommand(const PackOptions& options, std::ostream& out, std::ostream& err);
 int ListCommand(const ListOptions& options, std::ostream& out, std::ostream& err);
 int VerifyCommand(const VerifyOptions& options, std::ostream& out, std::ostream& err);
@@ -107,6 +113,14 @@ int InitCommand(const InitOptions& options, std::ostream& out, std::ostream& err
 int DiffCommand(const DiffOptions& options, std::ostream& out, std::ostream& err);
 int KzpCommand(const KzpOptions& options, std::ostream& out, std::ostream& err);
 int VfsCommand(const VfsOptions& options, std::ostream& out, std::ostream& err);
+// setupc apply: runs the setup as the stub does with /S, into folder; returns the
+// stub's exit code (setup/exit_code.h) and writes the report to out. It lives in the
+// library setupc_apply (the stub's start-up and run linked in), which the program
+// registers with SetApplyCommand: the other test programs stay small enough for the
+// Windows build's single link-time partition.
+int ApplyCommand(const ApplyOptions& options, std::ostream& out, std::ostream& err);
+using ApplyRunner = int (*)(const ApplyOptions&, std::ostream&, std::ostream&);
+void SetApplyCommand(ApplyRunner runner);
 // setupc vfs check: every problem as a "problem: " line, then "ok" or the count.
 int VfsCheck(const std::string& archive, std::ostream& out, std::ostream& err);
 

@@ -4,9 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "setupc/commands.h"
 #include "setupc/setupc.h"
 
 int main(int argc, char** argv) {
+  setup::setupc::SetApplyCommand(setup::setupc::ApplyCommand);
   std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   return setup::setupc::RunSetupc(arguments, std::cout, std::cerr);
 }

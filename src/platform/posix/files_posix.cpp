@@ -11,12 +11,17 @@
 #include <utility>
 
 #include "platform/files.h"
+#include "platform/posix/case_blind_posix.h"
 #include "platform/posix/posix_controls.h"
 
 namespace setup::platform {
 
 namespace {
 int Fd(intptr_t handle) { return static_cast<int>(handle); }
+
+// The local path of every operation below: mapped into the sandbox, then found without
+// regard to case when that is on (case_blind_posix.h).
+std::string Local(const std::string& path) { return posix::ResolveCaseBlind(posix::MapPath(path)); }
 
 std::atomic<uint64_t> writeCount{0};
 std::atomic<uint64_t> failAt{0};
@@ -88,7 +93,7 @@ bool LastOpenFailedInUse() { return lastOpenInUse; }
 
 bool File::Open(const std::string& path, OpenMode mode) {
   Close();
-  const std::string local = posix::MapPath(path);
+  const std::string local = Local(path);
   lastOpenInUse = heldOpens.Take(local);
   if (lastOpenInUse) return false;
   int flags = O_CLOEXEC;
@@ -110,6 +115,7 @@ bool File::Open(const std::string& path, OpenMode mode) {
     ::close(fd);
     return false;
   }
+  if ((flags & O_CREAT) != 0) posix::NoteEntryAdded(local);
   handle_ = fd;
   return true;
 }
@@ -204,19 +210,19 @@ bool File::Flush() { return handle_ >= 0 && ::fsync(Fd(handle_)) == 0; }
 // The read-only attribute is the owner's write permission bit.
 bool IsReadOnly(const std::string& path) {
   struct stat st {};
-  return ::stat(posix::MapPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+  return ::stat(Local(path).c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
          (st.st_mode & S_IWUSR) == 0;
 }
 
 bool ClearReadOnly(const std::string& path) {
-  const std::string local = posix::MapPath(path);
+  const std::string local = Local(path);
   struct stat st {};
   if (::stat(local.c_str(), &st) != 0) return false;
   return (st.st_mode & S_IWUSR) != 0 || ::chmod(local.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
 }
 
 bool SetReadOnly(const std::string& path) {
-  const std::string local = posix::MapPath(path);
+  const std::string local = Local(path);
   struct stat st {};
   return ::stat(local.c_str(), &st) == 0 &&
          ::chmod(local.c_str(), (st.st_mode & 07777) & ~mode_t{S_IWUSR | S_IWGRP | S_IWOTH}) == 0;
@@ -224,43 +230,61 @@ bool SetReadOnly(const std::string& path) {
 
 bool FileExists(const std::string& path) {
   struct stat st {};
-  return ::stat(posix::MapPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  return ::stat(Local(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool DirectoryExists(const std::string& path) {
   struct stat st {};
-  return ::stat(posix::MapPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return ::stat(Local(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool CreateDirectoryTree(const std::string& path) {
   std::error_code ec;
-  const std::string local = posix::MapPath(path);
+  const std::string local = Local(path);
+  // The folders about to be created, so that each is noted in its parent's names.
+  std::vector<std::string> created;
+  if (posix::CaseBlindPaths()) {
+    for (std::filesystem::path part = local; part.has_relative_path() && !std::filesystem::exists(part, ec);
+         part = part.parent_path()) {
+      created.push_back(part.string());
+    }
+  }
   std::filesystem::create_directories(local, ec);
+  for (auto it = created.rbegin(); it != created.rend(); ++it) posix::NoteEntryAdded(*it);
   return std::filesystem::is_directory(local, ec);
 }
 
 bool RemoveFile(const std::string& path) {
-  const std::string local = posix::MapPath(path);
-  return !refusedRemovals.Take(local) && ::unlink(local.c_str()) == 0;
+  const std::string local = Local(path);
+  if (refusedRemovals.Take(local) || ::unlink(local.c_str()) != 0) return false;
+  posix::NoteEntryRemoved(local);
+  return true;
 }
 
 bool CopyFileReplacing(const std::string& source, const std::string& dest) {
   std::error_code ec;
-  const std::string from = posix::MapPath(source);
+  const std::string from = Local(source);
   // Only a file is copied, as the system's copy does; a folder source fails.
   if (!std::filesystem::is_regular_file(from, ec)) return false;
-  return std::filesystem::copy_file(from, posix::MapPath(dest),
-                                    std::filesystem::copy_options::overwrite_existing, ec) &&
-         !ec;
+  const std::string to = Local(dest);
+  if (!std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec) || ec) {
+    return false;
+  }
+  posix::NoteEntryAdded(to);
+  return true;
 }
 
 bool RenameFile(const std::string& oldPath, const std::string& newPath) {
-  const std::string from = posix::MapPath(oldPath);
-  const std::string to = posix::MapPath(newPath);
+  const std::string from = Local(oldPath);
+  const std::string to = Local(newPath);
   struct stat st {};
   // rename() would replace an existing file silently; the Windows move refuses instead.
   if (::lstat(to.c_str(), &st) == 0 || errno != ENOENT) return false;
-  if (::rename(from.c_str(), to.c_str()) == 0) return true;
+  if (::rename(from.c_str(), to.c_str()) == 0) {
+    posix::NoteEntryRemoved(from);
+    posix::NoteEntryAdded(to);
+    return true;
+  }
   // Across file systems a file is moved as copy and delete, as the system's move does.
   if (errno != EXDEV || ::lstat(from.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
   std::error_code ec;
@@ -271,14 +295,21 @@ bool RenameFile(const std::string& oldPath, const std::string& newPath) {
     ::unlink(to.c_str());
     return false;
   }
+  posix::NoteEntryRemoved(from);
+  posix::NoteEntryAdded(to);
   return true;
 }
 
-bool RemoveFolder(const std::string& path) { return ::rmdir(posix::MapPath(path).c_str()) == 0; }
+bool RemoveFolder(const std::string& path) {
+  const std::string local = Local(path);
+  if (::rmdir(local.c_str()) != 0) return false;
+  posix::NoteEntryRemoved(local);
+  return true;
+}
 
 std::vector<FolderEntry> ListFolder(const std::string& folder) {
   std::vector<FolderEntry> entries;
-  const std::string local = posix::MapPath(folder);
+  const std::string local = Local(folder);
   DIR* dir = ::opendir(local.c_str());
   if (dir == nullptr) return entries;
   while (const dirent* entry = ::readdir(dir)) {

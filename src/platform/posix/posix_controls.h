@@ -17,6 +17,23 @@ std::string SandboxRoot();
 // other path keeps its place with "\" turned into "/".
 std::string MapPath(const std::string& path);
 
+// A mounted folder: drive paths at or below folder ("C:\Game", compared without regard
+// to case, at a "\" boundary) go to hostFolder instead of the sandbox root:
+// "C:\Game\a\b" -> <hostFolder>/a/b. Mounting the same folder again replaces it; an
+// empty hostFolder removes it. None by default; UnmountFolders removes them all.
+// (setupc apply runs a setup with its installation folder mounted on a real folder.)
+void MountFolder(const std::string& folder, const std::string& hostFolder);
+void UnmountFolders();
+
+// Case-blind lookup in the files layer, as Windows finds files: "Data\Main.kzp" opens
+// data/main.kzp. Every path operation of platform/files.h tries the exact path first,
+// then matches missing components without regard to the case of ASCII letters (a new
+// file keeps the name it is given, in the folder that matched). Off by default, so that
+// tests of exact behaviour keep it; setting it clears the folder cache.
+// See case_blind_posix.h.
+void SetCaseBlindPaths(bool on);
+bool CaseBlindPaths();
+
 void SetCommandLine(const std::vector<std::string>& arguments, const std::string& moduleFileName);
 
 void SetSystemDefaultLangId(uint16_t langId);

@@ -49,7 +49,7 @@ std::vector<std::string> CommandLineArguments() {
   return Arguments();
 }
 
-std::string ModuleFileName() {
+std::string SystemModuleFileName() {
   std::lock_guard<std::mutex> lock(commandMutex);
   return ModulePath();
 }

@@ -130,6 +130,7 @@ void RunningProgram::Release() {
 
 RunningProgram StartProgram(const std::string& file, const std::string& parameters, void* /*owner*/) {
   SweepOrphans();
+  if (RecordProgramRequest({file, parameters, false})) return RunningProgram();
   const std::string program = IsDrivePath(file) ? posix::MapPath(file) : file;
   if (program.empty()) return RunningProgram();
   std::vector<std::string> arguments = SplitParameters(parameters);

@@ -264,4 +264,19 @@ std::vector<RegistryItem> RegistryContents() {
 
 }  // namespace posix
 
+std::string BeginRegistrySandbox() {
+  posix::ResetRegistry();
+  return "in-memory registry";
+}
+
+std::vector<SandboxRegistryValue> SandboxRegistryValues() {
+  std::vector<SandboxRegistryValue> values;
+  for (const posix::RegistryItem& item : posix::RegistryContents()) {
+    if (item.isValue) values.push_back({item.root, item.path, item.valueName, item.data});
+  }
+  return values;
+}
+
+void EndRegistrySandbox() { posix::ResetRegistry(); }
+
 }  // namespace setup::platform

@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/posix/posix_controls.h"
 #include "platform/posix/shell_controls.h"
+#include "platform/programs.h"
 #include "platform/shell.h"
 
 namespace setup::platform {
@@ -37,9 +38,11 @@ std::string Lookup(int csidl) {
 
 }  // namespace
 
-std::string SpecialFolderLocation(int csidl, void* /*owner*/) { return Lookup(csidl); }
+std::string SpecialFolderLocation(int csidl, void* /*owner*/) {
+  return RedirectedSpecialFolder(csidl).value_or(Lookup(csidl));
+}
 
-std::string SpecialFolderPath(int csidl) { return Lookup(csidl); }
+std::string SpecialFolderPath(int csidl) { return RedirectedSpecialFolder(csidl).value_or(Lookup(csidl)); }
 
 namespace {
 std::mutex documentsMutex;
@@ -50,6 +53,7 @@ std::vector<std::string>& Documents() {
 }  // namespace
 
 bool OpenDocumentMaximized(const std::string& path, void* /*owner*/) {
+  if (RecordProgramRequest({path, {}, true})) return true;
   std::lock_guard<std::mutex> lock(documentsMutex);
   Documents().push_back(path);
   return true;

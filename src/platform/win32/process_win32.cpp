@@ -36,7 +36,7 @@ std::vector<std::string> CommandLineArguments() {
   return arguments;
 }
 
-std::string ModuleFileName() {
+std::string SystemModuleFileName() {
   // The buffer grows until the whole path fits (long paths exceed MAX_PATH).
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {

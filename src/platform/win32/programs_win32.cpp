@@ -34,6 +34,7 @@ std::optional<uint32_t> RunningProgram::ExitCode() const {
 void RunningProgram::Release() { handle_.reset(); }
 
 RunningProgram StartProgram(const std::string& file, const std::string& parameters, void* owner) {
+  if (RecordProgramRequest({file, parameters, false})) return RunningProgram();
   const std::wstring wideFile = win32::AnsiToWideString(file);
   const std::wstring wideParameters = win32::AnsiToWideString(parameters);
   SHELLEXECUTEINFOW info{};

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "platform/win32/registry_sandbox.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 
@@ -69,7 +70,8 @@ bool RegistryKey::Create(uint32_t root, const std::string& path) {
   if (rootKey == nullptr) return false;
   HKEY key = nullptr;
   const std::wstring widePath = win32::AnsiToWideString(path);
-  if (RegCreateKeyExW(rootKey, widePath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+  if (RegCreateKeyExW(rootKey, widePath.c_str(), 0, nullptr,
+                      win32::CreateVolatileKeys() ? REG_OPTION_VOLATILE : REG_OPTION_NON_VOLATILE,
                       KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
     return false;
   }

@@ -9,12 +9,14 @@
 #include <string>
 
 #include "base/errors.h"
+#include "platform/programs.h"
 #include "platform/shell.h"
 #include "platform/win32/wide_text.h"
 
 namespace setup::platform {
 
 std::string SpecialFolderLocation(int csidl, void* owner) {
+  if (std::optional<std::string> redirected = RedirectedSpecialFolder(csidl)) return *redirected;
   LPITEMIDLIST items = nullptr;
   if (FAILED(SHGetSpecialFolderLocation(static_cast<HWND>(owner), csidl, &items)) || items == nullptr) {
     return {};
@@ -26,6 +28,7 @@ std::string SpecialFolderLocation(int csidl, void* owner) {
 }
 
 bool OpenDocumentMaximized(const std::string& path, void* owner) {
+  if (RecordProgramRequest({path, {}, true})) return true;
   const std::wstring file = win32::AnsiToWideString(path);
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
@@ -40,6 +43,7 @@ bool OpenDocumentMaximized(const std::string& path, void* owner) {
 }
 
 std::string SpecialFolderPath(int csidl) {
+  if (std::optional<std::string> redirected = RedirectedSpecialFolder(csidl)) return *redirected;
   wchar_t path[MAX_PATH] = {};
   if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
   return win32::WideStringToAnsi(path);
