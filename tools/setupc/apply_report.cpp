@@ -39,11 +39,11 @@ std::string CrcText(uint32_t crc) {
   return text;
 }
 
-std::string ChangeName(FileChange::Kind kind) {
+std::string ChangeName(ScanChange::Kind kind) {
   switch (kind) {
-    case FileChange::Kind::New: return "new";
-    case FileChange::Kind::Changed: return "changed";
-    case FileChange::Kind::Deleted: return "deleted";
+    case ScanChange::Kind::New: return "new";
+    case ScanChange::Kind::Changed: return "changed";
+    case ScanChange::Kind::Deleted: return "deleted";
   }
   return "";
 }
@@ -70,7 +70,7 @@ Json HostJson(const std::string& path) {
 #endif
 }
 
-bool IsArchiveChange(const FileChange& change) {
+bool IsArchiveChange(const ScanChange& change) {
   return !change.before.archiveKind.empty() || !change.after.archiveKind.empty();
 }
 
@@ -92,22 +92,22 @@ void WriteApplyText(const ApplyReport& report, std::ostream& out) {
   out << "setup: " << AnsiToUtf8(report.setupName) << (report.uninstaller ? " (uninstaller)" : "") << "\n";
   out << "folder: " << report.folder << " (the run saw " << AnsiToUtf8(report.installFolder) << ")\n";
   out << "files in the folder: " << report.files.size() << "\n";
-  for (const FileChange& change : report.files) {
+  for (const ScanChange& change : report.files) {
     out << "  " << ChangeName(change.kind) << " " << change.path;
-    if (change.kind == FileChange::Kind::Changed) {
+    if (change.kind == ScanChange::Kind::Changed) {
       out << " (" << change.before.size << " -> " << change.after.size << " bytes, CRC " << CrcText(change.after.crc)
           << ")";
-    } else if (change.kind == FileChange::Kind::New) {
+    } else if (change.kind == ScanChange::Kind::New) {
       out << " (" << change.after.size << " bytes, CRC " << CrcText(change.after.crc) << ")";
     }
     out << "\n";
   }
-  for (const FileChange& change : report.files) {
+  for (const ScanChange& change : report.files) {
     if (!IsArchiveChange(change)) continue;
     const std::string& kind = change.after.archiveKind.empty() ? change.before.archiveKind : change.after.archiveKind;
     out << "archive " << change.path << ": " << kind << ", "
-        << (change.kind == FileChange::Kind::New ? "-" : CountText(change.before.entries)) << " -> "
-        << (change.kind == FileChange::Kind::Deleted ? "-" : CountText(change.after.entries)) << " entries\n";
+        << (change.kind == ScanChange::Kind::New ? "-" : CountText(change.before.entries)) << " -> "
+        << (change.kind == ScanChange::Kind::Deleted ? "-" : CountText(change.after.entries)) << " entries\n";
   }
   out << "registry values set: " << report.registry.size() << " (" << report.registryWhere << ")\n";
   for (const platform::SandboxRegistryValue& value : report.registry) {
@@ -138,10 +138,10 @@ void WriteApplyText(const ApplyReport& report, std::ostream& out) {
 void WriteApplyJson(const ApplyReport& report, std::ostream& out) {
   Json files = Json::array();
   Json archives = Json::array();
-  for (const FileChange& change : report.files) {
+  for (const ScanChange& change : report.files) {
     Json file = {{"path", HostJson(change.path)}, {"change", ChangeName(change.kind)}};
-    if (change.kind != FileChange::Kind::New) file["size_before"] = change.before.size;
-    if (change.kind != FileChange::Kind::Deleted) {
+    if (change.kind != ScanChange::Kind::New) file["size_before"] = change.before.size;
+    if (change.kind != ScanChange::Kind::Deleted) {
       file["size"] = change.after.size;
       file["crc"] = CrcText(change.after.crc);
     }
@@ -151,9 +151,9 @@ void WriteApplyJson(const ApplyReport& report, std::ostream& out) {
           change.after.archiveKind.empty() ? change.before.archiveKind : change.after.archiveKind;
       archives.push_back({{"path", HostJson(change.path)},
                           {"kind", kind},
-                          {"entries_before", change.kind == FileChange::Kind::New ? Json(nullptr)
+                          {"entries_before", change.kind == ScanChange::Kind::New ? Json(nullptr)
                                                                                   : CountJson(change.before.entries)},
-                          {"entries_after", change.kind == FileChange::Kind::Deleted
+                          {"entries_after", change.kind == ScanChange::Kind::Deleted
                                                 ? Json(nullptr)
                                                 : CountJson(change.after.entries)}});
     }

@@ -24,7 +24,7 @@ struct ApplyReport {
   std::string installFolder;  // the installation folder the run saw
   std::string setupName;
   bool uninstaller = false;
-  std::vector<FileChange> files;           // below DIR, in path order
+  std::vector<ScanChange> files;           // below DIR, in path order
   std::string registryWhere;
   std::vector<platform::SandboxRegistryValue> registry;
   std::vector<SystemFile> systemFiles;

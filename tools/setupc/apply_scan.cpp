@@ -81,21 +81,21 @@ std::map<std::string, ScannedFile> ScanFolder(const fs::path& folder) {
   return files;
 }
 
-std::vector<FileChange> CompareScans(const std::map<std::string, ScannedFile>& before,
+std::vector<ScanChange> CompareScans(const std::map<std::string, ScannedFile>& before,
                                      const std::map<std::string, ScannedFile>& after) {
-  std::vector<FileChange> changes;
+  std::vector<ScanChange> changes;
   auto b = before.begin();
   auto a = after.begin();
   while (b != before.end() || a != after.end()) {
     if (a == after.end() || (b != before.end() && b->first < a->first)) {
-      changes.push_back({b->first, FileChange::Kind::Deleted, b->second, {}});
+      changes.push_back({b->first, ScanChange::Kind::Deleted, b->second, {}});
       ++b;
     } else if (b == before.end() || a->first < b->first) {
-      changes.push_back({a->first, FileChange::Kind::New, {}, a->second});
+      changes.push_back({a->first, ScanChange::Kind::New, {}, a->second});
       ++a;
     } else {
       if (a->second.size != b->second.size || a->second.crc != b->second.crc) {
-        changes.push_back({a->first, FileChange::Kind::Changed, b->second, a->second});
+        changes.push_back({a->first, ScanChange::Kind::Changed, b->second, a->second});
       }
       ++a;
       ++b;

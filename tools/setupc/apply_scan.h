@@ -25,14 +25,14 @@ struct ScannedFile {
 std::map<std::string, ScannedFile> ScanFolder(const std::filesystem::path& folder);
 
 // One difference between two scans.
-struct FileChange {
+struct ScanChange {
   std::string path;
   enum class Kind { New, Changed, Deleted } kind = Kind::New;
   ScannedFile before;  // Changed and Deleted
   ScannedFile after;   // New and Changed
 };
 // The differences, in path order.
-std::vector<FileChange> CompareScans(const std::map<std::string, ScannedFile>& before,
+std::vector<ScanChange> CompareScans(const std::map<std::string, ScannedFile>& before,
                                      const std::map<std::string, ScannedFile>& after);
 
 }  // namespace setup::setupc
