@@ -91,7 +91,7 @@ void RegisterCommands(TCommandList& list) {
   list.Add(std::make_unique<TVFSUpdateCommand>());
   list.Add(std::make_unique<TRenameCommand>());
   list.Add(std::make_unique<TExecuteCommand>());
-  // Additions to the described command set: a stub without them skips their lines.
+  // Commands added in later versions: an older stub skips their lines as unknown.
   list.Add(std::make_unique<TIfFileCrcCommand>());
 }
 

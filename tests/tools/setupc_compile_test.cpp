@@ -153,7 +153,7 @@ const std::vector<ExpectedLine> kScript = {
     {"failure", 19, {""}},
     {"  ; an indented comment", kNone, {}},
     {"end:", kNone, {}},  // 51
-    // An addition to the described set (id 33): the CRC in upper case, labels resolved.
+    // A later command (id 33): the CRC in upper case, labels resolved.
     {"iffilecrc $INSTDIR\\app.exe 1a2B3c4D installed", 33, {"$INSTDIR\\app.exe", "1A2B3C4D", "48", "-1"}},
     {"IfFileCrc $INSTDIR\\app.exe 00000000 -1 end", 33, {"$INSTDIR\\app.exe", "00000000", "-1", "51"}},
 };

@@ -1,6 +1,6 @@
 #pragma once
-// "iffilecrc": branches on whether a file's CRC-32 is the one given. An addition to the
-// described command set (id 33): a stub without it skips the line as unknown.
+// "iffilecrc": branches on whether a file's CRC-32 is the one given. A command added in a later version
+// (id 33): an older stub skips the line as unknown.
 
 #include <cstdint>
 #include <optional>
