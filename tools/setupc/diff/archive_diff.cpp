@@ -195,6 +195,12 @@ bool DiffVfsFiles(VfsReader& oldArchive, VfsReader& newArchive, VfsDiff& diff,
     const auto found = oldNames.first.find(item.key);
     const VfsFileInfo* old = found == oldNames.first.end() ? nullptr : &oldFiles[found->second];
     if (old != nullptr && old->Name != file.Name) notes.push_back(Note(diff.Path, file.Name, kCaseChanged));
+    if (old != nullptr && old->Size == file.Size) {
+      // The same stored bytes are the same content; only different ones are inflated.
+      const std::optional<Bytes> oldStored = oldArchive.ReadStored(old->Name);
+      const std::optional<Bytes> newStored = newArchive.ReadStored(file.Name);
+      if (oldStored && newStored && *oldStored == *newStored) continue;
+    }
     const std::optional<Bytes> content = read(newArchive, file.Name);
     if (!content) return false;
     if (old != nullptr && old->Size == file.Size) {

@@ -143,6 +143,15 @@ class VfsFileReader final : public VfsReader {
     }
   }
 
+  std::optional<Bytes> ReadStored(const std::string& name) override {
+    const auto found = byName_.find(VfsFoldCase(name));
+    if (found == byName_.end()) return std::nullopt;
+    const TVFSNode& node = *archive_.Tree().Entries()[found->second].Node;
+    std::optional<Bytes> stored = ReadChain(node);
+    if (stored) stored->insert(stored->begin(), (node.Flags & kVfsFlagCompressed) != 0 ? 1 : 0);
+    return stored;
+  }
+
  private:
   // StoredSize bytes along the node's chain (which Open checked: inside the table, no
   // loop); nullopt when the file ends early.

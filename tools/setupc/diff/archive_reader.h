@@ -47,6 +47,10 @@ class VfsReader {
   virtual const std::vector<VfsFileInfo>& Files() const = 0;
   // A file's content; nullopt (with a reason) when it cannot be read.
   virtual std::optional<Bytes> ReadFile(const std::string& name, std::string& reason) = 0;
+  // A file's bytes as the archive stores them, with the compressed flag in front (so
+  // that equal results mean equal content without inflating either); nullopt when its
+  // blocks cannot be read.
+  virtual std::optional<Bytes> ReadStored(const std::string& name) = 0;
 };
 
 }  // namespace setup::setupc
