@@ -78,8 +78,9 @@ bool DeleteRegistryKey(uint32_t root, const std::string& path);
 //
 // Keeps the registry writes of a setup run by a tool away from the system's registry.
 // The Windows build creates a volatile key HKCU\Software\setupc-sandbox-PID-TICK, a
-// subkey of it for each predefined root, and redirects this process's roots there
-// (RegOverridePredefKey); keys created meanwhile are volatile too, so that nothing
+// subkey of it for each predefined root, and sends this program's registry service
+// there (the system's own libraries keep the real registry); keys created meanwhile
+// are volatile too, so that nothing
 // outlives the session even if the tool is killed. The posix build empties its
 // in-memory registry. Returns where the writes go (the key's path, or
 // "in-memory registry"); empty when the sandbox could not be made (nothing redirected).

@@ -53,7 +53,7 @@ bool ApplyEnvironment::Begin(const fs::path& setupFile, const fs::path& folder, 
   if (registryWhere_.empty()) {
     fs::remove_all(temporary_, ec);
     temporary_.clear();
-    error = "the registry cannot be redirected away from the system's (RegOverridePredefKey failed); nothing was run";
+    error = "the registry sandbox cannot be made (a volatile key below HKCU); nothing was run";
     return false;
   }
 #ifdef _WIN32

@@ -1,5 +1,6 @@
-// The registry sandbox of tools: the predefined roots of this process redirected to
-// subkeys of one volatile key (RegOverridePredefKey), read back and deleted at the end.
+// The registry sandbox of tools: this program's registry service sends each root to a
+// subkey of one volatile key, read back and deleted at the end. The predefined handles
+// themselves stay as they are, so the system's libraries keep the real registry.
 #include <windows.h>
 
 #include <array>
@@ -96,6 +97,15 @@ void CloseAll() {
 
 bool win32::CreateVolatileKeys() { return volatileKeys; }
 
+HKEY win32::SandboxRoot(HKEY root) {
+  if (!volatileKeys) return nullptr;
+  std::lock_guard<std::mutex> lock(sandboxMutex);
+  for (size_t i = 0; i < kRoots.size(); ++i) {
+    if (kRoots[i].handle == root) return rootKeys[i];
+  }
+  return nullptr;
+}
+
 std::string BeginRegistrySandbox() {
   std::lock_guard<std::mutex> lock(sandboxMutex);
   if (sandboxKey != nullptr) return {};
@@ -111,14 +121,7 @@ std::string BeginRegistrySandbox() {
     made = RegCreateKeyExW(sandboxKey, kRoots[i].name, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
                            &rootKeys[i], nullptr) == ERROR_SUCCESS;
   }
-  // Every root is redirected, or none: a write must never reach the real registry.
-  size_t overridden = 0;
-  while (made && overridden < kRoots.size()) {
-    made = RegOverridePredefKey(kRoots[overridden].handle, rootKeys[overridden]) == ERROR_SUCCESS;
-    if (made) ++overridden;
-  }
   if (!made) {
-    for (size_t i = 0; i < overridden; ++i) RegOverridePredefKey(kRoots[i].handle, nullptr);
     CloseAll();
     DeleteTree(HKEY_CURRENT_USER, sandboxPath);
     RegDeleteKeyW(HKEY_CURRENT_USER, sandboxPath.c_str());
@@ -140,7 +143,6 @@ std::vector<SandboxRegistryValue> SandboxRegistryValues() {
 void EndRegistrySandbox() {
   std::lock_guard<std::mutex> lock(sandboxMutex);
   if (sandboxKey == nullptr) return;
-  for (const Root& root : kRoots) RegOverridePredefKey(root.handle, nullptr);
   volatileKeys = false;
   CloseAll();
   DeleteTree(HKEY_CURRENT_USER, sandboxPath);

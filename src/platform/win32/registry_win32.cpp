@@ -29,7 +29,7 @@ namespace {
 
 // The predefined handles are sign-extended pointers on 64-bit Windows, so the numeric
 // root is mapped to the system's own constant rather than cast.
-HKEY RootHandle(uint32_t root) {
+HKEY PredefinedHandle(uint32_t root) {
   switch (root) {
     case kHkeyClassesRoot: return HKEY_CLASSES_ROOT;
     case kHkeyCurrentUser: return HKEY_CURRENT_USER;
@@ -38,6 +38,14 @@ HKEY RootHandle(uint32_t root) {
     case kHkeyCurrentConfig: return HKEY_CURRENT_CONFIG;
     default: return nullptr;
   }
+}
+
+// The root's key: the sandbox's stand-in while a tool's sandbox is on.
+HKEY RootHandle(uint32_t root) {
+  const HKEY predefined = PredefinedHandle(root);
+  if (predefined == nullptr) return nullptr;
+  const HKEY sandboxed = win32::SandboxRoot(predefined);
+  return sandboxed != nullptr ? sandboxed : predefined;
 }
 
 REGSAM AccessMask(RegistryAccess access) {
