@@ -91,18 +91,7 @@ class Undo {
 
 // Creates folder and its missing parents one by one, each recorded in undo.
 bool MakeFolder(const std::string& folder, Undo& undo) {
-  std::vector<std::string> missing;
-  for (std::filesystem::path path = FsPath(folder); !path.empty(); path = path.parent_path()) {
-    const std::string native = NativeString(path);
-    if (platform::DirectoryExists(native)) break;
-    missing.push_back(native);
-    if (path == path.parent_path()) break;
-  }
-  for (auto path = missing.rbegin(); path != missing.rend(); ++path) {
-    if (!platform::CreateDirectoryTree(*path)) return false;
-    undo.Folder(*path);
-  }
-  return true;
+  return CreateFolderChain(folder, [&undo](const std::string& made) { undo.Folder(made); });
 }
 
 // Writes a new file; false when the file exists already or cannot be written.

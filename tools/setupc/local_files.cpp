@@ -134,4 +134,19 @@ std::string ReplaceFile(const std::string& from, const std::string& to) {
   return ec ? "cannot rename " + from + " to " + to + ": " + ec.message() : std::string();
 }
 
+bool CreateFolderChain(const std::string& folder, const std::function<void(const std::string&)>& made) {
+  std::vector<std::string> missing;
+  for (std::filesystem::path path = FsPath(folder); !path.empty(); path = path.parent_path()) {
+    const std::string native = NativeString(path);
+    if (platform::DirectoryExists(native)) break;
+    missing.push_back(native);
+    if (path == path.parent_path()) break;
+  }
+  for (auto path = missing.rbegin(); path != missing.rend(); ++path) {
+    if (!platform::CreateDirectoryTree(*path)) return false;
+    made(*path);
+  }
+  return true;
+}
+
 }  // namespace setup::setupc

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,6 +34,11 @@ std::string ResolvePath(const std::string& base, std::string_view scriptPath);
 enum class PathKind { Missing, File, Folder, Other };
 PathKind KindOf(const std::string& native);
 // The size of a regular file; nullopt when native names none.
+// Creates folder and its missing parents one at a time, outermost first, calling
+// made(path) for each one created (so that a caller can remove them again); false when
+// one cannot be created.
+bool CreateFolderChain(const std::string& folder, const std::function<void(const std::string&)>& made);
+
 std::optional<uint64_t> RegularFileSize(const std::string& native);
 
 // One file below a folder: its name relative to the folder as an entry name (code

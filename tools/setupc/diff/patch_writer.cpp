@@ -110,16 +110,8 @@ class PatchWriter {
   // --- OUT -----------------------------------------------------------------------------
 
   void MakeFolder(const std::string& folder) {
-    std::vector<std::string> missing;
-    for (std::filesystem::path path = FsPath(folder); !path.empty(); path = path.parent_path()) {
-      const std::string native = NativeString(path);
-      if (platform::DirectoryExists(native)) break;
-      missing.push_back(native);
-      if (path == path.parent_path()) break;
-    }
-    for (auto path = missing.rbegin(); path != missing.rend(); ++path) {
-      if (!platform::CreateDirectoryTree(*path)) throw WriteFailure{"cannot create folder " + *path};
-      undo_.Made(*path);
+    if (!CreateFolderChain(folder, [this](const std::string& made) { undo_.Made(made); })) {
+      throw WriteFailure{"cannot create folder " + folder};
     }
   }
 
