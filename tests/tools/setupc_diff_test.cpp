@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "package/kzp_format.h"
+#include "setupc/commands.h"
 #include "setupc_fixture.h"
 
 namespace setup::setupc {
@@ -77,6 +78,7 @@ const std::vector<KzpItem> kPackage = {
 
 class DiffTest : public SetupcTest {
  protected:
+  DiffTest() { SetDiffCommand(DiffCommand); }
   std::string Old() const { return Path("old"); }
   std::string New() const { return Path("new"); }
 

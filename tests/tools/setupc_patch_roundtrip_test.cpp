@@ -78,7 +78,10 @@ std::map<std::string, Bytes> Snapshot(const fs::path& root) {
 
 class PatchRoundTripTest : public SetupcTest {
  protected:
-  void SetUp() override { SetApplyCommand(ApplyCommand); }
+  void SetUp() override {
+    SetApplyCommand(ApplyCommand);
+    SetDiffCommand(DiffCommand);
+  }
 
   void Put(const std::string& relative, const Bytes& content) {
     const fs::path path = fs::path(Path(relative));

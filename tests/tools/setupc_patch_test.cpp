@@ -11,6 +11,7 @@
 #include "setupc/diff/patch_script.h"
 #include "setupc/diff/patch_sound.h"
 #include "setupc/diff/patch_writer.h"
+#include "setupc/commands.h"
 #include "setupc_fixture.h"
 
 namespace setup::setupc {
@@ -142,6 +143,7 @@ TEST(PatchSoundTest, AdpcmSoundsTakeTheirWaveFromTheSourcesOnlyWhenItConvertsExa
 class PatchWriterTest : public SetupcTest {
  protected:
   void SetUp() override {
+    SetDiffCommand(DiffCommand);
     // NEW: loose files, a KZP package with a password, a VFS archive.
     File("new/app.exe", ToBytes("app 2.0"));
     File("new/new stuff/added.txt", ToBytes("added"));

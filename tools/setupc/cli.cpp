@@ -21,6 +21,7 @@ namespace setup::setupc {
 namespace {
 
 ApplyRunner applyRunner = nullptr;  // set by the program that links setupc_apply
+DiffRunner diffRunner = nullptr;    // set by the program that links setupc_diff
 
 constexpr const char* kVersion = SETUPC_VERSION;
 
@@ -311,7 +312,11 @@ void CommandLine::AddDiffCommand() {
           usageError_ = "--json writes the report, which -o does not print";
           return int{kExitUsage};
         }
-        return DiffCommand(diff_, *out_, *err_);
+        if (diffRunner == nullptr) {
+          ReportError(*err_, "diff is not part of this program");
+          return int{kExitUsage};
+        }
+        return diffRunner(diff_, *out_, *err_);
       });
   diff->add_option("OLD", diff_.oldRoot, "The older build's folder")->required();
   diff->add_option("NEW", diff_.newRoot, "The newer build's folder")->required();
@@ -429,6 +434,7 @@ void ReportError(std::ostream& err, const std::string& message) { err << "setupc
 std::string UsageText() { return CommandLine().Help(); }
 
 void SetApplyCommand(ApplyRunner runner) { applyRunner = runner; }
+void SetDiffCommand(DiffRunner runner) { diffRunner = runner; }
 
 int RunSetupc(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
   if (arguments.empty()) {

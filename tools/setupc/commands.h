@@ -109,8 +109,11 @@ int LogCommand(const LogOptions& options, std::ostream& out, std::ostream& err);
 int TextCommand(const TextOptions& options, std::ostream& out, std::ostream& err);
 int CompileCommand(const CompileOptions& options, std::ostream& out, std::ostream& err);
 int InitCommand(const InitOptions& options, std::ostream& out, std::ostream& err);
-// setupc diff: the report (exit 0 equal, 1 different), or with -o a patch source.
+// setupc diff: the report (exit 0 equal, 1 different), or with -o a patch source. It
+// lives in the library setupc_diff, which the program registers with SetDiffCommand.
 int DiffCommand(const DiffOptions& options, std::ostream& out, std::ostream& err);
+using DiffRunner = int (*)(const DiffOptions&, std::ostream&, std::ostream&);
+void SetDiffCommand(DiffRunner runner);
 int KzpCommand(const KzpOptions& options, std::ostream& out, std::ostream& err);
 int VfsCommand(const VfsOptions& options, std::ostream& out, std::ostream& err);
 // setupc apply: runs the setup as the stub does with /S, into folder; returns the
