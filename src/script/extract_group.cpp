@@ -13,6 +13,7 @@
 #include "platform/files.h"
 #include "script/file_in_use.h"
 #include "script/number_text.h"
+#include "script/path_variables.h"
 #include "script/setup_context.h"
 #include "script/setup_failure.h"
 #include "script/shell_link.h"
@@ -24,8 +25,8 @@ namespace {
 constexpr uint16_t kExtractingText = 18;  // "Extracting <%FILENAME%>"
 constexpr std::u16string_view kFileNameMacro = u"<%FILENAME%>";
 
-void ReportExtracting(SetupContext& context, const std::u16string& statusText, const std::string& what) {
-  context.HandOff.ReportStatus(ReplaceAll(statusText, kFileNameMacro, platform::AnsiToWide(what)));
+void ReportExtracting(SetupContext& context, const PatternFiller& statusText, const std::string& what) {
+  context.HandOff.ReportStatus(statusText.Fill(platform::AnsiToWide(what)));
 }
 
 // An entry extracted whole, then written; a failed extraction (or an empty entry) still
@@ -47,7 +48,7 @@ bool WriteWholeEntry(SetupContext& context, size_t index, const std::string& tar
 // checked on this path. A compressed entry that fails its check leaves the file empty,
 // as a failed whole extraction does. True when the file was opened.
 bool StreamEntryTo(SetupContext& context, size_t index, const std::string& target,
-                   const std::u16string& statusText) {
+                   const PatternFiller& statusText) {
   const TPakEntry& entry = context.Package.Entries()[index];
   platform::File out;
   if (!OpenPayloadFile(context, target, out)) return false;
@@ -95,7 +96,8 @@ class GroupExtraction {
 
   SetupContext& context_;
   const std::string& folder_;
-  std::u16string statusText_;
+  // Text 18, split once around its macro.
+  PatternFiller statusText_;
   std::vector<size_t> indices_;
   // Each entry's path below the folder, joined with "\"; empty for a refused name
   // (a safe name has at least one component).
@@ -109,7 +111,8 @@ class GroupExtraction {
 };
 
 GroupExtraction::GroupExtraction(SetupContext& context, const std::string& folder, uint16_t group)
-    : context_(context), folder_(folder) {
+    : context_(context), folder_(folder),
+      statusText_(context.Languages.GetString(kExtractingText), std::u16string(kFileNameMacro)) {
   context.Package.ForEachInGroup(group, [this](size_t index) { indices_.push_back(index); });
   relative_.reserve(indices_.size());
   decodedAhead_.resize(indices_.size());
@@ -145,7 +148,7 @@ void GroupExtraction::ExtractEntryTo(size_t position, const std::string& target)
 }
 
 void GroupExtraction::Run() {
-  statusText_ = context_.Languages.GetString(kExtractingText);
+  const AppDataFolderKept appData;
   std::string firstRefused;
   std::string firstReason;
   size_t refusedCount = 0;
