@@ -1,5 +1,6 @@
 #include "base/text_replace.h"
 
+#include <cstddef>
 #include <utility>
 
 namespace setup {
@@ -56,12 +57,15 @@ template <typename Char>
 std::basic_string<Char> ReplaceAllImpl(std::basic_string_view<Char> text, std::basic_string_view<Char> pattern,
                                        std::basic_string_view<Char> replacement) {
   if (pattern.empty()) return std::basic_string<Char>(text);
+  // Most texts hold no occurrence at all; none before the first one can form either.
+  const size_t first = FindFolded(text, pattern, 0);
+  if (first == std::basic_string_view<Char>::npos) return std::basic_string<Char>(text);
   if (FindFolded(replacement, pattern, 0) != std::basic_string_view<Char>::npos) {
     return ReplaceOnce(text, pattern, replacement);
   }
   // The input as a stack: its next character is at the back.
-  std::basic_string<Char> input(text.rbegin(), text.rend());
-  std::basic_string<Char> output;
+  std::basic_string<Char> input(text.rbegin(), text.rend() - static_cast<std::ptrdiff_t>(first));
+  std::basic_string<Char> output(text.substr(0, first));
   output.reserve(text.size());
   size_t budget = text.size() + 1;
   while (!input.empty()) {
