@@ -1,11 +1,12 @@
 #include "package/pak_system.h"
 
-#include <random>
+#include <atomic>
 
 #include "base/crc32.h"
 #include "base/errors.h"
 #include "base/zlib_codec.h"
 #include "package/kzp_sound.h"
+#include "platform/clock.h"
 #include "platform/codepage.h"
 
 namespace setup {
@@ -39,9 +40,20 @@ std::optional<KzpOutcome> RefuseLongName(const std::string& entryName, const std
                              std::to_string(kKzpMaxNameLength) + " characters.");
 }
 
+// A key byte from 2 to 6. It only varies the scrambled form of the password (which
+// keeps it from casual view, not from a reader), so a small generator seeded from the
+// processor's counter serves; the library's random device would add kilobytes to the
+// stub that every setup carries.
 uint8_t RandomKeyByte() {
-  static std::mt19937 generator{std::random_device{}()};
-  return static_cast<uint8_t>(std::uniform_int_distribution<int>(2, 6)(generator));
+  static std::atomic<uint64_t> state{0};
+  uint64_t x = state.load();
+  if (x == 0) x = platform::TimeStampCounter() ^ (uint64_t{platform::TickCount()} << 32) ^ 0x9E3779B97F4A7C15ull;
+  // xorshift64*
+  x ^= x >> 12;
+  x ^= x << 25;
+  x ^= x >> 27;
+  state.store(x);
+  return static_cast<uint8_t>(2 + ((x * 0x2545F4914F6CDD1Dull) >> 32) % 5);
 }
 
 }  // namespace

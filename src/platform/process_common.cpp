@@ -1,5 +1,6 @@
 #include "platform/process.h"
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -33,24 +34,21 @@ void TerminateProcess(uint32_t code) {
 }
 
 namespace {
-std::mutex moduleMutex;
-std::string& ModuleOverride() {
-  static std::string path;
-  return path;
-}
+// Set only by tools; the stub never sets it, so it pays one load for it.
+std::atomic<const std::string*> moduleOverride{nullptr};
 }  // namespace
 
 std::string ModuleFileName() {
-  {
-    std::lock_guard<std::mutex> lock(moduleMutex);
-    if (!ModuleOverride().empty()) return ModuleOverride();
-  }
+  if (const std::string* path = moduleOverride.load()) return *path;
   return SystemModuleFileName();
 }
 
 void SetModuleFileNameOverride(const std::string& path) {
-  std::lock_guard<std::mutex> lock(moduleMutex);
-  ModuleOverride() = path;
+  static std::string held;
+  moduleOverride = nullptr;
+  if (path.empty()) return;
+  held = path;
+  moduleOverride = &held;
 }
 
 ExitHandler SetExitHandler(ExitHandler handler) {

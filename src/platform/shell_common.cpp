@@ -1,33 +1,33 @@
-#include <mutex>
+#include <atomic>
+#include <string>
 
 #include "platform/shell.h"
 
 namespace setup::platform {
 
 namespace {
-std::mutex redirectMutex;
-std::string& RedirectFolder() {
-  static std::string folder;
-  return folder;
-}
+// Set only by tools (the stub pays one load for it).
+std::atomic<const std::string*> redirectFolder{nullptr};
 }  // namespace
 
 void RedirectSpecialFolders(const std::string& folder) {
-  std::lock_guard<std::mutex> lock(redirectMutex);
-  RedirectFolder() = folder;
-  while (!RedirectFolder().empty() && (RedirectFolder().back() == '\\' || RedirectFolder().back() == '/')) {
-    RedirectFolder().pop_back();
-  }
+  std::string trimmed = folder;
+  while (!trimmed.empty() && (trimmed.back() == '\\' || trimmed.back() == '/')) trimmed.pop_back();
+  static std::string held;
+  redirectFolder = nullptr;
+  if (trimmed.empty()) return;
+  held = trimmed;
+  redirectFolder = &held;
 }
 
 std::optional<std::string> RedirectedSpecialFolder(int csidl) {
-  std::lock_guard<std::mutex> lock(redirectMutex);
-  if (RedirectFolder().empty()) return std::nullopt;
+  const std::string* folder = redirectFolder.load();
+  if (folder == nullptr) return std::nullopt;
   switch (csidl) {
-    case kFolderDesktop: return RedirectFolder() + "\\Desktop";
-    case kFolderPrograms: return RedirectFolder() + "\\Programs";
-    case kFolderAppData: return RedirectFolder() + "\\AppData";
-    case kFolderProgramFiles: return RedirectFolder() + "\\Program Files";
+    case kFolderDesktop: return *folder + "\\Desktop";
+    case kFolderPrograms: return *folder + "\\Programs";
+    case kFolderAppData: return *folder + "\\AppData";
+    case kFolderProgramFiles: return *folder + "\\Program Files";
     default: return std::string();  // a folder the setup does not use: none
   }
 }

@@ -109,8 +109,10 @@ HKEY win32::SandboxRoot(HKEY root) {
 std::string BeginRegistrySandbox() {
   std::lock_guard<std::mutex> lock(sandboxMutex);
   if (sandboxKey != nullptr) return {};
-  sandboxPath = L"Software\\setupc-sandbox-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                std::to_wstring(GetTickCount());
+  // Digits through the narrow conversion: the wide one would bring the C library's
+  // wide formatting into the stub, which links this file.
+  sandboxPath = win32::AnsiToWideString("Software\\setupc-sandbox-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                        std::to_string(GetTickCount()));
   if (RegCreateKeyExW(HKEY_CURRENT_USER, sandboxPath.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
                       nullptr, &sandboxKey, nullptr) != ERROR_SUCCESS) {
     sandboxKey = nullptr;
