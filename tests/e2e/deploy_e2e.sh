@@ -50,11 +50,7 @@ start_watchdog 390 deploy_e2e
 
 start_display "$data" || exit 1
 wine() { "$wine_run" --prefix "$prefix" --timeout 90 "$@"; }
-WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null
-rm -rf "$prefix"
-wine cmd.exe /c exit 0 >/dev/null 2>&1
-unmanaged_windows "$wine_run" "$prefix" || true
-WINEPREFIX=$prefix "$wineserver" -p
+fresh_prefix
 
 demo=$data/demo
 stage_demo "$demo" || { echo "deploy_e2e: staging the demo failed" >&2; exit 1; }
@@ -64,16 +60,6 @@ compile() {  # compile SCRIPT OUT
 }
 setup=$data/setup.exe
 compile "$demo/demo.setup" "$setup"
-
-# silent NAME PROGRAM ARGS...: runs PROGRAM under the driver (no steps: any window or
-# box would be reported, and a box would be answered OK); the report in $data/NAME.out.
-silent() {
-  local name=$1
-  shift
-  run_reported "$data/$name.out" wine "$driver" run --timeout-ms 90000 -- "$@"
-}
-# The report's boxes, windows and the end.
-seen() { grep -E '^(MESSAGEBOX|WINDOW|EXIT|TIMEOUT)' "$data/$1.out"; }
 
 instdir="$prefix/drive_c/Program Files/Demo Product"
 uninstall_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Demo Product'

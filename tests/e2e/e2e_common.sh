@@ -93,3 +93,23 @@ run_setupc() {
   done
   wine "$setupc" "${args[@]}"
 }
+
+# fresh_prefix: a new Wine prefix at $prefix (no installation of an earlier run is
+# found), its windows unmanaged, with a warm Wine server. The caller defines wine().
+fresh_prefix() {
+  WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null
+  rm -rf "$prefix"
+  wine cmd.exe /c exit 0 >/dev/null 2>&1
+  unmanaged_windows "$wine_run" "$prefix" || true
+  WINEPREFIX=$prefix "$wineserver" -p
+}
+
+# silent NAME PROGRAM ARGS...: runs PROGRAM under $driver without steps (any window or
+# box is reported, and a box answered OK); the report in $data/NAME.out.
+silent() {
+  local name=$1
+  shift
+  run_reported "$data/$name.out" wine "$driver" run --timeout-ms 90000 -- "$@"
+}
+# The report's boxes, windows and the end.
+seen() { grep -E '^(MESSAGEBOX|WINDOW|EXIT|TIMEOUT)' "$data/$1.out"; }

@@ -72,11 +72,7 @@ start_watchdog 300 install_e2e
 start_display "$data" 1600x1000 || exit 1  # room for the wizard at 192 DPI
 wine() { "$wine_run" --prefix "$prefix" --timeout 90 "$@"; }
 # A clean machine for every run: no installation of an earlier run is found.
-WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null
-rm -rf "$prefix"
-wine cmd.exe /c exit 0 >/dev/null 2>&1
-unmanaged_windows "$wine_run" "$prefix" || true
-WINEPREFIX=$prefix "$wineserver" -p
+fresh_prefix
 
 
 # snapshot NAME: Wine's drive C: (every file and folder) and its registry below

@@ -46,22 +46,12 @@ start_watchdog 390 patch_e2e
 
 start_display "$data" || exit 1
 wine() { "$wine_run" --prefix "$prefix" --timeout 90 "$@"; }
-WINEPREFIX=$prefix "$wineserver" -k 2>/dev/null
-rm -rf "$prefix"
-wine cmd.exe /c exit 0 >/dev/null 2>&1
-unmanaged_windows "$wine_run" "$prefix" || true
-WINEPREFIX=$prefix "$wineserver" -p
+fresh_prefix
 
 demo=$data/demo
 stage_demo "$demo" || { echo "patch_e2e: staging the demo failed" >&2; exit 1; }
 run_setupc compile "$demo/demo.setup" --stub "$stub" -o "$data/setup.exe" >"$data/compile.log" 2>&1 ||
   { echo "patch_e2e: compiling the demo failed" >&2; cat "$data/compile.log" >&2; exit 1; }
-silent() {
-  local name=$1
-  shift
-  run_reported "$data/$name.out" wine "$driver" run --timeout-ms 90000 -- "$@"
-}
-seen() { grep -E '^(MESSAGEBOX|WINDOW|EXIT|TIMEOUT)' "$data/$1.out"; }
 
 game="$prefix/drive_c/Game"
 silent install "$(winpath "$data/setup.exe")" /S '/D=C:\Game'
