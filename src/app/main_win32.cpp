@@ -31,6 +31,7 @@ class HiddenVerifyView final : public setup::IVerifyView {
   void SetStatus(const std::string&) override {}
   void SetProgress(uint32_t, uint32_t) override {}
   void Repaint() override {}
+  bool Shown() const override { return false; }
 };
 
 // Writes the exit code into the log and closes it (a temporary log of a run that did

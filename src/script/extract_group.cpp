@@ -6,13 +6,14 @@
 
 #include "base/text_replace.h"
 #include "package/entry_path.h"
-#include "package/entry_prefetch.h"
+#include "package/pak_verifier.h"
+#include "package/parallel_decoder.h"
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
-#include "platform/system_info.h"
 #include "script/file_in_use.h"
 #include "script/number_text.h"
+#include "script/path_variables.h"
 #include "script/setup_context.h"
 #include "script/setup_failure.h"
 #include "script/shell_link.h"
@@ -24,32 +25,33 @@ namespace {
 constexpr uint16_t kExtractingText = 18;  // "Extracting <%FILENAME%>"
 constexpr std::u16string_view kFileNameMacro = u"<%FILENAME%>";
 
-void ReportExtracting(SetupContext& context, const std::u16string& statusText, const std::string& what) {
-  context.HandOff.ReportStatus(ReplaceAll(statusText, kFileNameMacro, platform::AnsiToWide(what)));
+void ReportExtracting(SetupContext& context, const PatternFiller& statusText, const std::string& what) {
+  context.HandOff.ReportStatus(statusText.Fill(platform::AnsiToWide(what)));
 }
 
 // An entry extracted whole, then written; a failed extraction (or an empty entry) still
-// leaves the file, empty.
-void WriteWholeEntry(SetupContext& context, size_t index, const std::string& target, const TPakContent& decoded) {
+// leaves the file, empty. True when the file was opened.
+bool WriteWholeEntry(SetupContext& context, size_t index, const std::string& target, const TPakContent& decoded) {
   if (decoded.WrongLength) context.Package.ReportWrongLength(index, decoded.InflatedLength);
   platform::File out;
-  if (!OpenPayloadFile(context, target, out)) return;
+  if (!OpenPayloadFile(context, target, out)) return false;
   const size_t size = decoded.Content ? decoded.Content->size() : 0;
   const bool written = size == 0 || out.Write(decoded.Content->data(), size);
   context.Log.Write({written ? "file written: " : "file not written whole: ", target, " (", std::to_string(size),
                      " bytes)"});
+  return true;
 }
 
 // A large entry, or a compressed one that would take much memory whole: its content
 // streamed to the file in chunks of at most 25 MiB (a compressed one inflated on the
 // way), with "Name - done / total" before each chunk. A raw large entry's CRC is not
 // checked on this path. A compressed entry that fails its check leaves the file empty,
-// as a failed whole extraction does.
-void StreamEntryTo(SetupContext& context, size_t index, const std::string& target,
-                   const std::u16string& statusText) {
+// as a failed whole extraction does. True when the file was opened.
+bool StreamEntryTo(SetupContext& context, size_t index, const std::string& target,
+                   const PatternFiller& statusText) {
   const TPakEntry& entry = context.Package.Entries()[index];
   platform::File out;
-  if (!OpenPayloadFile(context, target, out)) return;
+  if (!OpenPayloadFile(context, target, out)) return false;
   const std::string totalText = FormatSize(entry.Size);
   uint64_t done = 0;
   auto write = [&](ByteView chunk) {
@@ -68,6 +70,7 @@ void StreamEntryTo(SetupContext& context, size_t index, const std::string& targe
   }
   context.Log.Write({written ? "file written: " : "file not written whole: ", target, " (", std::to_string(done),
                      " bytes)"});
+  return true;
 }
 
 // A large entry that a foreign writer compressed after all is inflated, not copied: its
@@ -78,94 +81,90 @@ bool StreamsToFile(const TPakEntry& entry) {
   return (entry.IsLarge() && !compressed) || (compressed && entry.Size > kStreamChunkSize);
 }
 
-// Handing an entry to the other thread and back costs some tens of microseconds, more
-// than inflating a small entry takes: only entries at least this large are read ahead.
-constexpr uint32_t kReadAheadFloor = 64 * 1024;
-
-bool WorthReadingAhead(const TPakEntry& entry) {
-  return entry.Size >= kReadAheadFloor && !StreamsToFile(entry);
-}
-
-// One group's entries in table order. The next entry to be extracted whole is decoded
-// on the prefetcher's thread while the current one is written (or streamed).
+// One group's entries in table order. Every entry written whole from memory is decoded
+// ahead by the workers of a ParallelDecoder, in table order and within its byte
+// budget, while this thread writes (or streams) the ones before it; files, statuses,
+// log records and boxes still come one entry after the other.
 class GroupExtraction {
  public:
-  GroupExtraction(SetupContext& context, const std::string& folder, uint16_t group)
-      : context_(context), folder_(folder) {
-    context.Package.ForEachInGroup(group, [this](size_t index) { indices_.push_back(index); });
-    // On one processor a second thread would only take turns with this one.
-    if (platform::ProcessorCount() > 1 && indices_.size() > 1) prefetcher_.emplace(context.Package);
-  }
-
+  GroupExtraction(SetupContext& context, const std::string& folder, uint16_t group);
   void Run();
 
  private:
   const TPakEntry& EntryAt(size_t position) const { return context_.Package.Entries()[indices_[position]]; }
-  // The entry's path, split once: when it was looked at ahead, from then.
-  EntryPath PathAt(size_t position);
-  // Starts decoding the entry at position when it will be extracted whole.
-  void DecodeAhead(size_t position);
   void ExtractEntryTo(size_t position, const std::string& target);
 
   SetupContext& context_;
   const std::string& folder_;
-  std::u16string statusText_;
+  // Text 18, split once around its macro.
+  PatternFiller statusText_;
   std::vector<size_t> indices_;
-  std::optional<EntryPrefetcher> prefetcher_;
-  std::optional<std::pair<size_t, EntryPath>> splitAhead_;
+  // Each entry's path below the folder, joined with "\"; empty for a refused name
+  // (a safe name has at least one component).
+  std::vector<std::string> relative_;
+  // Which entries the decoder hands over (the others are streamed, empty or refused).
+  std::vector<bool> decodedAhead_;
+  std::optional<ParallelDecoder> decoder_;
+  // The folder the last file was opened in: it exists, so the next file of the same
+  // folder needs no look at the disk.
+  std::string knownFolder_;
 };
 
-EntryPath GroupExtraction::PathAt(size_t position) {
-  if (splitAhead_ && splitAhead_->first == position) return std::move(splitAhead_->second);
-  return SplitEntryPath(EntryAt(position).Name);
-}
-
-void GroupExtraction::DecodeAhead(size_t position) {
-  if (!prefetcher_ || position >= indices_.size() || !WorthReadingAhead(EntryAt(position))) return;
-  EntryPath path = SplitEntryPath(EntryAt(position).Name);
-  // A refused name is never read.
-  if (path.Safe()) prefetcher_->Start(indices_[position]);
-  splitAhead_.emplace(position, std::move(path));
+GroupExtraction::GroupExtraction(SetupContext& context, const std::string& folder, uint16_t group)
+    : context_(context), folder_(folder),
+      statusText_(context.Languages.GetString(kExtractingText), std::u16string(kFileNameMacro)) {
+  context.Package.ForEachInGroup(group, [this](size_t index) { indices_.push_back(index); });
+  relative_.reserve(indices_.size());
+  decodedAhead_.resize(indices_.size());
+  std::vector<size_t> ahead;
+  for (size_t position = 0; position < indices_.size(); ++position) {
+    const EntryPath path = SplitEntryPath(EntryAt(position).Name);
+    relative_.push_back(path.Safe() ? JoinEntryPath(path.components, '\\') : std::string());
+    // A refused name is never read.
+    if (path.Safe() && EntryAt(position).Size != 0 && !StreamsToFile(EntryAt(position))) {
+      decodedAhead_[position] = true;
+      ahead.push_back(indices_[position]);
+    }
+  }
+  // On one processor the workers would only take turns with this thread.
+  const unsigned workers = VerifyWorkerCount();
+  if (workers > 1 && ahead.size() > 1) decoder_.emplace(context.Package, std::move(ahead), workers);
 }
 
 void GroupExtraction::ExtractEntryTo(size_t position, const std::string& target) {
   const size_t index = indices_[position];
   context_.UninstallList.AddFile(target);
-  ForceDirectoriesLogged(FolderPart(target), context_.UninstallList);
+  std::string folder = FolderPart(target);
+  if (folder != knownFolder_) ForceDirectoriesLogged(folder, context_.UninstallList);
+  bool opened;
   if (StreamsToFile(EntryAt(position))) {
-    DecodeAhead(position + 1);
-    StreamEntryTo(context_, index, target, statusText_);
-    return;
+    opened = StreamEntryTo(context_, index, target, statusText_);
+  } else {
+    const TPakContent decoded =
+        decoder_ && decodedAhead_[position] ? decoder_->Take() : context_.Package.DecodeEntry(index);
+    opened = WriteWholeEntry(context_, index, target, decoded);
   }
-  const TPakContent decoded =
-      prefetcher_ && prefetcher_->Pending() ? prefetcher_->Take() : context_.Package.DecodeEntry(index);
-  DecodeAhead(position + 1);
-  WriteWholeEntry(context_, index, target, decoded);
+  if (opened) knownFolder_ = std::move(folder);
 }
 
 void GroupExtraction::Run() {
-  statusText_ = context_.Languages.GetString(kExtractingText);
+  const AppDataFolderKept appData;
   std::string firstRefused;
   std::string firstReason;
   size_t refusedCount = 0;
 
-  DecodeAhead(0);
   for (size_t position = 0;; ++position) {
     const bool found = position < indices_.size();
     // The status comes before the test for the end: the last line shows the empty name.
     ReportExtracting(context_, statusText_, found ? EntryAt(position).Name : std::string());
-    // A file in use that the user gave up on ends the group.
+    // A file in use that the user gave up on ends the group (and stops the decoder).
     if (!found || context_.Run.SetupFailed) break;
 
-    const EntryPath path = PathAt(position);
-    if (path.Safe()) {
-      ExtractEntryTo(position, folder_ + "\\" + JoinEntryPath(path.components, '\\'));
-    } else {
-      DecodeAhead(position + 1);
-      if (refusedCount++ == 0) {
-        firstRefused = EntryAt(position).Name;
-        firstReason = path.refusal;
-      }
+    if (!relative_[position].empty()) {
+      ExtractEntryTo(position, folder_ + "\\" + relative_[position]);
+    } else if (refusedCount++ == 0) {
+      firstRefused = EntryAt(position).Name;
+      firstReason = SplitEntryPath(firstRefused).refusal;
     }
     context_.HandOff.StepProgress(true);
   }

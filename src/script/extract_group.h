@@ -9,10 +9,12 @@
 // gauge advances one step per entry (StepProgress(true)).
 //
 // An entry is extracted whole into memory and written; one that cannot be extracted,
-// or is empty, leaves an empty file. The next such entry is read and inflated on a
-// second thread while the current one is written, so never more than two entries are
-// in memory; boxes, status texts and log records come in table order all the same. An entry of kLargeEntrySize bytes or more is
-// copied from the package in kStreamChunkSize chunks and never held whole; before each
+// or is empty, leaves an empty file. The entries ahead of the one being written are
+// read and inflated on as many threads as verification uses, within a budget of bytes
+// held (kDecodeBudget); boxes, status texts and log records come in table order all
+// the same. An entry of kLargeEntrySize bytes or more, or a compressed one over one
+// chunk, is streamed from the package in kStreamChunkSize chunks (inflated on the way)
+// and never held whole, while the decoding of the entries after it goes on; before each
 // chunk the status shows the name, the bytes done and the total ("big.dat - 25.00 MB
 // / 70.00 MB").
 //

@@ -37,7 +37,7 @@ std::string ChoosePackageFile(const std::vector<std::string>& arguments, const s
                               bool& external);
 
 // Steps 7 to 12 of start-up: status "Loading Header", open, check the trailer, the
-// verification loop, the 500 ms pause. Fills context.Package, ExternalPackage and
+// verification loop, the 500 ms pause (only when the view is shown). Fills context.Package, ExternalPackage and
 // the first space-required figure (the sizes of all entries outside group 0). The caller destroys the window
 // afterwards.
 // duringPause, when given, runs once every entry has passed, inside the pause (work

@@ -14,6 +14,8 @@ class IVerifyView {
   virtual void SetProgress(uint32_t position, uint32_t maximum) = 0;
   // Paints the window now; window messages are not processed.
   virtual void Repaint() = 0;
+  // False for a view nobody sees (the unattended run's): nothing waits for the eye.
+  virtual bool Shown() const { return true; }
 };
 
 }  // namespace setup

@@ -168,6 +168,62 @@ TEST_F(ExtractGroupTest, ACorruptStreamReadAheadRaisesOnlyInItsTurn) {
             (Strings{"$INSTDIR\\a.txt", "$INSTDIR\\b.txt", "$INSTDIR\\c.txt"}));
 }
 
+// Many small entries decoded ahead around a large one streamed on the writing thread:
+// catches files, statuses, uninstall records or log lines out of table order, and a
+// run stopped by a file in use (Cancel) that leaves a decoding thread behind.
+TEST_F(ExtractGroupTest, ManyEntriesAroundAStreamedOneComeInTableOrderAndAStopLeavesNoThread) {
+  std::vector<RawEntry> entries;
+  for (uint32_t i = 0; i < 40; ++i) {
+    entries.push_back({"d" + std::to_string(i % 4) + "\\f" + std::to_string(i), 1, CompressibleBytes(300 + i * 97, i)});
+  }
+  entries[20] = {"big\\z.bin", 1, Bytes(kStreamChunkSize + 1024 * 1024, 0)};
+  OpenPackage(entries);
+  auto threads = [] { return std::distance(fs::directory_iterator("/proc/self/task"), {}); };
+  const size_t kNone = entries.size();
+  for (const size_t held : {kNone, size_t{10}}) {
+    SCOPED_TRACE(held);
+    const std::string folder = "C:\\Case" + std::to_string(held);
+    platform::posix::HoldFileInUse(folder + "\\" + entries[held % kNone].name, held < kNone ? 1000 : 0);
+    MessageRecorder boxes(platform::kAnswerCancel);
+    ASSERT_TRUE(context.Log.Open(dir_.Path("setup.log")));
+    statuses.clear();
+    context.Run.SetupFailed = false;
+    const size_t recordedBefore = context.UninstallList.Files().size();
+    const auto threadsBefore = threads();
+    ExtractGroupTo(context, folder, 1);
+    EXPECT_EQ(threads(), threadsBefore);
+    platform::posix::HoldFileInUse(folder + "\\" + entries[held % kNone].name, 0);
+    context.Log.Finish();
+    const Bytes logBytes = ReadFileBytes(dir_.Path("setup.log"));
+    const std::string log(logBytes.begin(), logBytes.end());
+
+    Strings expectedStatuses, expectedFiles;
+    size_t logAt = 0;
+    for (size_t i = 0; i <= std::min(held, kNone - 1); ++i) {
+      expectedStatuses.push_back("Extracting " + entries[i].name);
+      if (i == 20) {
+        expectedStatuses.push_back("Extracting big\\z.bin - 0.00 Bytes / 26.00 MB");
+        expectedStatuses.push_back("Extracting big\\z.bin - 25.00 MB / 26.00 MB");
+      }
+      expectedFiles.push_back(folder + "\\" + entries[i].name);
+      if (i == held) break;
+      EXPECT_TRUE(ReadLocal(expectedFiles.back()) == entries[i].content) << i;
+      logAt = log.find("file written: " + expectedFiles.back(), logAt);
+      EXPECT_NE(logAt, std::string::npos) << i;
+    }
+    // A stop shows the next entry's name before the loop ends.
+    expectedStatuses.push_back("Extracting " + (held < kNone ? entries[held + 1].name : ""));
+    EXPECT_EQ(statuses, expectedStatuses);
+    EXPECT_EQ(Strings(context.UninstallList.Files().begin() + static_cast<ptrdiff_t>(recordedBefore),
+                      context.UninstallList.Files().end()),
+              expectedFiles);
+    EXPECT_EQ(context.Run.SetupFailed, held < kNone);
+    if (held < kNone) {
+      EXPECT_FALSE(fs::exists(Local(folder + "\\" + entries[held + 1].name)));
+    }
+  }
+}
+
 TEST_F(ExtractGroupTest, GroupThatIsNoNumberRaises) {
   OpenPackage({{"a.txt", 1, ToBytes("a")}});
   Line("file", {"payload", "one"});

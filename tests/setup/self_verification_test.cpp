@@ -76,6 +76,19 @@ TEST_F(SelfVerification, VerifiesEveryEntryCountsProgressFromOneAndPausesHalfASe
   EXPECT_EQ(view_.repaints, 6);
 }
 
+// Catches: the unattended run, whose window nobody sees, still waiting half a second.
+TEST_F(SelfVerification, AHiddenViewDoesNotPauseButStillRunsTheWorkOfThePause) {
+  struct HiddenView : RecordingView {
+    bool Shown() const override { return false; }
+  } hidden;
+  const std::string exe = WritePackage({{"SetupInfo", 0, ToBytes("info info info info info"), true}});
+  const uint32_t before = platform::TickCount();
+  bool ran = false;
+  EXPECT_EQ(OpenAndVerifyPackage(context_, {}, exe, hidden, [&] { ran = true; }), VerificationOutcome::Verified);
+  EXPECT_TRUE(ran);
+  EXPECT_EQ(platform::TickCount(), before);
+}
+
 TEST_F(SelfVerification, AFileWithoutAPackageStopsWithTheInvalidHeaderMessage) {
   test::WriteFileBytes(dir_.Path("bare.exe"), ToBytes("MZ only a program, nothing appended"));
   EXPECT_EQ(Run({}, dir_.Path("bare.exe")), VerificationOutcome::InvalidHeader);
