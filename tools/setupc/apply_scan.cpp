@@ -87,11 +87,18 @@ std::vector<ScanChange> CompareScans(const std::map<std::string, ScannedFile>& b
   auto b = before.begin();
   auto a = after.begin();
   while (b != before.end() || a != after.end()) {
+    // The side a change lacks stays default-constructed (an aggregate's "{}" there makes
+    // GCC 12 at -O3 warn that its string may be used uninitialised).
     if (a == after.end() || (b != before.end() && b->first < a->first)) {
-      changes.push_back({b->first, ScanChange::Kind::Deleted, b->second, {}});
+      ScanChange& change = changes.emplace_back();
+      change.path = b->first;
+      change.kind = ScanChange::Kind::Deleted;
+      change.before = b->second;
       ++b;
     } else if (b == before.end() || a->first < b->first) {
-      changes.push_back({a->first, ScanChange::Kind::New, {}, a->second});
+      ScanChange& change = changes.emplace_back();
+      change.path = a->first;
+      change.after = a->second;
       ++a;
     } else {
       if (a->second.size != b->second.size || a->second.crc != b->second.crc) {
