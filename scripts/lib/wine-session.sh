@@ -24,10 +24,26 @@ start_display() {
   export DISPLAY=:$(head -n1 "$display_file")
 }
 
+# start_window_manager LOGDIR: starts openbox on $DISPLAY, as a desktop has a window
+# manager; sets wm_pid. Returns non-zero when it does not take the screen within 10 s.
+start_window_manager() {
+  openbox --sm-disable >"$1/openbox.log" 2>&1 &
+  wm_pid=$!
+  for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    sleep 0.1
+  done
+  echo "openbox did not start:" >&2
+  cat "$1/openbox.log" >&2
+  return 1
+}
+
 # stop_display PREFIX: ends the prefix's Wine server (its desktop keeps the display it
-# started with) and then the display.
+# started with), the window manager when one was started, and then the display.
 stop_display() {
   WINEPREFIX=$1 "$wineserver" -k 2>/dev/null
+  [ -n "${wm_pid:-}" ] && kill "$wm_pid" 2>/dev/null && wait "$wm_pid" 2>/dev/null
+  wm_pid=""
   [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   xvfb_pid=""
 }

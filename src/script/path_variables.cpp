@@ -84,10 +84,13 @@ std::string ExpandVariables(std::string_view text, const TSetupInfoFile& info, c
   return platform::WideToAnsi(ExpandVariables(std::u16string_view(platform::AnsiToWide(text)), info, vars));
 }
 
-std::u16string ContractVariables(std::u16string_view path, const TSetupInfoFile& info, const TPathVariables& vars) {
-  const std::pair<std::string, std::u16string_view> steps[] = {
+namespace {
+
+std::u16string ContractWith(std::u16string_view path, const TSetupInfoFile& info, const TPathVariables& vars,
+                            const std::string& appData) {
+  const std::pair<const std::string&, std::u16string_view> steps[] = {
       {info.InstallDir, u"$INSTDIR"},     {vars.SmPrograms, u"$SMPROGRAMS"},
-      {vars.ProgramFiles, u"$PROGRAMFILES"}, {AppDataFolder(), u"$APPDATA"},
+      {vars.ProgramFiles, u"$PROGRAMFILES"}, {appData, u"$APPDATA"},
       {vars.Desktop, u"$DESKTOP"},
   };
   std::u16string out(path);
@@ -98,8 +101,19 @@ std::u16string ContractVariables(std::u16string_view path, const TSetupInfoFile&
   return ExpandEnvironment(out, vars);
 }
 
+}  // namespace
+
+std::u16string ContractVariables(std::u16string_view path, const TSetupInfoFile& info, const TPathVariables& vars) {
+  return ContractWith(path, info, vars, AppDataFolder());
+}
+
 std::string ContractVariables(std::string_view path, const TSetupInfoFile& info, const TPathVariables& vars) {
-  return platform::WideToAnsi(ContractVariables(std::u16string_view(platform::AnsiToWide(path)), info, vars));
+  return ContractVariables(path, info, vars, AppDataFolder());
+}
+
+std::string ContractVariables(std::string_view path, const TSetupInfoFile& info, const TPathVariables& vars,
+                              const std::string& appData) {
+  return platform::WideToAnsi(ContractWith(platform::AnsiToWide(path), info, vars, appData));
 }
 
 }  // namespace setup

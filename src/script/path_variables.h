@@ -132,5 +132,9 @@ std::string ExpandVariables(std::string_view text, const TSetupInfoFile& info, c
 std::u16string ContractVariables(std::u16string_view path, const TSetupInfoFile& info, const TPathVariables& vars);
 // The same for text in the system code page (the uninstall log records 8-bit paths).
 std::string ContractVariables(std::string_view path, const TSetupInfoFile& info, const TPathVariables& vars);
+// The same with "$APPDATA"'s value given (AppDataFolder()): for a caller that contracts
+// many paths, since the shell's query costs some server round trips under Wine each time.
+std::string ContractVariables(std::string_view path, const TSetupInfoFile& info, const TPathVariables& vars,
+                              const std::string& appData);
 
 }  // namespace setup

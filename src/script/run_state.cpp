@@ -14,6 +14,12 @@ void THandOff::RegisterControls(bool statusLabel, bool progressGauge, bool finis
 }
 
 void THandOff::ReportStatus(const std::u16string& text) {
+  // Without a label (an unattended run) the text is not even converted: an extraction
+  // reports one per file.
+  {
+    std::lock_guard<std::mutex> lock(StatusLock);
+    if (!hasStatusLabel_) return;
+  }
   // Converted outside the lock: the lock only guards the copy.
   std::string converted = platform::WideToAnsi(text);
   std::lock_guard<std::mutex> lock(StatusLock);
