@@ -1,7 +1,6 @@
 #include "base/text_replace.h"
 
 #include <cstddef>
-#include <utility>
 
 namespace setup {
 
@@ -82,39 +81,7 @@ std::basic_string<Char> ReplaceAllImpl(std::basic_string_view<Char> text, std::b
   return output;
 }
 
-// Whether text ends with a non-empty beginning of pattern shorter than pattern
-// (atEnd) or starts with a non-empty end of it (!atEnd).
-template <typename Char>
-bool TouchesPartOf(std::basic_string_view<Char> text, std::basic_string_view<Char> pattern, bool atEnd) {
-  for (size_t length = 1; length < pattern.size() && length <= text.size(); ++length) {
-    const auto part = atEnd ? pattern.substr(0, length) : pattern.substr(pattern.size() - length);
-    const auto side = atEnd ? text.substr(text.size() - length) : text.substr(0, length);
-    if (FindFolded(side, part, 0) == 0) return true;
-  }
-  return false;
-}
-
 }  // namespace
-
-PatternFiller::PatternFiller(std::u16string text, std::u16string pattern)
-    : text_(std::move(text)), pattern_(std::move(pattern)), at_(std::u16string::npos) {
-  const std::u16string_view text16(text_), pattern16(pattern_);
-  const size_t at = FindFolded(text16, pattern16, 0);
-  if (at == std::u16string::npos || FindFolded(text16, pattern16, at + pattern16.size()) != std::u16string::npos)
-    return;
-  if (TouchesPartOf(text16.substr(0, at), pattern16, true) ||
-      TouchesPartOf(text16.substr(at + pattern16.size()), pattern16, false))
-    return;
-  at_ = at;
-}
-
-std::u16string PatternFiller::Fill(std::u16string_view replacement) const {
-  if (at_ == std::u16string::npos) return ReplaceAll(text_, pattern_, replacement);
-  std::u16string out;
-  out.reserve(text_.size() - pattern_.size() + replacement.size());
-  out.append(text_, 0, at_).append(replacement).append(text_, at_ + pattern_.size());
-  return out;
-}
 
 std::string ReplaceAll(std::string_view text, std::string_view pattern, std::string_view replacement) {
   return ReplaceAllImpl(text, pattern, replacement);

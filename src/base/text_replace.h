@@ -22,23 +22,6 @@ std::string ReplaceAll(std::string_view text, std::string_view pattern, std::str
 std::u16string ReplaceAll(std::u16string_view text, std::u16string_view pattern,
                           std::u16string_view replacement);
 
-// ReplaceAll(text, pattern, replacement) for one text and pattern and many
-// replacements (a status line per file). When the text holds the pattern once and
-// nothing beside it could form the pattern again with a replacement (the text before
-// it does not end with a beginning of the pattern, the text after it does not start
-// with an end of it), the text is split there once and Fill only joins the three
-// parts; otherwise Fill is ReplaceAll. The result is ReplaceAll's either way.
-class PatternFiller {
- public:
-  PatternFiller(std::u16string text, std::u16string pattern);
-  std::u16string Fill(std::u16string_view replacement) const;
-
- private:
-  std::u16string text_;
-  std::u16string pattern_;
-  size_t at_;  // where the pattern is split out; npos: replaced afresh each time
-};
-
 // ASCII-only case folding, as the replacement primitive and the logs compare.
 char FoldAscii(char c);
 char16_t FoldAscii(char16_t c);

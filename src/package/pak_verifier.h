@@ -1,20 +1,15 @@
 #pragma once
-// Verification of a package's entries on several threads at once. Each worker takes
-// the next unchecked entry in table order and holds that one entry while it reads,
-// checks and inflates it, so memory stays bounded by the number of workers. The
-// outcomes are handed back strictly in table order, so that the caller can advance its
-// progress display and report the first failing entry exactly as a single loop would.
+// Verification of a package's entries on several threads at once (a ParallelDecoder
+// over the entries that are read). The outcomes are handed back strictly in table
+// order, so that the caller can advance its progress display and report the first
+// failing entry exactly as a single loop would.
 
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
-#include <mutex>
-#include <optional>
-#include <thread>
-#include <vector>
 
 #include "package/pak.h"
+#include "package/parallel_decoder.h"
 
 namespace setup {
 
@@ -38,27 +33,17 @@ class TPakVerifier {
  public:
   // Starts the workers at once. Entries of size 0 and large entries pass unread.
   TPakVerifier(const TPak& package, unsigned workers);
-  ~TPakVerifier();
-  TPakVerifier(const TPakVerifier&) = delete;
-  TPakVerifier& operator=(const TPakVerifier&) = delete;
 
   // The outcome of the next entry in table order (entry 0 first); waits until a
   // worker has it. Not to be called more often than the package has entries.
   EntryVerification Next();
   // Lets the workers finish the entry each holds and end; no later entry is read.
-  void Stop();
+  void Stop() { decoder_.Stop(); }
 
  private:
-  void Work();
-
   const TPak& package_;
-  std::mutex mutex_;
-  std::condition_variable done_;
-  std::vector<std::optional<EntryVerification>> outcomes_;
-  size_t nextToCheck_ = 0;
-  size_t nextToHand_ = 0;
-  bool stopping_ = false;
-  std::vector<std::thread> workers_;
+  size_t next_ = 0;
+  ParallelDecoder decoder_;
 };
 
 }  // namespace setup

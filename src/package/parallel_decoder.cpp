@@ -8,7 +8,7 @@ namespace setup {
 
 ParallelDecoder::ParallelDecoder(const TPak& package, std::vector<size_t> indexes, unsigned workers,
                                  uint64_t budget)
-    : package_(package), indexes_(std::move(indexes)), budget_(budget) {
+    : package_(package), indexes_(std::move(indexes)), budget_(budget), slots_(indexes_.size()) {
   const size_t count = std::min<size_t>(std::max(workers, 1u), std::max<size_t>(indexes_.size(), 1));
   workers_.reserve(count);
   try {
@@ -49,7 +49,7 @@ void ParallelDecoder::Work() {
     if (stopping_ || nextToTake_ >= indexes_.size()) return;
     const size_t position = nextToTake_++;
     held_ += WeightOf(position);
-    Slot& slot = slots_.emplace_back();
+    Slot& slot = slots_[position];
     lock.unlock();
     TPakContent decoded;
     std::exception_ptr error;
@@ -70,10 +70,11 @@ TPakContent ParallelDecoder::Take() {
   std::unique_lock<std::mutex> lock(mutex_);
   if (nextToHand_ >= indexes_.size()) throw std::logic_error("no entry left to decode");
   // A worker that holds the entry finishes it even when stopped.
-  ready_.wait(lock, [this] { return (!slots_.empty() && slots_.front().Ready) || (stopping_ && slots_.empty()); });
-  if (slots_.empty() || !slots_.front().Ready) throw std::logic_error("decoding stopped before the entry was read");
-  Slot slot = std::move(slots_.front());
-  slots_.pop_front();
+  const size_t position = nextToHand_;
+  ready_.wait(lock, [&] { return slots_[position].Ready || (stopping_ && nextToTake_ <= position); });
+  if (!slots_[position].Ready) throw std::logic_error("decoding stopped before the entry was read");
+  Slot slot = std::move(slots_[position]);
+  slots_[position] = Slot();
   held_ -= WeightOf(nextToHand_++);
   lock.unlock();
   room_.notify_all();

@@ -12,7 +12,6 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <exception>
 #include <mutex>
 #include <optional>
@@ -63,9 +62,9 @@ class ParallelDecoder {
   std::mutex mutex_;
   std::condition_variable ready_;  // a slot was filled
   std::condition_variable room_;   // bytes were handed back, or stop
-  // The entries taken by workers and not yet by the caller, from nextToHand_ on. A
-  // deque keeps each slot in place while the worker that fills it works unlocked.
-  std::deque<Slot> slots_;
+  // One slot per entry of the list, made up front so that each stays in place while
+  // the worker that fills it works unlocked; a slot is emptied when handed back.
+  std::vector<Slot> slots_;
   size_t nextToTake_ = 0;
   size_t nextToHand_ = 0;
   uint64_t held_ = 0;

@@ -13,7 +13,6 @@
 #include "platform/files.h"
 #include "script/file_in_use.h"
 #include "script/number_text.h"
-#include "script/path_variables.h"
 #include "script/setup_context.h"
 #include "script/setup_failure.h"
 #include "script/shell_link.h"
@@ -25,8 +24,8 @@ namespace {
 constexpr uint16_t kExtractingText = 18;  // "Extracting <%FILENAME%>"
 constexpr std::u16string_view kFileNameMacro = u"<%FILENAME%>";
 
-void ReportExtracting(SetupContext& context, const PatternFiller& statusText, const std::string& what) {
-  context.HandOff.ReportStatus(statusText.Fill(platform::AnsiToWide(what)));
+void ReportExtracting(SetupContext& context, const std::u16string& statusText, const std::string& what) {
+  context.HandOff.ReportStatus(ReplaceAll(statusText, kFileNameMacro, platform::AnsiToWide(what)));
 }
 
 // An entry extracted whole, then written; a failed extraction (or an empty entry) still
@@ -48,7 +47,7 @@ bool WriteWholeEntry(SetupContext& context, size_t index, const std::string& tar
 // checked on this path. A compressed entry that fails its check leaves the file empty,
 // as a failed whole extraction does. True when the file was opened.
 bool StreamEntryTo(SetupContext& context, size_t index, const std::string& target,
-                   const PatternFiller& statusText) {
+                   const std::u16string& statusText) {
   const TPakEntry& entry = context.Package.Entries()[index];
   platform::File out;
   if (!OpenPayloadFile(context, target, out)) return false;
@@ -96,8 +95,7 @@ class GroupExtraction {
 
   SetupContext& context_;
   const std::string& folder_;
-  // Text 18, split once around its macro.
-  PatternFiller statusText_;
+  std::u16string statusText_;  // text 18
   std::vector<size_t> indices_;
   // Each entry's path below the folder, joined with "\"; empty for a refused name
   // (a safe name has at least one component).
@@ -112,7 +110,7 @@ class GroupExtraction {
 
 GroupExtraction::GroupExtraction(SetupContext& context, const std::string& folder, uint16_t group)
     : context_(context), folder_(folder),
-      statusText_(context.Languages.GetString(kExtractingText), std::u16string(kFileNameMacro)) {
+      statusText_(context.Languages.GetString(kExtractingText)) {
   context.Package.ForEachInGroup(group, [this](size_t index) { indices_.push_back(index); });
   relative_.reserve(indices_.size());
   decodedAhead_.resize(indices_.size());
@@ -148,7 +146,6 @@ void GroupExtraction::ExtractEntryTo(size_t position, const std::string& target)
 }
 
 void GroupExtraction::Run() {
-  const AppDataFolderKept appData;
   std::string firstRefused;
   std::string firstReason;
   size_t refusedCount = 0;

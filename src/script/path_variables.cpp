@@ -34,21 +34,7 @@ bool NamesNoFolder(const std::string& value) { return value.empty() || value == 
 std::string AddBackslash(std::string_view path) { return AddBackslashTo(path); }
 std::u16string AddBackslash(std::u16string_view path) { return AddBackslashTo(path); }
 
-namespace {
-
-thread_local std::optional<std::string>* keptAppDataFolder = nullptr;
-
-}  // namespace
-
-std::string AppDataFolder() {
-  if (keptAppDataFolder != nullptr && *keptAppDataFolder) return **keptAppDataFolder;
-  std::string folder = AddBackslash(platform::SpecialFolderPath(platform::kFolderAppData));
-  if (keptAppDataFolder != nullptr) *keptAppDataFolder = folder;
-  return folder;
-}
-
-AppDataFolderKept::AppDataFolderKept() : outer_(keptAppDataFolder) { keptAppDataFolder = &folder_; }
-AppDataFolderKept::~AppDataFolderKept() { keptAppDataFolder = outer_; }
+std::string AppDataFolder() { return AddBackslash(platform::SpecialFolderPath(platform::kFolderAppData)); }
 
 std::u16string ExpandEnvironment(std::u16string_view text, const TPathVariables& vars) {
   std::u16string out(text);

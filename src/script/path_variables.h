@@ -8,7 +8,6 @@
 // run. Variable names and values are matched with ASCII letters folded to lower case.
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -93,21 +92,6 @@ std::u16string AddBackslash(std::u16string_view path);
 // "$APPDATA" as it is now: the shell's folder-path query for the application-data
 // folder with "\" added when missing; empty when the query fails.
 std::string AppDataFolder();
-
-// While one lives, AppDataFolder on this thread asks the shell once and keeps the
-// answer: extracting a group contracts every file's uninstall record with it, and the
-// folder does not move in the meantime.
-class AppDataFolderKept {
- public:
-  AppDataFolderKept();
-  ~AppDataFolderKept();
-  AppDataFolderKept(const AppDataFolderKept&) = delete;
-  AppDataFolderKept& operator=(const AppDataFolderKept&) = delete;
-
- private:
-  std::optional<std::string> folder_;
-  std::optional<std::string>* outer_;
-};
 
 // Only when text holds a "%": for each pair of the table in order (names that are empty
 // skipped), every "%name%" is replaced by the value. A name not in the table stays.

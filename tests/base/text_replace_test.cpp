@@ -34,18 +34,5 @@ TEST(ReplaceAll, LongRunsStayFast) {
   EXPECT_EQ(ReplaceAll(std::string(200000, '\\'), "\\\\", "\\"), "\\");
 }
 
-// Catches a split text that differs from ReplaceAll where a name, with the text around
-// the macro, forms the macro again (or the text holds it twice).
-TEST(PatternFiller, FillsAsReplaceAllDoes) {
-  const std::u16string macro = u"<%FILENAME%>";
-  for (const std::u16string text : {u"Extracting <%FILENAME%>", u"<%FI<%filename%>NAME%>", u"<<%FILENAME%>%>",
-                                    u"a <%FILENAME%> b <%FILENAME%>", u"x<%FILENAME%>y", u"no macro"}) {
-    const PatternFiller filler(text, macro);
-    for (const std::u16string name : {u"", u"d\\f.txt", u"LE", u"NAME%>", u"<%FILE", u"<%FILENAME%>", u"%FILENAME"}) {
-      EXPECT_EQ(filler.Fill(name), ReplaceAll(text, macro, name));
-    }
-  }
-}
-
 }  // namespace
 }  // namespace setup
