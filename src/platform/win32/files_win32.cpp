@@ -107,10 +107,13 @@ bool File::Open(const std::string& path, OpenMode mode) {
     return false;
   }
   lastOpenInUse = false;
-  // Only a regular disk file counts: a folder, device or pipe is refused.
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info) ||
-      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+  // Only a regular disk file counts: a folder, device or pipe is refused. The standard
+  // information answers from the file itself; the whole-handle query would also ask
+  // for the volume's serial number, which under Wine is a round trip through its
+  // mount manager for every file a setup writes.
+  FILE_STANDARD_INFO info{};
+  if (GetFileType(handle) != FILE_TYPE_DISK ||
+      !GetFileInformationByHandleEx(handle, FileStandardInfo, &info, sizeof info) || info.Directory) {
     CloseHandle(handle);
     return false;
   }
