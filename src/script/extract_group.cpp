@@ -1,5 +1,6 @@
 #include "script/extract_group.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -28,14 +29,30 @@ void ReportExtracting(SetupContext& context, const std::u16string& statusText, c
   context.HandOff.ReportStatus(ReplaceAll(statusText, kFileNameMacro, platform::AnsiToWide(what)));
 }
 
+// "Name - done / total" before each chunk of an entry written in pieces.
+void ReportChunk(SetupContext& context, const std::u16string& statusText, const TPakEntry& entry, uint64_t done) {
+  ReportExtracting(context, statusText,
+                   entry.Name + " - " + FormatSize(static_cast<int64_t>(done)) + " / " + FormatSize(entry.Size));
+}
+
 // An entry extracted whole, then written; a failed extraction (or an empty entry) still
-// leaves the file, empty. True when the file was opened.
-bool WriteWholeEntry(SetupContext& context, size_t index, const std::string& target, const TPakContent& decoded) {
+// leaves the file, empty. Content over one chunk is written chunk by chunk with the
+// status lines a streamed entry shows. True when the file was opened.
+bool WriteWholeEntry(SetupContext& context, size_t index, const std::string& target, const TPakContent& decoded,
+                     const std::u16string& statusText) {
   if (decoded.WrongLength) context.Package.ReportWrongLength(index, decoded.InflatedLength);
   platform::File out;
   if (!OpenPayloadFile(context, target, out)) return false;
   const size_t size = decoded.Content ? decoded.Content->size() : 0;
-  const bool written = size == 0 || out.Write(decoded.Content->data(), size);
+  bool written = true;
+  if (size > kStreamChunkSize) {
+    for (size_t done = 0; written && done < size; done += kStreamChunkSize) {
+      ReportChunk(context, statusText, context.Package.Entries()[index], done);
+      written = out.Write(decoded.Content->data() + done, std::min<size_t>(kStreamChunkSize, size - done));
+    }
+  } else if (size != 0) {
+    written = out.Write(decoded.Content->data(), size);
+  }
   context.Log.Write({written ? "file written: " : "file not written whole: ", target, " (", std::to_string(size),
                      " bytes)"});
   return true;
@@ -51,11 +68,9 @@ bool StreamEntryTo(SetupContext& context, size_t index, const std::string& targe
   const TPakEntry& entry = context.Package.Entries()[index];
   platform::File out;
   if (!OpenPayloadFile(context, target, out)) return false;
-  const std::string totalText = FormatSize(entry.Size);
   uint64_t done = 0;
   auto write = [&](ByteView chunk) {
-    ReportExtracting(context, statusText,
-                     entry.Name + " - " + FormatSize(static_cast<int64_t>(done)) + " / " + totalText);
+    ReportChunk(context, statusText, entry, done);
     if (!out.Write(chunk.data(), chunk.size())) return false;
     done += chunk.size();
     return true;
@@ -73,11 +88,15 @@ bool StreamEntryTo(SetupContext& context, size_t index, const std::string& targe
 }
 
 // A large entry that a foreign writer compressed after all is inflated, not copied: its
-// stored bytes are not the file. Compressed entries over one chunk are inflated as they
-// stream, so that no entry is ever held whole (a 32-bit setup has little address space).
+// stored bytes are not the file. A compressed entry is inflated whole, by the decoder's
+// workers, up to half the decoder's budget, so that two such entries inflate side by
+// side; a larger one is inflated as it streams, never held whole (a 32-bit setup has
+// little address space).
+constexpr uint64_t kWholeEntryLimit = kDecodeBudget / 2;
+
 bool StreamsToFile(const TPakEntry& entry) {
   const bool compressed = entry.StoredSize != 0;
-  return (entry.IsLarge() && !compressed) || (compressed && entry.Size > kStreamChunkSize);
+  return (entry.IsLarge() && !compressed) || (compressed && entry.Size > kWholeEntryLimit);
 }
 
 // One group's entries in table order. Every entry written whole from memory is decoded
@@ -140,7 +159,7 @@ void GroupExtraction::ExtractEntryTo(size_t position, const std::string& target)
   } else {
     const TPakContent decoded =
         decoder_ && decodedAhead_[position] ? decoder_->Take() : context_.Package.DecodeEntry(index);
-    opened = WriteWholeEntry(context_, index, target, decoded);
+    opened = WriteWholeEntry(context_, index, target, decoded, statusText_);
   }
   if (opened) knownFolder_ = std::move(folder);
 }

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "base/errors.h"
+#include "package/parallel_decoder.h"
 #include "script/extract_group.h"
 #include "script/script_run_fixture.h"
 
@@ -103,21 +104,6 @@ TEST_F(ExtractGroupTest, LargeEntryIsCopiedInChunksIntoNewFoldersWithByteStatus)
   EXPECT_EQ(context.HandOff.FilesDone(), 1);
 }
 
-// A compressed entry over one chunk is inflated as it streams to the file, never held
-// whole (the byte status shows the chunks only that path writes).
-TEST_F(ExtractGroupTest, LargeCompressedEntryIsInflatedInChunks) {
-  Bytes content(kStreamChunkSize + 5 * 1024 * 1024, 0);
-  for (size_t offset : {size_t{0}, size_t{kStreamChunkSize} - 1, size_t{kStreamChunkSize}, content.size() - 1}) {
-    content[offset] = 0x5A;
-  }
-  OpenPackage({{"big\\z.bin", 1, content, true}});
-  Line("file", {"payload", "1"});
-  Run();
-  EXPECT_EQ(statuses, (Strings{"Extracting big\\z.bin", "Extracting big\\z.bin - 0.00 Bytes / 30.00 MB",
-                               "Extracting big\\z.bin - 25.00 MB / 30.00 MB", "Extracting "}));
-  EXPECT_TRUE(test::ReadFileBytes(Local("C:\\Program Files\\Demo\\big\\z.bin")) == content);
-}
-
 TEST_F(ExtractGroupTest, EntriesNamedOutsideTheFolderAreRefusedAndTheRunFails) {
   test::MessageRecorder boxes;
   // Which names are unsafe is the entry-path rules' business; two of them will do here.
@@ -168,15 +154,24 @@ TEST_F(ExtractGroupTest, ACorruptStreamReadAheadRaisesOnlyInItsTurn) {
             (Strings{"$INSTDIR\\a.txt", "$INSTDIR\\b.txt", "$INSTDIR\\c.txt"}));
 }
 
-// Many small entries decoded ahead around a large one streamed on the writing thread:
-// catches files, statuses, uninstall records or log lines out of table order, and a
-// run stopped by a file in use (Cancel) that leaves a decoding thread behind.
+// Many small entries decoded ahead around a large one streamed on the writing thread
+// (20) and one inflated whole by a worker and written in chunks (30): catches files,
+// statuses, uninstall records or log lines out of table order, chunk statuses that
+// differ between the two ways, and a run stopped by a file in use (Cancel) that leaves a
+// decoding thread behind.
 TEST_F(ExtractGroupTest, ManyEntriesAroundAStreamedOneComeInTableOrderAndAStopLeavesNoThread) {
   std::vector<RawEntry> entries;
   for (uint32_t i = 0; i < 40; ++i) {
     entries.push_back({"d" + std::to_string(i % 4) + "\\f" + std::to_string(i), 1, CompressibleBytes(300 + i * 97, i)});
   }
-  entries[20] = {"big\\z.bin", 1, Bytes(kStreamChunkSize + 1024 * 1024, 0)};
+  // Marked at the chunks' edges, so that a chunk misplaced or cut short shows.
+  auto marked = [](size_t size) {
+    Bytes content(size, 0);
+    for (size_t at : {size_t{0}, size_t{kStreamChunkSize} - 1, size_t{kStreamChunkSize}, size - 1}) content[at] = 0x5A;
+    return content;
+  };
+  entries[20] = {"big\\z.bin", 1, marked(kDecodeBudget / 2 + 1024 * 1024)};
+  entries[30] = {"big\\y.bin", 1, marked(kStreamChunkSize + 1024 * 1024)};
   OpenPackage(entries);
   auto threads = [] { return std::distance(fs::directory_iterator("/proc/self/task"), {}); };
   const size_t kNone = entries.size();
@@ -201,9 +196,10 @@ TEST_F(ExtractGroupTest, ManyEntriesAroundAStreamedOneComeInTableOrderAndAStopLe
     size_t logAt = 0;
     for (size_t i = 0; i <= std::min(held, kNone - 1); ++i) {
       expectedStatuses.push_back("Extracting " + entries[i].name);
-      if (i == 20) {
-        expectedStatuses.push_back("Extracting big\\z.bin - 0.00 Bytes / 26.00 MB");
-        expectedStatuses.push_back("Extracting big\\z.bin - 25.00 MB / 26.00 MB");
+      if (i == 20 || i == 30) {
+        const std::string total = i == 20 ? " / 33.00 MB" : " / 26.00 MB";
+        expectedStatuses.push_back("Extracting " + entries[i].name + " - 0.00 Bytes" + total);
+        expectedStatuses.push_back("Extracting " + entries[i].name + " - 25.00 MB" + total);
       }
       expectedFiles.push_back(folder + "\\" + entries[i].name);
       if (i == held) break;
