@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
+#include <utility>
 #include <tuple>
 
 #include "package/buffer_manager.h"
@@ -192,6 +194,27 @@ TEST(PakVerifier, HandsOutcomesBackInTableOrderWhateverTheWorkersDo) {
   EXPECT_TRUE(boxes.boxes.empty()) << "workers never show anything themselves";
   EXPECT_GE(VerifyWorkerCount(), 1u);
   EXPECT_LE(VerifyWorkerCount(), kMaxVerifyWorkers);
+}
+
+// Catches results handed back out of list order, and a decoder that waits forever for
+// room when one entry alone is larger than its budget.
+TEST(ParallelDecoder, HandsBackEveryEntryInListOrderUnderAnyBudget) {
+  std::vector<test::RawEntry> entries;
+  std::vector<size_t> list;
+  for (uint32_t i = 0; i < 60; ++i) {
+    const size_t size = i == 30 ? 20000 : i == 7 ? 0 : 100 + i * 50;
+    entries.push_back({"f" + std::to_string(i), 1, test::CompressibleBytes(size, i + 1), i % 3 != 0});
+    list.push_back(i);
+  }
+  test::TempDir dir;
+  test::WriteFileBytes(dir.Path("p.pak"), test::BuildRawPackage(entries).bytes);
+  TPak pak;
+  ASSERT_TRUE(pak.Create(dir.Path("p.pak")));
+  for (const auto& [budget, workers] : {std::pair<uint64_t, unsigned>{kDecodeBudget, 4}, {4096, 3}, {1, 2}}) {
+    ParallelDecoder decoder(pak, list, workers, budget);
+    for (size_t i = 0; i < list.size(); ++i) EXPECT_EQ(decoder.Take().Content.value_or(Bytes{}), entries[i].content) << i;
+    EXPECT_THROW(decoder.Take(), std::logic_error);
+  }
 }
 
 // Catches: a block read past the end of the borrowed buffer, a count reported larger

@@ -122,13 +122,6 @@ TEST_F(PathVariables, EightBitOverloadsKeepCodePageText) {
   EXPECT_EQ(ExpandVariables(std::string("$INSTDIR\xC4pfel.txt"), info, vars), "C:\\Caf\xE9\\\xC4pfel.txt");
 }
 
-// Catches: the overload with the application-data folder given looking it up anyway, or
-// skipping the other folders.
-TEST_F(PathVariables, ContractWithGivenAppDataFolder) {
-  EXPECT_EQ(ContractVariables(std::string("C:\\Roam\\Game\\a.ini"), info, vars, "C:\\Roam\\"), "$APPDATAGame\\a.ini");
-  EXPECT_EQ(ContractVariables(std::string("C:\\Game\\a.ini"), info, vars, "\\"), "$INSTDIRa.ini");
-}
-
 TEST(PathVariablesText, AddBackslashAndParseEnvironmentBlock) {
   const Case cases[] = {{"", ""}, {"C:\\", "C:\\"}, {"C:\\Game", "C:\\Game\\"}, {"a/", "a/\\"}};
   for (const Case& c : cases) {
