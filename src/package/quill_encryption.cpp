@@ -1,7 +1,8 @@
 #include "package/quill_encryption.h"
 
 #include <cmath>
-#include <cstdio>
+
+#include "base/decimal_text.h"
 
 namespace setup {
 
@@ -36,12 +37,16 @@ std::string Pass(std::string_view input, const std::string& key, bool forward, b
 }  // namespace
 
 std::string DigitKey(double value) {
-  char text[64];
-  // "%.15g" never uses the locale's decimal comma here: only digits are kept anyway.
-  std::snprintf(text, sizeof text, "%.15g", value);
+  // The digits 1 to 9 of the value's "%.15g" text: its 15 significant digits, and the
+  // exponent's digits when that text is scientific (an exponent below -4 or above 14).
+  // Zero, not-a-number and infinities have none.
   std::string key;
-  for (const char* p = text; *p != '\0'; ++p) {
-    if (*p >= '1' && *p <= '9') key.push_back(*p);
+  if (value == 0 || !std::isfinite(value)) return key;
+  const SignificantDigits rounded = RoundToSignificant(value, 15);
+  std::string text = rounded.digits;
+  if (rounded.exponent < -4 || rounded.exponent >= 15) text += std::to_string(rounded.exponent);
+  for (char c : text) {
+    if (c >= '1' && c <= '9') key.push_back(c);
   }
   return key;
 }

@@ -1,9 +1,10 @@
 #include "script/number_text.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <string_view>
+
+#include "base/decimal_text.h"
 
 namespace setup {
 
@@ -44,23 +45,12 @@ std::string GeneralFormat(double value) {
   if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
   if (value == 0) return "0";
 
-  // d.dddddddddddddde±x: the value correctly rounded to 15 significant digits. printf
-  // rather than std::to_chars: the stub links printf anyway, while the floating-point
-  // to_chars brings some 190 KB of tables and code into it.
-  char buffer[64];
-  const int length = std::snprintf(buffer, sizeof buffer, "%.*e", kSignificantDigits - 1, value);
-  const std::string_view scientific(buffer, static_cast<size_t>(length));
-  const size_t e = scientific.find_first_of("eE");
-  const std::string_view mantissa = scientific.substr(0, e);
-  const int exponent = std::atoi(std::string(scientific.substr(e + 1)).c_str());
-
-  std::string text;
-  if (mantissa.front() == '-') text = "-";
-  // The digits alone, whatever the decimal point.
-  std::string digits;
-  for (char c : mantissa) {
-    if (c >= '0' && c <= '9') digits += c;
-  }
+  // The value correctly rounded to 15 significant digits, computed exactly rather than
+  // by the floating-point to_chars (some 190 KB of tables and code in the stub) or printf.
+  const SignificantDigits rounded = RoundToSignificant(value, kSignificantDigits);
+  const int exponent = rounded.exponent;
+  std::string text = rounded.negative ? "-" : "";
+  std::string digits = rounded.digits;
   while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
 
   // Built with append only: GCC 12 misreports chains of "+" on temporaries here.

@@ -1,7 +1,7 @@
 #include "script/run_log.h"
 
-#include <cstdio>
 
+#include "base/decimal_text.h"
 #include "platform/clock.h"
 #include "platform/codepage.h"
 
@@ -16,9 +16,10 @@ constexpr size_t kFlushThreshold = 16 * 1024;
 // "2026-12-07 06:47:12" from an MS-DOS date and time (two-second resolution).
 std::string DosDateTimeText(uint32_t dos) {
   const uint32_t date = dos >> 16, time = dos & 0xFFFF;
-  char text[32];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", 1980 + (date >> 9), (date >> 5) & 15, date & 31,
-                time >> 11, (time >> 5) & 63, (time & 31) * 2);
+  std::string text = PaddedDecimal(1980 + (date >> 9), 4);
+  text.append("-").append(PaddedDecimal((date >> 5) & 15, 2)).append("-").append(PaddedDecimal(date & 31, 2));
+  text.append(" ").append(PaddedDecimal(time >> 11, 2)).append(":").append(PaddedDecimal((time >> 5) & 63, 2));
+  text.append(":").append(PaddedDecimal((time & 31) * 2, 2));
   return text;
 }
 
@@ -62,9 +63,7 @@ bool TRunLog::OpenTemporary() {
   const std::string folder = platform::TemporaryFolder();
   if (folder.empty()) return false;
   for (uint32_t number = 0; number < 10000; ++number) {
-    char name[32];
-    std::snprintf(name, sizeof name, "SetupLog%04u.txt", number);
-    const std::string path = folder + name;
+    const std::string path = folder + "SetupLog" + PaddedDecimal(number, 4) + ".txt";
     if (platform::FileExists(path) || platform::DirectoryExists(path)) continue;
     if (!Open(path)) return false;
     std::lock_guard<std::mutex> lock(mutex_);
@@ -99,9 +98,8 @@ void TRunLog::WriteLine(const std::string& utf8) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!file_.IsOpen()) return;
   const uint32_t milliseconds = platform::TickCount() - openedTick_;
-  char seconds[24];
-  std::snprintf(seconds, sizeof seconds, "[%5u.%03u] ", milliseconds / 1000, milliseconds % 1000);
-  buffer_ += seconds;
+  buffer_.append("[").append(PaddedDecimal(milliseconds / 1000, 5, ' ')).append(".");
+  buffer_.append(PaddedDecimal(milliseconds % 1000, 3)).append("] ");
   // A line break inside a message stays on the line, visibly: "\r" becomes " / ".
   for (char c : utf8) {
     if (c == '\r') {

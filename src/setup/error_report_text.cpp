@@ -1,6 +1,6 @@
 #include "setup/error_report_text.h"
 
-#include <cstdio>
+#include "base/decimal_text.h"
 
 namespace setup {
 
@@ -52,9 +52,7 @@ std::string ErrorReportParams(const std::vector<std::string>& arguments) {
 }
 
 std::string ErrorLogFileName(uint32_t number) {
-  char name[32];
-  std::snprintf(name, sizeof name, "ErrorLog%04u.TXT", static_cast<unsigned>(number));
-  return name;
+  return "ErrorLog" + PaddedDecimal(number, 4) + ".TXT";
 }
 
 std::string ErrorReportText(const ErrorReportFacts& facts) {

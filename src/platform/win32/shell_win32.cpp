@@ -5,9 +5,9 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-#include <cstdio>
 #include <string>
 
+#include "base/decimal_text.h"
 #include "base/errors.h"
 #include "platform/programs.h"
 #include "platform/shell.h"
@@ -92,9 +92,8 @@ bool SaveShellLink(const std::string& linkPath, const ShellLink& link) {
   const HRESULT created = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
                                            IID_IShellLinkW, shellLink.put());
   if (FAILED(created) || shellLink.get() == nullptr) {
-    char code[16] = {};
-    std::snprintf(code, sizeof code, "%08lX", static_cast<unsigned long>(created));
-    throw SetupError(std::string("Unable to create a shell link object (error 0x") + code + ")");
+    throw SetupError("Unable to create a shell link object (error 0x" +
+                     PaddedHex(static_cast<uint32_t>(created), 8) + ")");
   }
   // The properties are set as far as the shell takes them; only the save decides.
   shellLink->SetPath(win32::AnsiToWideString(link.target).c_str());
