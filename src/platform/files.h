@@ -63,6 +63,9 @@ class File {
 // the file open without sharing it (or has locked a part of it): trying again later
 // may succeed.
 bool LastOpenFailedInUse();
+// The system's reason why the last File::Open or File::Write on this thread failed, as
+// a sentence ("Access is denied."); empty when none was recorded.
+std::string LastFileErrorText();
 
 // True when path names an existing file (not a folder).
 bool FileExists(const std::string& path);

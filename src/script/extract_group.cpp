@@ -37,54 +37,65 @@ void ReportChunk(SetupContext& context, const std::u16string& statusText, const 
 
 // An entry extracted whole, then written; a failed extraction (or an empty entry) still
 // leaves the file, empty. Content over one chunk is written chunk by chunk with the
-// status lines a streamed entry shows. True when the file was opened.
+// status lines a streamed entry shows. A file the system does not let us write whole
+// is offered again (OpenPayloadFile, RetryPayloadWrite) until the user gives up. True
+// when the file was opened.
 bool WriteWholeEntry(SetupContext& context, size_t index, const std::string& target, const TPakContent& decoded,
                      const std::u16string& statusText) {
   if (decoded.WrongLength) context.Package.ReportWrongLength(index, decoded.InflatedLength);
-  platform::File out;
-  if (!OpenPayloadFile(context, target, out)) return false;
   const size_t size = decoded.Content ? decoded.Content->size() : 0;
-  bool written = true;
-  if (size > kStreamChunkSize) {
-    for (size_t done = 0; written && done < size; done += kStreamChunkSize) {
-      ReportChunk(context, statusText, context.Package.Entries()[index], done);
-      written = out.Write(decoded.Content->data() + done, std::min<size_t>(kStreamChunkSize, size - done));
+  for (uint32_t tries = 1;; ++tries) {
+    platform::File out;
+    if (!OpenPayloadFile(context, target, out)) return false;
+    bool written = true;
+    if (size > kStreamChunkSize) {
+      for (size_t done = 0; written && done < size; done += kStreamChunkSize) {
+        ReportChunk(context, statusText, context.Package.Entries()[index], done);
+        written = out.Write(decoded.Content->data() + done, std::min<size_t>(kStreamChunkSize, size - done));
+      }
+    } else if (size != 0) {
+      written = out.Write(decoded.Content->data(), size);
     }
-  } else if (size != 0) {
-    written = out.Write(decoded.Content->data(), size);
+    if (written) {
+      context.Log.Write({"file written: ", target, " (", std::to_string(size), " bytes)"});
+      return true;
+    }
+    out.Close();
+    if (!RetryPayloadWrite(context, target, tries)) return true;
   }
-  context.Log.Write({written ? "file written: " : "file not written whole: ", target, " (", std::to_string(size),
-                     " bytes)"});
-  return true;
 }
 
 // A large entry, or a compressed one that would take much memory whole: its content
 // streamed to the file in chunks of at most 25 MiB (a compressed one inflated on the
 // way), with "Name - done / total" before each chunk. A raw large entry's CRC is not
 // checked on this path. A compressed entry that fails its check leaves the file empty,
-// as a failed whole extraction does. True when the file was opened.
+// as a failed whole extraction does; a write the system refuses is offered again, as
+// for a whole entry. True when the file was opened.
 bool StreamEntryTo(SetupContext& context, size_t index, const std::string& target,
                    const std::u16string& statusText) {
   const TPakEntry& entry = context.Package.Entries()[index];
-  platform::File out;
-  if (!OpenPayloadFile(context, target, out)) return false;
-  uint64_t done = 0;
-  auto write = [&](ByteView chunk) {
-    ReportChunk(context, statusText, entry, done);
-    if (!out.Write(chunk.data(), chunk.size())) return false;
-    done += chunk.size();
-    return true;
-  };
-  bool written;
-  if (entry.StoredSize == 0) {
-    written = context.Package.StreamStored(index, write);
-  } else {
-    written = context.Package.StreamContent(index, write);
-    if (!written) out.SetLength(0);
+  for (uint32_t tries = 1;; ++tries) {
+    platform::File out;
+    if (!OpenPayloadFile(context, target, out)) return false;
+    uint64_t done = 0;
+    bool writeFailed = false;
+    auto write = [&](ByteView chunk) {
+      ReportChunk(context, statusText, entry, done);
+      writeFailed = !out.Write(chunk.data(), chunk.size());
+      done += writeFailed ? 0 : chunk.size();
+      return !writeFailed;
+    };
+    const bool written =
+        entry.StoredSize == 0 ? context.Package.StreamStored(index, write) : context.Package.StreamContent(index, write);
+    if (!writeFailed) {
+      if (!written && entry.StoredSize != 0) out.SetLength(0);
+      context.Log.Write({written ? "file written: " : "file not written whole: ", target, " (", std::to_string(done),
+                         " bytes)"});
+      return true;
+    }
+    out.Close();
+    if (!RetryPayloadWrite(context, target, tries)) return true;
   }
-  context.Log.Write({written ? "file written: " : "file not written whole: ", target, " (", std::to_string(done),
-                     " bytes)"});
-  return true;
 }
 
 // A large entry that a foreign writer compressed after all is inflated, not copied: its

@@ -3,7 +3,8 @@
 # with /S (no window, no box: the script's question takes its default), its log
 # (/LOG=FILE), its exit code, the registration with QuietUninstallString; a folder with
 # blanks given with /D=; a payload file held open by another program (the retry
-# succeeds once it is free; exit code 2 when it stays held); a failing script's exit
+# succeeds once it is free; exit code 2 when it stays held); a payload file blocked by a
+# folder of the same name (exit code 2, the file named in the log); a failing script's exit
 # code 2 and the log it leaves in the temporary folder; a setup signed with
 # osslsigncode, installed; last, the silent uninstall through QuietUninstallString,
 # after which nothing of the product is left.
@@ -111,6 +112,16 @@ wait "$holder_pid" 2>/dev/null; holder_pid=""
 expect "file in use throughout: exit code 2" "EXIT 2" "$(seen held)"
 check "file in use throughout: the log names the file" "see $data/held.log" \
   grep -q 'file in use by another program: C:.*readme.txt, giving up after 5 tries' "$data/held.log"
+
+# --- a payload file blocked by a folder of the same name ----------------------------------
+blocked="$prefix/drive_c/Program Files/Demo Product/readme.txt"
+rm -f "$blocked" && mkdir -p "$blocked"
+silent blocked "$(winpath "$setup")" /S "/LOG=$(winpath "$data/blocked.log")"
+rmdir "$blocked"
+expect "file blocked by a folder: exit code 2" "EXIT 2" "$(seen blocked)"
+check "file blocked by a folder: the log names the file and why" "see $data/blocked.log" \
+  grep -q 'file not written: C:.*readme.txt (A folder of the same name is in the way.), giving up after 5 tries' \
+  "$data/blocked.log"
 
 # --- a failing script --------------------------------------------------------------------
 cp -r "$demo" "$data/faildemo"

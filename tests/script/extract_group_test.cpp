@@ -220,6 +220,55 @@ TEST_F(ExtractGroupTest, ManyEntriesAroundAStreamedOneComeInTableOrderAndAStopLe
   }
 }
 
+// Catches a payload file the system refuses passed over in silence: a folder of the
+// same name in its place, a read-only file, a write that fails (a full disk). The box
+// names the file and the reason; Retry writes it once the obstacle is gone, Cancel fails
+// the run with nothing written after it.
+TEST_F(ExtractGroupTest, AFileTheSystemRefusesAsksRetryOrCancel) {
+  OpenPackage({{"a.txt", 1, ToBytes("alpha")}, {"b.txt", 1, ToBytes("beta")}, {"c.txt", 1, ToBytes("gamma")}});
+  const struct {
+    const char* obstacle;
+    const char* reason;
+  } cases[] = {{"folder", "A folder of the same name is in the way."},
+               {"read-only", "Permission denied."},
+               {"full disk", "No space left on device."}};
+  for (const auto& c : cases) {
+    for (const int answer : {platform::kAnswerRetry, platform::kAnswerCancel}) {
+      SCOPED_TRACE(std::string(c.obstacle) + (answer == platform::kAnswerRetry ? " retry" : " cancel"));
+      const std::string folder = "C:\\" + std::string(c.obstacle) + std::to_string(answer);
+      const std::string blocked = Local(folder + "\\b.txt");
+      fs::create_directories(fs::path(blocked).parent_path());
+      if (c.obstacle == std::string("folder")) fs::create_directory(blocked);
+      if (c.obstacle == std::string("read-only")) {
+        WriteFileBytes(blocked, ToBytes("old"));
+        fs::permissions(blocked, fs::perms::owner_write, fs::perm_options::remove);
+      }
+      if (c.obstacle == std::string("full disk")) platform::posix::FailFileWritesAfter(1);
+      std::vector<std::string> boxes;
+      auto previous = platform::SetMessageHandler([&](const platform::MessageRequest& request) {
+        boxes.push_back(platform::WideToAnsi(request.text));
+        std::error_code ignored;
+        fs::remove(blocked, ignored);  // the user clears the way before pressing Retry
+        return answer;
+      });
+      context.Run.SetupFailed = false;
+      ExtractGroupTo(context, folder, 1);
+      platform::SetMessageHandler(std::move(previous));
+      platform::posix::FailFileWritesAfter(0);
+
+      ASSERT_EQ(boxes.size(), 1u);
+      EXPECT_EQ(boxes[0], "Error: The file could not be written:\r" + folder + "\\b.txt\r" + c.reason +
+                              "\r\rPress Retry to try again. Cancel stops the setup.");
+      const bool retried = answer == platform::kAnswerRetry;
+      EXPECT_EQ(context.Run.SetupFailed, !retried);
+      EXPECT_EQ(fs::exists(Local(folder + "\\c.txt")), retried);
+      if (retried) {
+        EXPECT_EQ(ReadLocal(folder + "\\b.txt"), ToBytes("beta"));
+      }
+    }
+  }
+}
+
 TEST_F(ExtractGroupTest, GroupThatIsNoNumberRaises) {
   OpenPackage({{"a.txt", 1, ToBytes("a")}});
   Line("file", {"payload", "one"});

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -56,6 +57,8 @@ File& File::operator=(File&& other) noexcept {
 
 namespace {
 thread_local bool lastOpenInUse = false;
+// errno of the last failed open or write on this thread (0: none).
+thread_local int lastFileErrno = 0;
 
 // Operations on a file that tests have told to fail a number of times, by mapped path.
 class CountedRefusals {
@@ -91,6 +94,12 @@ void posix::RefuseRemove(const std::string& path, uint32_t times) { refusedRemov
 
 bool LastOpenFailedInUse() { return lastOpenInUse; }
 
+std::string LastFileErrorText() {
+  if (lastFileErrno == 0) return {};
+  std::string text = std::strerror(lastFileErrno);
+  return text + ".";
+}
+
 bool File::Open(const std::string& path, OpenMode mode) {
   Close();
   const std::string local = Local(path);
@@ -105,13 +114,25 @@ bool File::Open(const std::string& path, OpenMode mode) {
     case OpenMode::ReadWriteShared: flags |= O_RDWR; break;
     case OpenMode::ReadWriteDenyWrite: flags |= O_RDWR; break;
   }
+  // As on Windows, a file with the read-only attribute (no owner write permission)
+  // cannot be opened for writing, not even by an administrator.
+  struct stat existing {};
+  if ((flags & (O_RDWR | O_WRONLY)) != 0 && ::stat(local.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
+      (existing.st_mode & S_IWUSR) == 0) {
+    lastFileErrno = EACCES;
+    return false;
+  }
   int fd;
   do {
     fd = ::open(local.c_str(), flags, 0644);
   } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    lastFileErrno = errno;
+    return false;
+  }
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    lastFileErrno = S_ISDIR(st.st_mode) ? EISDIR : EACCES;
     ::close(fd);
     return false;
   }
@@ -155,7 +176,10 @@ size_t File::Read(void* dest, size_t count) {
 bool File::Write(const void* src, size_t count) {
   if (handle_ < 0) return false;
   const WriteFate fate = NextWrite();
-  if (fate == WriteFate::Fail) return false;
+  if (fate == WriteFate::Fail) {
+    lastFileErrno = ENOSPC;  // a disk that filled up
+    return false;
+  }
   if (fate == WriteFate::Crash) {
     // Half the bytes reach the file; whether they all do does not matter any more.
     if (::write(Fd(handle_), src, count / 2) < 0) ::_exit(posix::kCrashExitCode);
@@ -166,7 +190,10 @@ bool File::Write(const void* src, size_t count) {
   while (done < count) {
     ssize_t n = ::write(Fd(handle_), in + done, count - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n <= 0) {
+      lastFileErrno = n < 0 ? errno : EIO;
+      return false;
+    }
     done += static_cast<size_t>(n);
   }
   return true;
@@ -183,7 +210,10 @@ bool File::ReadAtShared(uint64_t position, void* dest, size_t count) const {
   while (done < count) {
     const ssize_t n = ::pread(Fd(handle_), out + done, count - done, static_cast<off_t>(position + done));
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n <= 0) {
+      lastFileErrno = n < 0 ? errno : EIO;
+      return false;
+    }
     done += static_cast<size_t>(n);
   }
   return true;

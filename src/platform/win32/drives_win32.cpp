@@ -5,25 +5,10 @@
 
 #include "base/errors.h"
 #include "platform/drives.h"
+#include "platform/win32/system_message.h"
 #include "platform/win32/wide_text.h"
 
 namespace setup::platform {
-
-namespace {
-
-// The system's text for an error code, without the trailing line break.
-std::string SystemMessage(DWORD code, const char* fallback) {
-  wchar_t text[512] = {};
-  const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                      code, 0, text, static_cast<DWORD>(std::size(text)), nullptr);
-  std::wstring_view message(text, length);
-  while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n' || message.back() == L' ')) {
-    message.remove_suffix(1);
-  }
-  return message.empty() ? std::string(fallback) : win32::WideStringToAnsi(message);
-}
-
-}  // namespace
 
 std::vector<std::string> LogicalDriveRoots(size_t capacity) {
   const DWORD size = capacity > MAXDWORD ? MAXDWORD : static_cast<DWORD>(capacity);
@@ -34,7 +19,7 @@ std::vector<std::string> LogicalDriveRoots(size_t capacity) {
   if (length == 0) return {};
   if (length > size) {
     throw SetupError(
-        SystemMessage(ERROR_OUTOFMEMORY, "Not enough storage is available to complete this operation."));
+        win32::SystemMessage(ERROR_OUTOFMEMORY, "Not enough storage is available to complete this operation."));
   }
   std::vector<std::string> roots;
   const std::wstring_view list(buffer.data(), length);

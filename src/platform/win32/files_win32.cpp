@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/files.h"
+#include "platform/win32/system_message.h"
 #include "platform/win32/wide_text.h"
 
 namespace setup::platform {
@@ -65,9 +66,15 @@ File& File::operator=(File&& other) noexcept {
 
 namespace {
 thread_local bool lastOpenInUse = false;
+// The error of the last failed open or write on this thread (0: none).
+thread_local DWORD lastFileError = 0;
 }  // namespace
 
 bool LastOpenFailedInUse() { return lastOpenInUse; }
+
+std::string LastFileErrorText() {
+  return lastFileError == 0 ? std::string() : win32::SystemMessage(lastFileError, "The system gave no reason.");
+}
 
 bool File::Open(const std::string& path, OpenMode mode) {
   Close();
@@ -104,6 +111,7 @@ bool File::Open(const std::string& path, OpenMode mode) {
   if (handle == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     lastOpenInUse = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    lastFileError = error;
     return false;
   }
   lastOpenInUse = false;
@@ -114,6 +122,7 @@ bool File::Open(const std::string& path, OpenMode mode) {
   FILE_STANDARD_INFO info{};
   if (GetFileType(handle) != FILE_TYPE_DISK ||
       !GetFileInformationByHandleEx(handle, FileStandardInfo, &info, sizeof info) || info.Directory) {
+    lastFileError = ERROR_ACCESS_DENIED;
     CloseHandle(handle);
     return false;
   }
@@ -167,6 +176,8 @@ bool File::Write(const void* src, size_t count) {
     const DWORD chunk = static_cast<DWORD>(std::min(count - done, kMaxChunk));
     DWORD written = 0;
     if (!WriteFile(ToHandle(handle_), in + done, chunk, &written, nullptr) || written == 0) {
+      const DWORD error = GetLastError();
+      lastFileError = error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
       return false;
     }
     done += written;
