@@ -8,6 +8,7 @@
 #include "platform/dialogs.h"
 #include "platform/drives.h"
 #include "platform/files.h"
+#include "script/folder_text.h"
 #include "script/free_space.h"
 #include "script/group_kinds.h"
 #include "script/path_variables.h"
@@ -164,8 +165,18 @@ StartupOutcome ContinueStartup(SetupContext& context, const std::string& moduleF
   // 23: the folder of an existing installation, and its drive's free space.
   if (mode == RunMode::Install) {
     if (options.Folder) {
-      // /D= names the folder: neither the setup's nor an earlier installation's.
+      // /D= names the folder: neither the setup's nor an earlier installation's. One
+      // that cannot name a folder ends the start before anything is written.
       info.InstallDir = AddBackslash(*options.Folder);
+      if (const std::optional<std::string> refusal = FolderTextRefusal(*options.Folder)) {
+        const std::string message = "The folder \"" + *options.Folder + "\" cannot be used: " + *refusal + ".";
+        if (options.Unattended) {
+          context.Log.Write({"folder refused: ", message});
+        } else {
+          platform::ShowMessage(message, std::string("Error"));
+        }
+        return StartupOutcome::Refused;
+      }
     } else if (std::string found = info.FindInstallDirInRegistry(); !found.empty()) {
       info.InstallDir = std::move(found);
     }

@@ -343,9 +343,9 @@ TEST_F(Startup, TheInstallFolderAndItsFreeSpace) {
   }
 }
 
-// /D= names the folder whatever the setup and the registry say; unattended, too little
-// space refuses the start without a box (the wizard would disable Install), while an
-// unknown free space lets it go on.
+// /D= names the folder whatever the setup and the registry say, unless it cannot name a
+// folder at all; unattended, too little space refuses the start without a box (the
+// wizard would disable Install), while an unknown free space lets it go on.
 TEST_F(Startup, TheFolderOfTheCommandLineAndTheUnattendedSpaceCheck) {
   posix::SetFreeDiskSpace("D:\\", 100);
   posix::SetFreeDiskSpace("E:\\", std::nullopt);
@@ -363,6 +363,9 @@ TEST_F(Startup, TheFolderOfTheCommandLineAndTheUnattendedSpaceCheck) {
       {"too little space, unattended", "D:\\Demo", true, ExitCode::StartupRefused, "D:\\Demo\\"},
       {"too little space with the wizard", "D:\\Demo", false, ExitCode::Success, "D:\\Demo\\"},
       {"unknown free space, unattended", "E:\\Demo", true, ExitCode::Success, "E:\\Demo\\"},
+      // A character the code page lacks arrives as "?", which no folder name holds.
+      {"a folder that cannot be named, unattended", "C:\\????\\Demo", true, ExitCode::StartupRefused,
+       "C:\\????\\Demo\\"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

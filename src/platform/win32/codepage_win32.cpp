@@ -24,15 +24,18 @@ std::wstring ToWideChars(std::string_view text) {
   return out;
 }
 
-// Characters the code page cannot hold become the code page's default character "?".
+// Characters the code page cannot hold become the code page's default character "?",
+// never a look-alike the system would pick ("best fit": a path would then name another
+// folder that may exist). A UTF-8 code page (which a system may use as its ANSI code
+// page) holds every character and takes no such flag.
 std::string FromWideChars(std::wstring_view text) {
   if (text.empty()) return {};
   const int length = ApiLength(text.size());
-  const int needed =
-      WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+  const DWORD flags = GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  const int needed = WideCharToMultiByte(CP_ACP, flags, text.data(), length, nullptr, 0, nullptr, nullptr);
   if (needed <= 0) return {};
   std::string out(static_cast<size_t>(needed), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), length, out.data(), needed, nullptr, nullptr);
+  WideCharToMultiByte(CP_ACP, flags, text.data(), length, out.data(), needed, nullptr, nullptr);
   return out;
 }
 

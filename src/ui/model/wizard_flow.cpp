@@ -2,6 +2,7 @@
 
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
+#include "script/folder_text.h"
 
 namespace setup {
 
@@ -65,8 +66,12 @@ bool FolderDriveUsable(std::string_view folderText) {
   return DriveTakesInstall(platform::DriveTypeOf(DriveRootOf(folderText)));
 }
 
+bool FolderTextUsable(std::string_view folderText) {
+  return !FolderTextRefusal(folderText) && FolderDriveUsable(folderText);
+}
+
 bool ApplyFolderText(std::string_view folderText, bool dirPageVisited, TSetupInfoFile& info, TPathVariables& vars) {
-  if (!FolderDriveUsable(folderText)) return false;
+  if (!FolderTextUsable(folderText)) return false;
   if (dirPageVisited) {
     info.InstallDir = AddBackslash(folderText);
     MeasureFreeSpace(info.InstallDir, vars);
@@ -77,7 +82,7 @@ bool ApplyFolderText(std::string_view folderText, bool dirPageVisited, TSetupInf
 bool PageChecksAllowNext(TPageType type, const std::optional<std::string>& folderText, const TPathVariables& vars) {
   switch (type) {
     case TPageType::installdir:
-      return !folderText || FolderDriveUsable(*folderText);
+      return !folderText || FolderTextUsable(*folderText);
     case TPageType::patch:
       return SpaceSuffices(vars);
     default:

@@ -68,8 +68,11 @@ bool DriveTakesInstall(platform::DriveType type);
 // otherwise the system's drive type of its first three characters decides.
 bool FolderDriveUsable(std::string_view folderText);
 
+// The drive rule, and a text that can name a folder at all (FolderTextRefusal).
+bool FolderTextUsable(std::string_view folderText);
+
 // The folder field changed on a folder page: returns whether Next is enabled. When the
-// drive is usable and the page has been visited, InstallDir becomes the text with a
+// folder text is usable and the page has been visited, InstallDir becomes the text with a
 // backslash appended and the free space is measured again.
 bool ApplyFolderText(std::string_view folderText, bool dirPageVisited, TSetupInfoFile& info, TPathVariables& vars);
 

@@ -56,7 +56,9 @@ TEST_F(WizardFlowTest, ShowPageButtonsFollowThePageTypesAndNeverShowNextOrLangua
   EXPECT_EQ(buttons.Cancel.CaptionId, kTextCancel);
 }
 
-TEST_F(WizardFlowTest, FolderDriveRuleByDriveKind) {
+// Catches a folder text that cannot name a folder ("?" stands for a character the code
+// page lacks) let through to Next, or a drive kind that takes no installation.
+TEST_F(WizardFlowTest, FolderRuleByDriveKindAndCharacters) {
   platform::posix::SetLogicalDrives({{"C:\\", DriveType::Fixed}, {"D:\\", DriveType::CdRom},
                                      {"E:\\", DriveType::Removable}, {"F:\\", DriveType::Remote},
                                      {"G:\\", DriveType::RamDisk}, {"H:\\", DriveType::Unknown}});
@@ -64,8 +66,10 @@ TEST_F(WizardFlowTest, FolderDriveRuleByDriveKind) {
       {"C:\\Games\\Demo", true}, {"c:\\", true},        {"E:\\x", true},  {"F:\\share", true},
       {"D:\\Games", false},      {"G:\\tmp", false},    {"H:\\x", false}, {"Z:\\nodrive", false},
       {"", false},               {"C:", false},         {"Games", false}, {"\\\\server\\share", false},
+      {"C:\\????\\Demo", false}, {"C:\\a*b", false},    {"C:\\a:b", false}, {"C:\\a|b<c>", false},
+      {"C:\\tab\tx", false},     {"C:\\Caf\xE9 Games", true},
   };
-  for (const auto& c : cases) EXPECT_EQ(FolderDriveUsable(c.text), c.usable) << c.text;
+  for (const auto& c : cases) EXPECT_EQ(FolderTextUsable(c.text), c.usable) << c.text;
 }
 
 TEST_F(WizardFlowTest, FolderTextUpdatesInstallDirAndFreeSpaceOnlyAfterTheVisit) {
