@@ -210,10 +210,7 @@ bool File::ReadAtShared(uint64_t position, void* dest, size_t count) const {
   while (done < count) {
     const ssize_t n = ::pread(Fd(handle_), out + done, count - done, static_cast<off_t>(position + done));
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      lastFileErrno = n < 0 ? errno : EIO;
-      return false;
-    }
+    if (n <= 0) return false;
     done += static_cast<size_t>(n);
   }
   return true;
