@@ -9,8 +9,8 @@
 namespace setup {
 
 // Why the text cannot name a folder, or nothing when it can: it holds a character no
-// Windows name may hold (" * < > ? | or a control character; a character the system's
-// code page cannot represent arrives as "?"), or a ":" other than the drive's.
+// Windows name may hold (" * < > ? | or a control character), or a ":" other than the
+// drive's.
 std::optional<std::string> FolderTextRefusal(std::string_view folder);
 
 }  // namespace setup

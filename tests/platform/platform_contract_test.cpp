@@ -8,6 +8,7 @@
 #include <string>
 #include <tuple>
 
+#include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
@@ -187,6 +188,32 @@ TEST_F(PlatformContract, DeletesValuesAndLeafKeysOnly) {
   fresh.Close();
   EXPECT_TRUE(DeleteRegistryKey(kHkeyCurrentUser, Key("P\\Leaf")));
   EXPECT_TRUE(DeleteRegistryKey(kHkeyCurrentUser, Key("P")));
+}
+
+// Catches: a character the code page lacks turned into "?" (a different, unusable name)
+// or a look-alike; an escape the way back does not undo (surrogate pairs, an unpaired
+// surrogate, a literal "?{" in the text); a malformed escape decoded; and an escaped
+// name that does not reach the file system as the real name.
+TEST_F(PlatformContract, TextTheCodePageLacksTravelsAsEscapesAndNamesRealFiles) {
+  const std::u16string lacking[] = {u"Игры", u"Παιχνίδια", u"游戏", u"\U0001F3AE", u"a\xD800z", u"?{41F}"};
+  for (const std::u16string& text : lacking) {
+    const std::string ansi = WideToAnsi(text);
+    EXPECT_EQ(AnsiToWide(ansi), text);
+    EXPECT_NE(ansi.find("?{"), std::string::npos);
+    EXPECT_EQ(WideToCodePage(text), std::nullopt);
+  }
+  EXPECT_EQ(WideToAnsi(u"C:\\Игры\\\U0001F3AE"), "C:\\?{418}?{433}?{440}?{44B}\\?{1F3AE}");
+  EXPECT_EQ(WideToCodePage(u"Demo caf\u00E9"), WideToAnsi(u"Demo caf\u00E9"));
+  for (const char* malformed : {"?{}", "?{1234567}", "?{XYZ}", "?{110000}", "a?{41F", "??{"}) {
+    EXPECT_EQ(AnsiToWide(malformed), std::u16string(malformed, malformed + std::char_traits<char>::length(malformed)));
+  }
+  EXPECT_EQ(AnsiToWide("?{41f}x?{41F}"), u"ПxП");
+
+  const std::string folder = In(WideToAnsi(u"Игры \U0001F3AE 游戏"));
+  ASSERT_TRUE(CreateDirectoryTree(folder));
+  Write(folder + "\\" + WideToAnsi(u"Παιχνίδια.txt"), "data");
+  EXPECT_EQ(Read(folder + "\\" + WideToAnsi(u"Παιχνίδια.txt")), "data");
+  EXPECT_FALSE(FileExists(In("????")));
 }
 
 }  // namespace

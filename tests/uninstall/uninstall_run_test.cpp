@@ -159,6 +159,32 @@ TEST_F(UninstallRunTest, FolderHoldingAForeignFileStaysWithItsParents) {
   EXPECT_EQ(view.positions.back(), 6);
 }
 
+// Catches: a folder the code page lacks turned into "?" (or any other name) anywhere
+// between $INSTDIR, the extraction, the install log's bytes and the removal.
+TEST_F(UninstallRunTest, FoldersTheCodePageLacksInstallAndUninstallWhole) {
+  OpenPackage({{"SetupInfo", 0, ToBytes("info")}, {"readme.txt", 1, ToBytes("text")},
+               {"data\\level.dat", 1, ToBytes("level")}});
+  Line("file", {"payload", "1"});
+  for (const std::u16string top : {u"Игры", u"Παιχνίδια", u"游戏", u"\U0001F3AE Games"}) {
+    const std::string dir = platform::WideToAnsi(u"C:\\" + top + u"\\Demo\\");
+    SCOPED_TRACE(dir);
+    context.SetupInfo.IsUninstaller = 0;
+    context.SetupInfo.InstallDir = dir;
+    context.UninstallList.Clear();
+    Run();
+    ASSERT_FALSE(context.Run.SetupFailed);
+    EXPECT_EQ(ReadFileBytes(Local(dir + "data\\level.dat")), ToBytes("level"));
+    ASSERT_TRUE(context.UninstallList.Save(dir, ""));
+
+    context.UninstallList.Clear();
+    ASSERT_EQ(context.UninstallList.Load(dir, ""), LoadResult::Loaded);
+    EXPECT_EQ(context.UninstallList.Folders().front(), platform::WideToAnsi(u"C:\\" + top + u"\\"));
+    context.SetupInfo.IsUninstaller = 1;
+    Remove();
+    for (const char* gone : {"readme.txt", "data\\level.dat", "data"}) EXPECT_FALSE(Exists(dir + gone)) << gone;
+  }
+}
+
 TEST_F(UninstallRunTest, RelativeEntriesArePassedOver) {
   // Resolved against whatever folder is current, they could name anything.
   const std::string name = "uninstall-run-relative-" + std::to_string(::getpid());

@@ -103,9 +103,10 @@ std::string ListFolderFiles(const std::string& folder, std::vector<FolderFile>& 
     const std::string relative = NativeString(it->path().lexically_relative(root));
     std::optional<std::string> name = ArgumentToAnsi(relative);
 #ifdef _WIN32
-    // A name the code page cannot hold came back with "?" in it.
+    // The native text carries a character the code page lacks as an escape; an entry
+    // name must hold the code page's own characters.
     const std::wstring wide = it->path().lexically_relative(root).wstring();
-    if (platform::AnsiToWide(relative) != std::u16string(wide.begin(), wide.end())) name.reset();
+    if (!platform::WideToCodePage(std::u16string(wide.begin(), wide.end()))) name.reset();
 #endif
     if (!name) return "the file name " + relative + " has characters the code page cannot hold";
     std::replace(name->begin(), name->end(), '/', '\\');

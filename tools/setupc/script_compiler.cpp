@@ -52,8 +52,9 @@ std::vector<std::string> SplitScript(const Bytes& bytes, std::vector<size_t>& ba
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (utf8) {
       const std::u16string wide = *Utf8ToUtf16(line);
-      line = platform::WideToAnsi(wide);
-      if (platform::AnsiToWide(line) != wide) bad.push_back(lines.size() + 1);
+      std::optional<std::string> plain = platform::WideToCodePage(wide);
+      if (!plain) bad.push_back(lines.size() + 1);
+      line = plain ? std::move(*plain) : platform::WideToAnsi(wide);
     }
     lines.push_back(std::move(line));
     start = end + 1;

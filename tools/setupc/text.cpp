@@ -96,9 +96,7 @@ std::optional<std::string> ArgumentToAnsi(std::string_view text) {
   if (kNativeIsAnsi) return std::string(text);
   std::optional<std::u16string> wide = Utf8ToUtf16(text);
   if (!wide) return std::string(text);
-  std::string ansi = platform::WideToAnsi(*wide);
-  if (platform::AnsiToWide(ansi) != *wide) return std::nullopt;
-  return ansi;
+  return platform::WideToCodePage(*wide);
 }
 
 std::string AnsiToNative(std::string_view text) {

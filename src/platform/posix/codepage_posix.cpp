@@ -1,11 +1,14 @@
-// The posix build stands in Windows-1252 for the system code page.
+// The posix build stands in Windows-1252 for the system code page. Characters it lacks
+// travel as escapes (codepage_escape.h).
 #include <iconv.h>
 
 #include <array>
 #include <cerrno>
 #include <mutex>
+#include <optional>
 
 #include "platform/codepage.h"
+#include "platform/codepage_escape.h"
 
 namespace setup::platform {
 
@@ -36,13 +39,35 @@ const std::array<char16_t, 256>& DecodeTable() {
   return table;
 }
 
-char EncodeChar(char16_t c) {
+// The byte for c; nothing when the code page lacks it.
+std::optional<char> EncodeChar(char16_t c) {
   if (c < 0x80) return static_cast<char>(c);
   const auto& table = DecodeTable();
   for (size_t b = 0x80; b < 256; ++b) {
     if (table[b] == c) return static_cast<char>(b);
   }
-  return '?';
+  return std::nullopt;
+}
+
+bool PlainFromWide(std::u16string_view text, std::string& out) {
+  const size_t start = out.size();
+  for (char16_t c : text) {
+    const std::optional<char> b = EncodeChar(c);
+    if (!b) {
+      out.resize(start);
+      return false;
+    }
+    out.push_back(*b);
+  }
+  return true;
+}
+
+std::u16string PlainToWide(std::string_view text) {
+  const auto& table = DecodeTable();
+  std::u16string out;
+  out.reserve(text.size());
+  for (char c : text) out.push_back(table[static_cast<unsigned char>(c)]);
+  return out;
 }
 
 char16_t LowerWide(char16_t c) {
@@ -60,30 +85,28 @@ char16_t LowerWide(char16_t c) {
 
 }  // namespace
 
-std::u16string AnsiToWide(std::string_view text) {
-  const auto& table = DecodeTable();
-  std::u16string out;
-  out.reserve(text.size());
-  for (char c : text) out.push_back(table[static_cast<unsigned char>(c)]);
-  return out;
-}
+std::u16string AnsiToWide(std::string_view text) { return codepage::DecodeEscaped(text, PlainToWide); }
 
-std::string WideToAnsi(std::u16string_view text) {
+std::string WideToAnsi(std::u16string_view text) { return codepage::EncodeEscaped(text, PlainFromWide); }
+
+std::optional<std::string> WideToCodePage(std::u16string_view text) {
   std::string out;
-  out.reserve(text.size());
-  for (char16_t c : text) out.push_back(EncodeChar(c));
+  // A text that reads as an escape would come back as another character.
+  if (!PlainFromWide(text, out) || codepage::HoldsEscape(out)) return std::nullopt;
   return out;
 }
 
 std::string AnsiLowerCase(std::string_view text) {
+  if (codepage::HoldsEscape(text)) {
+    std::u16string wide = AnsiToWide(text);
+    for (char16_t& c : wide) c = LowerWide(c);
+    return WideToAnsi(wide);
+  }
   static const std::array<char, 256> lower = [] {
     std::array<char, 256> t{};
     const auto& table = DecodeTable();
-    for (size_t b = 0; b < 256; ++b) t[b] = EncodeChar(LowerWide(table[b]));
-    for (size_t b = 0; b < 256; ++b) {
-      // Keep a byte whose lower case the code page cannot hold.
-      if (t[b] == '?' && b != '?') t[b] = static_cast<char>(b);
-    }
+    // A byte whose lower case the code page cannot hold stays as it is.
+    for (size_t b = 0; b < 256; ++b) t[b] = EncodeChar(LowerWide(table[b])).value_or(static_cast<char>(b));
     return t;
   }();
   std::string out(text);

@@ -24,7 +24,7 @@ std::string AnsiRelative(const fs::path& path, const fs::path& root) {
   std::optional<std::string> name = ArgumentToAnsi(native);
 #ifdef _WIN32
   const std::wstring wide = relative.wstring();
-  if (platform::AnsiToWide(native) != std::u16string(wide.begin(), wide.end())) name.reset();
+  if (!platform::WideToCodePage(std::u16string(wide.begin(), wide.end()))) name.reset();
 #endif
   if (!name)
     throw std::runtime_error("the file name " + native + " has characters the code page cannot hold");

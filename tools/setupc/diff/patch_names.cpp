@@ -30,9 +30,7 @@ bool HasControl(std::string_view text) {
 std::optional<std::string> AnsiFromUtf8(const std::string& utf8) {
   const std::optional<std::u16string> wide = Utf8ToUtf16(utf8);
   if (!wide) return std::nullopt;
-  std::string ansi = platform::WideToAnsi(*wide);
-  if (platform::AnsiToWide(ansi) != *wide) return std::nullopt;
-  return ansi;
+  return platform::WideToCodePage(*wide);
 }
 
 }  // namespace
