@@ -366,6 +366,56 @@ expect "install and uninstall leave no file behind beyond the allowed list" "" \
 expect "install and uninstall leave no registry value or key behind beyond the allowed list" "" \
   "$(changes "$data/before.reg" "$data/after.reg" "$allowed_keys")"
 
+# --- a folder typed in Cyrillic, a Desktop under a profile named "Иван" ----------------
+# Neither name fits the code page (1252). The Desktop moves as a user's shell folders
+# move it: through the registry. Cancel on the script's question puts the shortcut there.
+ivan_desktop="$prefix/drive_c/users/Иван/Desktop"
+cyrillic="$prefix/drive_c/Игры/Demo Product"
+mkdir -p "$ivan_desktop"
+shell_folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer'
+user_desktop=$(reg_value "$shell_folders\\User Shell Folders" Desktop)
+for key in 'User Shell Folders' 'Shell Folders'; do
+  LC_ALL=C.UTF-8 wine reg add "$shell_folders\\$key" /v Desktop /d 'C:\users\Иван\Desktop' /f >/dev/null 2>&1
+done
+drive cyrillic <<EOF
+wait-window
+wait-text Next >
+press Next >
+wait-text What is new in this version
+press Next >
+wait-text Choose the installation folder
+type C:\\Игры\\Demo|Product
+sleep 300
+state Next >
+$(shot folder-refused)
+type C:\\Игры\\Demo Product
+sleep 300
+state Next >
+press Next >
+wait-text Ready to install
+answer Cancel
+press Install
+wait-text Setup is complete
+press Finish
+EOF
+out=$data/cyrillic.out
+expect "Cyrillic folder: the script's question, then the end" \
+  "MESSAGEBOX caption=Demo Product text=Create a shortcut to the manual in the Start menu?
+EXIT 0" "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$out")"
+expect "Cyrillic folder: Next disabled for a name no folder may hold, enabled for the Cyrillic one" \
+  "STATE Next > visible=1 enabled=0
+STATE Next > visible=1 enabled=1" "$(grep '^STATE Next >' "$out")"
+check "Cyrillic folder: the readme installed there" "differs or missing" same "$repo/examples/demo/readme.txt" "$cyrillic/readme.txt"
+check "Cyrillic folder: the data package patched there" "missing" test -n "$(find "$cyrillic" -ipath '*/data/main.kzp')"
+check "Иван's Desktop: the shortcut is there" "no Demo Product.lnk" test -f "$ivan_desktop/Demo Product.lnk"
+LC_ALL=C.UTF-8 run_reported "$data/cyrillic-uninstall.out" \
+  wine "$driver" run --timeout-ms 90000 -- 'C:\Игры\Demo Product\demo_Uninstall.exe' /S
+expect "Cyrillic folder: uninstalled with /S" "EXIT 0" "$(grep -E '^(MESSAGEBOX|EXIT|TIMEOUT)' "$data/cyrillic-uninstall.out")"
+check "Cyrillic folder: the finaliser removed the folder" "still there" within 25 none_exist "$cyrillic"
+check "Иван's Desktop: the shortcut removed" "still there" none_exist "$ivan_desktop/Demo Product.lnk"
+wine reg add "$shell_folders\\User Shell Folders" /v Desktop /t REG_EXPAND_SZ /d "$user_desktop" /f >/dev/null 2>&1
+wine reg delete "$shell_folders\\Shell Folders" /v Desktop /f >/dev/null 2>&1
+
 # --- a language switch, and a drive too small for the product ------------------------------
 # A 64 KB drive T: (when this machine lets us mount one): the folder is usable, the
 # space is not.

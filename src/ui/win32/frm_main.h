@@ -19,6 +19,7 @@
 #include "script/setup_context.h"
 #include "script/setup_thread.h"
 #include "setup/main_form.h"
+#include "ui/win32/folder_refusal_tip.h"
 #include "ui/win32/page_set.h"
 
 namespace setup::ui {
@@ -109,6 +110,7 @@ class TFrmMain final : public IMainForm {
   void RecheckNext();
   void AttachTreeChange();
   void InstallDir_Edit_Change();
+  void ShowFolderRefusal(const std::string& text);
   void ShellTreeViewChange();
   void SynchroniseTree(const std::string& path, bool expand);
   std::string FolderFieldText() const;
@@ -152,6 +154,7 @@ class TFrmMain final : public IMainForm {
   TPageControl* shellTree_ = nullptr;      // "installdir_shelltreeview"
   TPageControl* spaceAvailable_ = nullptr; // "spaceavalible"
 
+  TFolderRefusalTip folderRefusalTip_;
   bool dirPageVisited_ = false;
   bool suppressEditChange_ = false;
   bool working_ = false;

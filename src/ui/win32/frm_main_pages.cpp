@@ -5,6 +5,8 @@
 #include "platform/codepage.h"
 #include "platform/drives.h"
 #include "platform/files.h"
+#include "platform/win32/wide_text.h"
+#include "script/folder_text.h"
 #include "ui/model/caption.h"
 #include "ui/model/wizard_flow.h"
 #include "ui/win32/frm_main.h"
@@ -31,6 +33,7 @@ class FlagScope {
 }  // namespace
 
 void TFrmMain::NextButtonClick() {
+  folderRefusalTip_.Hide();
   TVXPageControl& pages = *pageSet_;
   if (pages.Pages().empty()) return;
   const int32_t before = pages.CurrentPage();
@@ -70,6 +73,7 @@ void TFrmMain::NextButtonClick() {
 }
 
 void TFrmMain::BackButtonClick() {
+  folderRefusalTip_.Hide();
   pageSet_->ShowPage(pageSet_->CurrentPage() - 1);
   RecheckNext();
 }
@@ -114,9 +118,23 @@ void TFrmMain::InstallDir_Edit_Change() {
     const bool usable = ApplyFolderText(text, dirPageVisited_, context_.SetupInfo, context_.Variables);
     pageSet_->Buttons().Next.Enabled = usable;
     pageSet_->ApplyButtons();
+    ShowFolderRefusal(text);
     if (!usable) return;
   }
   if (shellTree_ != nullptr && !treeSynchronising_) SynchroniseTree(text, true);
+}
+
+// A text with a character no folder name may hold gets a balloon saying so; a drive
+// that does not take the installation only disables Next (the text is often half typed).
+void TFrmMain::ShowFolderRefusal(const std::string& text) {
+  const std::optional<std::string> refusal = FolderTextRefusal(text);
+  if (!refusal || installDirEdit_ == nullptr) {
+    folderRefusalTip_.Hide();
+    return;
+  }
+  std::u16string reason = platform::AnsiToWide(*refusal);
+  if (!reason.empty() && reason[0] >= u'a' && reason[0] <= u'z') reason[0] = static_cast<char16_t>(reason[0] - 32);
+  folderRefusalTip_.Show(installDirEdit_->Window(), platform::win32::ToWide(reason + u"."));
 }
 
 void TFrmMain::AttachTreeChange() {
