@@ -1,5 +1,9 @@
 #include "platform/codepage_escape.h"
 
+#include <optional>
+
+#include "platform/codepage.h"
+
 namespace setup::platform::codepage {
 
 namespace {
@@ -58,6 +62,43 @@ void AppendCodePoint(std::u16string& out, char32_t codePoint) {
   out.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
 }
 
+std::string EncodeEscaped(std::u16string_view text) {
+  std::string out;
+  if (text.find(u"?{") == std::u16string_view::npos && PlainFromWide(text, out)) return out;
+  out.clear();
+  for (size_t i = 0; i < text.size();) {
+    const size_t length = IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]) ? 2 : 1;
+    const std::u16string_view character = text.substr(i, length);
+    const bool literalOpening = text[i] == u'?' && i + 1 < text.size() && text[i + 1] == u'{';
+    if (literalOpening || !PlainFromWide(character, out)) {
+      AppendEscape(out, length == 2 ? 0x10000 + ((char32_t{text[i]} - 0xD800) << 10) + (text[i + 1] - 0xDC00)
+                                    : char32_t{text[i]});
+    }
+    i += length;
+  }
+  return out;
+}
+
+std::u16string DecodeEscaped(std::string_view text) {
+  if (text.find("?{") == std::string_view::npos) return PlainToWide(text);
+  std::u16string out;
+  size_t runStart = 0;
+  char32_t codePoint = 0;
+  for (size_t at = text.find("?{"); at != std::string_view::npos; at = text.find("?{", at)) {
+    const size_t length = EscapeAt(text, at, codePoint);
+    if (length == 0) {
+      ++at;
+      continue;
+    }
+    out += PlainToWide(text.substr(runStart, at - runStart));
+    AppendCodePoint(out, codePoint);
+    at += length;
+    runStart = at;
+  }
+  out += PlainToWide(text.substr(runStart));
+  return out;
+}
+
 }  // namespace
 
 bool HoldsEscape(std::string_view text) {
@@ -68,41 +109,19 @@ bool HoldsEscape(std::string_view text) {
   return false;
 }
 
-std::string EncodeEscaped(std::u16string_view text, PlainEncoder plain) {
-  std::string out;
-  if (text.find(u"?{") == std::u16string_view::npos && plain(text, out)) return out;
-  out.clear();
-  for (size_t i = 0; i < text.size();) {
-    const size_t length = IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]) ? 2 : 1;
-    const std::u16string_view character = text.substr(i, length);
-    const bool literalOpening = text[i] == u'?' && i + 1 < text.size() && text[i + 1] == u'{';
-    if (literalOpening || !plain(character, out)) {
-      AppendEscape(out, length == 2 ? 0x10000 + ((char32_t{text[i]} - 0xD800) << 10) + (text[i + 1] - 0xDC00)
-                                    : char32_t{text[i]});
-    }
-    i += length;
-  }
-  return out;
-}
-
-std::u16string DecodeEscaped(std::string_view text, PlainDecoder plain) {
-  if (text.find("?{") == std::string_view::npos) return plain(text);
-  std::u16string out;
-  size_t runStart = 0;
-  char32_t codePoint = 0;
-  for (size_t at = text.find("?{"); at != std::string_view::npos; at = text.find("?{", at)) {
-    const size_t length = EscapeAt(text, at, codePoint);
-    if (length == 0) {
-      ++at;
-      continue;
-    }
-    out += plain(text.substr(runStart, at - runStart));
-    AppendCodePoint(out, codePoint);
-    at += length;
-    runStart = at;
-  }
-  out += plain(text.substr(runStart));
-  return out;
-}
-
 }  // namespace setup::platform::codepage
+
+namespace setup::platform {
+
+std::u16string AnsiToWide(std::string_view text) { return codepage::DecodeEscaped(text); }
+
+std::string WideToAnsi(std::u16string_view text) { return codepage::EncodeEscaped(text); }
+
+std::optional<std::string> WideToCodePage(std::u16string_view text) {
+  std::string out;
+  // A text that reads as an escape would come back as another character.
+  if (!codepage::PlainFromWide(text, out) || codepage::HoldsEscape(out)) return std::nullopt;
+  return out;
+}
+
+}  // namespace setup::platform

@@ -18,14 +18,11 @@
 
 namespace setup::platform::codepage {
 
-// Appends the code page's bytes for text (one character, or a surrogate pair) to out;
-// false, with out unchanged, when the code page has no form for it.
-using PlainEncoder = bool (*)(std::u16string_view text, std::string& out);
-// UTF-16 for text that holds no escape.
-using PlainDecoder = std::u16string (*)(std::string_view text);
-
-std::string EncodeEscaped(std::u16string_view text, PlainEncoder plain);
-std::u16string DecodeEscaped(std::string_view text, PlainDecoder plain);
+// The code page without escapes, as each platform converts it. PlainFromWide appends
+// the code page's bytes for text to out; false, with out unchanged, when the code page
+// has no form for a character. PlainToWide converts a text that holds no escape.
+bool PlainFromWide(std::u16string_view text, std::string& out);
+std::u16string PlainToWide(std::string_view text);
 
 // Whether text holds an escape at all; texts without one skip the slower path.
 bool HoldsEscape(std::string_view text);

@@ -363,9 +363,11 @@ TEST_F(Startup, TheFolderOfTheCommandLineAndTheUnattendedSpaceCheck) {
       {"too little space, unattended", "D:\\Demo", true, ExitCode::StartupRefused, "D:\\Demo\\"},
       {"too little space with the wizard", "D:\\Demo", false, ExitCode::Success, "D:\\Demo\\"},
       {"unknown free space, unattended", "E:\\Demo", true, ExitCode::Success, "E:\\Demo\\"},
-      // A character the code page lacks arrives as "?", which no folder name holds.
-      {"a folder that cannot be named, unattended", "C:\\????\\Demo", true, ExitCode::StartupRefused,
-       "C:\\????\\Demo\\"},
+      {"a folder that cannot be named, unattended", "C:\\a|b\\Demo", true, ExitCode::StartupRefused,
+       "C:\\a|b\\Demo\\"},
+      // A character the code page lacks travels as an escape and names a folder.
+      {"a folder the code page lacks, unattended", "C:\\?{418}?{433}\\Demo", true, ExitCode::Success,
+       "C:\\?{418}?{433}\\Demo\\"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

@@ -49,6 +49,23 @@ std::optional<char> EncodeChar(char16_t c) {
   return std::nullopt;
 }
 
+char16_t LowerWide(char16_t c) {
+  if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c + 32);
+  // Latin-1 capitals (except the multiplication sign), and the Windows-1252 extras.
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<char16_t>(c + 32);
+  switch (c) {
+    case 0x0160: return 0x0161;  // S caron
+    case 0x0152: return 0x0153;  // OE
+    case 0x017D: return 0x017E;  // Z caron
+    case 0x0178: return 0x00FF;  // Y diaeresis
+    default: return c;
+  }
+}
+
+}  // namespace
+
+namespace codepage {
+
 bool PlainFromWide(std::u16string_view text, std::string& out) {
   const size_t start = out.size();
   for (char16_t c : text) {
@@ -70,31 +87,7 @@ std::u16string PlainToWide(std::string_view text) {
   return out;
 }
 
-char16_t LowerWide(char16_t c) {
-  if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c + 32);
-  // Latin-1 capitals (except the multiplication sign), and the Windows-1252 extras.
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<char16_t>(c + 32);
-  switch (c) {
-    case 0x0160: return 0x0161;  // S caron
-    case 0x0152: return 0x0153;  // OE
-    case 0x017D: return 0x017E;  // Z caron
-    case 0x0178: return 0x00FF;  // Y diaeresis
-    default: return c;
-  }
-}
-
-}  // namespace
-
-std::u16string AnsiToWide(std::string_view text) { return codepage::DecodeEscaped(text, PlainToWide); }
-
-std::string WideToAnsi(std::u16string_view text) { return codepage::EncodeEscaped(text, PlainFromWide); }
-
-std::optional<std::string> WideToCodePage(std::u16string_view text) {
-  std::string out;
-  // A text that reads as an escape would come back as another character.
-  if (!PlainFromWide(text, out) || codepage::HoldsEscape(out)) return std::nullopt;
-  return out;
-}
+}  // namespace codepage
 
 std::string AnsiLowerCase(std::string_view text) {
   if (codepage::HoldsEscape(text)) {

@@ -16,6 +16,10 @@ namespace {
 // one must not wrap into a negative length.
 int ApiLength(size_t length) { return length > INT_MAX ? INT_MAX : static_cast<int>(length); }
 
+}  // namespace
+
+namespace codepage {
+
 std::u16string PlainToWide(std::string_view text) {
   if (text.empty()) return {};
   const int length = ApiLength(text.size());
@@ -46,18 +50,7 @@ bool PlainFromWide(std::u16string_view text, std::string& out) {
   return true;
 }
 
-}  // namespace
-
-std::u16string AnsiToWide(std::string_view text) { return codepage::DecodeEscaped(text, PlainToWide); }
-
-std::string WideToAnsi(std::u16string_view text) { return codepage::EncodeEscaped(text, PlainFromWide); }
-
-std::optional<std::string> WideToCodePage(std::u16string_view text) {
-  std::string out;
-  // A text that reads as an escape would come back as another character.
-  if (!PlainFromWide(text, out) || codepage::HoldsEscape(out)) return std::nullopt;
-  return out;
-}
+}  // namespace codepage
 
 std::string AnsiLowerCase(std::string_view text) {
   std::wstring wide = win32::ToWide(AnsiToWide(text));

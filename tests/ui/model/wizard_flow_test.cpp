@@ -56,8 +56,9 @@ TEST_F(WizardFlowTest, ShowPageButtonsFollowThePageTypesAndNeverShowNextOrLangua
   EXPECT_EQ(buttons.Cancel.CaptionId, kTextCancel);
 }
 
-// Catches a folder text that cannot name a folder ("?" stands for a character the code
-// page lacks) let through to Next, or a drive kind that takes no installation.
+// Catches a folder text that cannot name a folder let through to Next (an escaped "?"
+// included), one the code page lacks held back, or a drive kind that takes no
+// installation.
 TEST_F(WizardFlowTest, FolderRuleByDriveKindAndCharacters) {
   platform::posix::SetLogicalDrives({{"C:\\", DriveType::Fixed}, {"D:\\", DriveType::CdRom},
                                      {"E:\\", DriveType::Removable}, {"F:\\", DriveType::Remote},
@@ -67,7 +68,8 @@ TEST_F(WizardFlowTest, FolderRuleByDriveKindAndCharacters) {
       {"D:\\Games", false},      {"G:\\tmp", false},    {"H:\\x", false}, {"Z:\\nodrive", false},
       {"", false},               {"C:", false},         {"Games", false}, {"\\\\server\\share", false},
       {"C:\\????\\Demo", false}, {"C:\\a*b", false},    {"C:\\a:b", false}, {"C:\\a|b<c>", false},
-      {"C:\\tab\tx", false},     {"C:\\Caf\xE9 Games", true},
+      {"C:\\tab\tx", false},     {"C:\\Caf\xE9 Games", true}, {"C:\\?{418}?{433}\\Demo", true},
+      {"C:\\?{3F}\\Demo", false},
   };
   for (const auto& c : cases) EXPECT_EQ(FolderTextUsable(c.text), c.usable) << c.text;
 }
