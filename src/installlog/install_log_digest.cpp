@@ -19,11 +19,11 @@ bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-LogDigestCheck CheckInstallLogDigest(const std::string& shortName, const std::string& loadedDigest) {
+LogDigestCheck CheckInstallLogDigest(const std::string& shortName, const std::string& loadedDigest, uint32_t root) {
   const std::optional<std::string> productKey = ProductUninstallKey(shortName);
   if (!productKey) return LogDigestCheck::NotRecorded;
   platform::RegistryKey key;
-  if (!key.Open(platform::kHkeyLocalMachine, *productKey)) return LogDigestCheck::NotRecorded;
+  if (!key.Open(root, *productKey)) return LogDigestCheck::NotRecorded;
   const std::optional<std::string> recorded = key.ReadString(kInstallLogDigestValue);
   if (!recorded) return LogDigestCheck::NotRecorded;
   // A digest that could not be made cannot vouch for the log.

@@ -7,6 +7,7 @@
 // the installation saved ("InstallLogDigest"); the uninstaller compares it with the
 // digest of the log it loaded before it removes anything.
 
+#include <cstdint>
 #include <string>
 
 namespace setup {
@@ -18,8 +19,9 @@ enum class LogDigestCheck {
 };
 
 // Compares loadedDigest (hex, empty when it could not be made) with the digest in the
-// registration of the product of that short name. Hexadecimal letters match in any case.
-LogDigestCheck CheckInstallLogDigest(const std::string& shortName, const std::string& loadedDigest);
+// registration of the product of that short name under root (RegistrationRoot).
+// Hexadecimal letters match in any case.
+LogDigestCheck CheckInstallLogDigest(const std::string& shortName, const std::string& loadedDigest, uint32_t root);
 
 // The text of the box that refuses a changed log, naming it: logPath as the user
 // knows it. The uninstaller (removing) says that nothing was removed; an installer

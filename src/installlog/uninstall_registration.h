@@ -9,8 +9,9 @@
 
 namespace setup {
 
-// The key below HKEY_LOCAL_MACHINE under which installed programs are registered; the
-// product's own key is this path followed by its short name.
+// The key below HKEY_LOCAL_MACHINE (HKEY_CURRENT_USER for a per-user setup) under which
+// installed programs are registered; the product's own key is this path followed by its
+// short name.
 inline constexpr const char* kUninstallKeyPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
 // The product's own key below HKEY_LOCAL_MACHINE: kUninstallKeyPath followed by the
@@ -36,9 +37,14 @@ inline constexpr const char* kQuietUninstallStringValue = "QuietUninstallString"
 // administrators only, the installation folder that holds the log perhaps by anyone:
 // the uninstaller acts only on a log with this digest (install_log_digest.h).
 inline constexpr const char* kInstallLogDigestValue = "InstallLogDigest";
+// The author's "version", "publisher" and "url" (product_facts.h), when given.
+inline constexpr const char* kDisplayVersionValue = "DisplayVersion";
+inline constexpr const char* kPublisherValue = "Publisher";
+inline constexpr const char* kUrlInfoAboutValue = "URLInfoAbout";
 // Every value BuildUninstaller writes, so that the uninstall run removes exactly these.
-inline constexpr std::array<const char*, 9> kUninstallValueNames = {
-    kDisplayNameValue, kUninstallStringValue, kQuietUninstallStringValue, kDisplayIconValue,
-    kInstallLocationValue, kEstimatedSizeValue, kNoModifyValue, kNoRepairValue, kInstallLogDigestValue};
+inline constexpr std::array<const char*, 12> kUninstallValueNames = {
+    kDisplayNameValue,     kUninstallStringValue, kQuietUninstallStringValue, kDisplayIconValue,
+    kInstallLocationValue, kEstimatedSizeValue,   kNoModifyValue,             kNoRepairValue,
+    kInstallLogDigestValue, kDisplayVersionValue, kPublisherValue,            kUrlInfoAboutValue};
 
 }  // namespace setup

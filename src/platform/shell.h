@@ -15,6 +15,7 @@ enum SpecialFolder : int {
   kFolderDesktop = 0,        // the user's desktop
   kFolderPrograms = 2,       // the user's Start-menu programs folder
   kFolderAppData = 26,       // the user's roaming application data
+  kFolderLocalAppData = 28,  // the user's local application data
   kFolderProgramFiles = 38,  // the Program Files folder
 };
 

@@ -66,8 +66,10 @@ inline constexpr size_t kDriveListCapacity = 129;
 std::string FindCdDrive();
 
 // "$SMPROGRAMS", "$PROGRAMFILES" and "$DESKTOP" from the shell's special-folder
-// location, each followed by "\". owner: the application window (a HWND), or null.
-void LoadShellFolders(TPathVariables& vars, void* owner = nullptr);
+// location, each followed by "\"; for a per-user setup "$PROGRAMFILES" is the user's
+// programs folder (local application data, "Programs"). owner: the application window
+// (a HWND), or null.
+void LoadShellFolders(TPathVariables& vars, bool perUser = false, void* owner = nullptr);
 
 // Splits each string of the environment block at its first "=": "name=value" gives
 // (name, value); a string without "=" gives an empty name and value. Every string takes

@@ -13,9 +13,12 @@ std::string FindCdDrive() {
   return {};
 }
 
-void LoadShellFolders(TPathVariables& vars, void* owner) {
+void LoadShellFolders(TPathVariables& vars, bool perUser, void* owner) {
   vars.SmPrograms = platform::SpecialFolderLocation(platform::kFolderPrograms, owner) + "\\";
-  vars.ProgramFiles = platform::SpecialFolderLocation(platform::kFolderProgramFiles, owner) + "\\";
+  // A per-user setup installs below the user's own programs folder, which the user may
+  // write without administrator rights.
+  vars.ProgramFiles = perUser ? platform::SpecialFolderLocation(platform::kFolderLocalAppData, owner) + "\\Programs\\"
+                              : platform::SpecialFolderLocation(platform::kFolderProgramFiles, owner) + "\\";
   vars.Desktop = platform::SpecialFolderLocation(platform::kFolderDesktop, owner) + "\\";
 }
 
@@ -39,7 +42,7 @@ void LoadEnvironmentTable(TPathVariables& vars) {
 
 void InitPathVariables(TPathVariables& vars, void* owner) {
   vars.CdDrive = FindCdDrive();
-  LoadShellFolders(vars, owner);
+  LoadShellFolders(vars, false, owner);
   LoadEnvironmentTable(vars);
 }
 

@@ -16,6 +16,7 @@
 #include "script/path_variables.h"
 #include "script/run_log.h"
 #include "script/run_state.h"
+#include "installlog/product_facts.h"
 #include "script/setup_info.h"
 #include "script/vfs_update.h"
 #include "text/language_strings.h"
@@ -34,6 +35,7 @@ struct SetupContext {
   uint16_t SystemLangID = 0;     // the system default language identifier
 
   TSetupInfoFile SetupInfo;
+  TProductFacts Facts;              // "ProductFacts": per-user, registration values
   TPathVariables Variables;         // folder values, environment, space figures
   TCompLines CompiledLines;         // the compiled script (installer only)
   TCommandList Commands;            // the command classes, by id

@@ -117,6 +117,8 @@ StartupOutcome ContinueStartup(SetupContext& context, const std::string& moduleF
   }
   const RunMode mode = ModeOf(info);
   int64_t requiredSpace = 0;
+  // The author's product facts (a setup without them installs for the machine).
+  context.Facts = LoadProductFacts(context.Package);
 
   if (mode == RunMode::Uninstall) {
     // 16: the log of the installation this uninstaller belongs to.
@@ -126,7 +128,7 @@ StartupOutcome ContinueStartup(SetupContext& context, const std::string& moduleF
     std::string logDigest;
     context.UninstallList.Load(info.InstallDir, info.UninstallPrefix, &logDigest);
     // Only the log the installation saved may direct the removal.
-    if (CheckInstallLogDigest(info.ShortName, logDigest) == LogDigestCheck::Differs) {
+    if (CheckInstallLogDigest(info.ShortName, logDigest, RegistrationRoot(context.Facts)) == LogDigestCheck::Differs) {
       context.UninstallList.Clear();
       const std::string logPath = AddBackslash(info.InstallDir) + info.UninstallPrefix + "install.log";
       // The digest read, for support staff to compare with the registration's.
@@ -147,7 +149,7 @@ StartupOutcome ContinueStartup(SetupContext& context, const std::string& moduleF
 
   // 18, 19: the space figure; the shell's folders and the environment.
   vars.SetRequiredSpace(requiredSpace);
-  LoadShellFolders(vars);
+  LoadShellFolders(vars, context.Facts.PerUser);
   LoadEnvironmentTable(vars);
 
   // 20: an installer must still carry the name it was built with.

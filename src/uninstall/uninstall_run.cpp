@@ -95,15 +95,16 @@ void RemoveRegistryEntries(SetupContext& context, IRemovalView& view, int64_t& p
 
 // The product's key under the system's Uninstall key, with every value the uninstaller
 // builder writes; nothing when the short name names no key of its own.
-void RemoveRegistration(const TSetupInfoFile& info) {
+void RemoveRegistration(const TSetupInfoFile& info, const TProductFacts& facts) {
   const std::optional<std::string> productKey = ProductUninstallKey(info.ShortName);
   if (!productKey) return;
   const std::string& path = *productKey;
+  const uint32_t root = RegistrationRoot(facts);
   platform::RegistryKey key;
-  if (!key.Open(platform::kHkeyLocalMachine, path, platform::RegistryAccess::Full)) return;
+  if (!key.Open(root, path, platform::RegistryAccess::Full)) return;
   for (const char* value : kUninstallValueNames) key.DeleteValue(value);
   key.Close();
-  platform::DeleteRegistryKey(platform::kHkeyLocalMachine, path);
+  platform::DeleteRegistryKey(root, path);
 }
 
 }  // namespace
@@ -173,7 +174,7 @@ void RunRemoval(SetupContext& context, IRemovalView& view) {
   RemoveFiles(context, view, position);
   RemoveFolders(context, view, position);
   RemoveRegistryEntries(context, view, position);
-  RemoveRegistration(context.SetupInfo);
+  RemoveRegistration(context.SetupInfo, context.Facts);
   platform::RemoveFile(InstallLogPath(context.SetupInfo.InstallDir, context.SetupInfo.UninstallPrefix));
 }
 

@@ -93,7 +93,7 @@ void RegisterUninstaller(const SetupContext& context, const std::string& uninsta
   const std::optional<std::string> productKey = ProductUninstallKey(info.ShortName);
   if (!productKey) return;
   platform::RegistryKey key;
-  key.Create(platform::kHkeyLocalMachine, *productKey);
+  key.Create(RegistrationRoot(context.Facts), *productKey);
   WriteStringOrFail(key, kDisplayNameValue, info.ShortName);
   WriteStringOrFail(key, kUninstallStringValue, uninstallerPath);
   WriteStringOrFail(key, kQuietUninstallStringValue, "\"" + uninstallerPath + "\" /S");
@@ -102,6 +102,17 @@ void RegisterUninstaller(const SetupContext& context, const std::string& uninsta
   WriteDwordOrFail(key, kEstimatedSizeValue, EstimatedSizeKb(context.Variables.RequiredSpace));
   WriteDwordOrFail(key, kNoModifyValue, 1);
   WriteDwordOrFail(key, kNoRepairValue, 1);
+  // The author's values; one an earlier installation wrote and this setup no longer
+  // gives would describe another version.
+  for (const auto& [name, value] : {std::pair{kDisplayVersionValue, &context.Facts.Version},
+                                    std::pair{kPublisherValue, &context.Facts.Publisher},
+                                    std::pair{kUrlInfoAboutValue, &context.Facts.Url}}) {
+    if (value->empty()) {
+      key.DeleteValue(name);
+    } else {
+      WriteStringOrFail(key, name, *value);
+    }
+  }
   if (installLogDigest.empty()) {
     // A digest of an earlier installation would not match this log.
     key.DeleteValue(kInstallLogDigestValue);

@@ -5,10 +5,12 @@
 #include <filesystem>
 #include <tuple>
 
+#include "installlog/product_facts.h"
 #include "package/package_password_key.h"
 #include "package/pak.h"
 #include "script/group_kinds.h"
 #include "script/setup_info.h"
+#include "setupc/manifest_level.h"
 #include "setupc_fixture.h"
 
 namespace setup::setupc {
@@ -370,6 +372,55 @@ TEST_F(CompileTest, LayoutSlipsTheSetupWouldPassOverAreWarningsWithTheNameMeant)
             pages + ":4: warning: unknown page type \"InstalDir\", read as \"welcome\"; did you mean \"installdir\"?\n" +
                 page + ":1: warning: control \"Spaceavalable\" has no special role; did you mean \"SpaceAvalible\"?\n" +
                 page + ":2: warning: unknown control type \"TLable\", the control is left out; did you mean \"TLabel\"?\n");
+}
+
+// Catches: a per-user setup that still asks for elevation (or a stub whose layout the
+// rewrite moved), facts missing from the setup or its uninstaller, lines needing
+// administrator rights passed over in silence, and a setup without the keywords that
+// changes at all.
+TEST_F(CompileTest, PerUserSetupAsksForNoElevationCarriesItsFactsAndWarns) {
+  const std::string manifest = R"(<requestedExecutionLevel level="requireAdministrator" uiAccess="false"/>)";
+  const Bytes stub = ToBytes("MZ stub " + manifest + " end");
+  Source("stub.exe", stub);
+  const std::vector<std::string> header = {"outfile a.exe", "uninstallpages uninst", "uninstallfinaliser finalise.exe"};
+  std::vector<std::string> lines = header;
+  lines.insert(lines.end(), {"privileges user", "version 2.1", "publisher \"Demo Company\"", "url https://example.com",
+                             "writeregstr HKLM Software\\Demo V 1", "writeregstr HKCU Software\\Demo V 1",
+                             "writeregstr_url demo icon prog", "file payload \"%ProgramFiles%\\Demo\"",
+                             "createshortcut \"C:\\Windows\\demo.lnk\" x \"\"", "file payload \"$PROGRAMFILES\\Demo\""});
+  RunResult r = Compile(lines, {});
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  const std::string script = Path("script.txt"), suffix = "; a per-user setup (\"privileges user\") runs without administrator rights\n";
+  EXPECT_EQ(r.err, script + ":8: warning: \"writeregstr\" writes below HKLM" + suffix + script +
+                       ":10: warning: \"writeregstr_url\" registers a URL protocol below HKCR" + suffix + script +
+                       ":11: warning: \"file\" writes below the Windows or Program Files folder" + suffix + script +
+                       ":12: warning: \"createshortcut\" writes below the Windows or Program Files folder" + suffix);
+  const Bytes setup = test::ReadFileBytes(Path("a.exe"));
+  EXPECT_EQ(ManifestExecutionLevel(setup), "asInvoker");
+  EXPECT_EQ(std::string(setup.begin(), setup.begin() + stub.size()),
+            "MZ stub <requestedExecutionLevel level=\"asInvoker\"            uiAccess=\"false\"/> end");
+  TPak pak;
+  ASSERT_TRUE(pak.Create(Path("a.exe")));
+  const TProductFacts expected{true, "2.1", "Demo Company", "https://example.com"};
+  EXPECT_EQ(LoadProductFacts(pak), expected);
+  uint32_t size = 0;
+  const std::optional<Bytes> copy = pak.ExtractByName("UNINSTALL_ProductFacts", 0, size);
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(ParseProductFacts(std::string(copy->begin(), copy->end())), expected);
+  r = Run({"info", "--json", Path("a.exe")}, {});
+  EXPECT_NE(r.out.find(R"("product": {
+    "privileges": "user",
+    "version": "2.1",
+    "publisher": "Demo Company",
+    "url": "https://example.com"
+  })"), std::string::npos) << r.out;
+
+  ASSERT_EQ(Compile(header, {}).code, kExitOk);  // without the keywords: as before
+  const Bytes plain = test::ReadFileBytes(Path("a.exe"));
+  EXPECT_TRUE(std::equal(stub.begin(), stub.end(), plain.begin()));
+  ASSERT_TRUE(pak.Create(Path("a.exe")));
+  EXPECT_FALSE(pak.IndexOf("ProductFacts", 0));
+  EXPECT_NE(Compile({"privileges maybe"}, {}).err.find("\"privileges\" takes user or admin"), std::string::npos);
 }
 
 TEST_F(CompileTest, FinaliserComesFromTheScriptTheOptionOrBesideTheStub) {

@@ -96,6 +96,12 @@ TEST_F(InspectTest, InfoJsonShowsEveryFieldLineGroupAndLanguage) {
     "is_uninstaller": 0,
     "create_uninstaller": 1
   },
+  "product": {
+    "privileges": "admin",
+    "version": "",
+    "publisher": "",
+    "url": ""
+  },
   "lines": [
     {"index": 0, "command_id": 2, "keyword": "name", "params": ["Café Setup"]},
     {"index": 1, "command_id": -1, "keyword": "-", "params": []},

@@ -124,7 +124,22 @@ TEST_F(UninstallerBuilderTest, RegistersTheUninstallerEvenWithoutEntries) {
   EXPECT_FALSE(key.ReadString("InstallLogDigest"));  // no log saved whole
   size_t values = 0;
   for (const auto& item : platform::posix::RegistryContents()) values += item.isValue ? 1 : 0;
-  EXPECT_EQ(values, kUninstallValueNames.size() - 1);
+  EXPECT_EQ(values, kUninstallValueNames.size() - 4);  // no digest, no version, publisher or URL
+}
+
+// Catches: a per-user setup registered under HKLM (a standard user cannot write there),
+// or the author's values left out.
+TEST_F(UninstallerBuilderTest, PerUserSetupRegistersUnderHkcuWithTheAuthorsValues) {
+  context.Facts = {true, "2.1", "Demo Company", "https://example.com/demo"};
+  OpenSetup({});
+  BuildUninstaller(context);
+  platform::RegistryKey key;
+  EXPECT_FALSE(key.Open(platform::kHkeyLocalMachine, std::string(kUninstallKeyPath) + "Demo Product"));
+  ASSERT_TRUE(key.Open(platform::kHkeyCurrentUser, std::string(kUninstallKeyPath) + "Demo Product"));
+  EXPECT_EQ(key.ReadString("DisplayName"), "Demo Product");
+  EXPECT_EQ(key.ReadString("DisplayVersion"), "2.1");
+  EXPECT_EQ(key.ReadString("Publisher"), "Demo Company");
+  EXPECT_EQ(key.ReadString("URLInfoAbout"), "https://example.com/demo");
 }
 
 // Catches: a digest of other bytes than the log on disk, and a digest of an earlier

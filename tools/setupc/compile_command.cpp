@@ -19,6 +19,7 @@
 #include "setupc/commands.h"
 #include "setupc/host_file.h"
 #include "setupc/local_files.h"
+#include "setupc/manifest_level.h"
 #include "setupc/package_input.h"
 #include "setupc/script_compiler.h"
 #include "setupc/setupc.h"
@@ -209,8 +210,10 @@ int CompileCommand(const CompileOptions& options, std::ostream& out, std::ostrea
   if (!stubSize) return kExitFailed;
   uint64_t packageSize = 0;
   std::string failure;
+  // A per-user setup starts without elevation.
+  if (compiled.facts.PerUser) failure = RequestNoElevation(temporary);
   try {
-    failure = WriteSetup(compiled, options, temporary, packageSize, err);
+    if (failure.empty()) failure = WriteSetup(compiled, options, temporary, packageSize, err);
   } catch (const std::exception& e) {
     failure = e.what();
   }

@@ -61,6 +61,13 @@ void WriteHuman(const SetupContext& context, const std::vector<LanguageEntry>& l
   field("UninstallPagesName", Text(info.UninstallPagesName));
   field("IsUninstaller", std::to_string(info.IsUninstaller));
   field("CreateUninstaller", std::to_string(info.CreateUninstaller));
+  const TProductFacts& facts = context.Facts;
+  out << "\nProduct\n";
+  field("Privileges", facts.PerUser ? "user (installs for the current user, without elevation)"
+                                     : "admin (installs for the machine, elevated)");
+  field("Version", Text(facts.Version));
+  field("Publisher", Text(facts.Publisher));
+  field("Url", Text(facts.Url));
 
   const auto& lines = context.CompiledLines.Lines();
   out << "\nCompiled lines: " << lines.size() << "\n";
@@ -146,7 +153,12 @@ void WriteInfoJson(const SetupContext& context, const std::vector<LanguageEntry>
                             {"texts", language.Strings().size()}});
   }
 
+  const Json product = {{"privileges", context.Facts.PerUser ? "user" : "admin"},
+                        {"version", AnsiJson(context.Facts.Version)},
+                        {"publisher", AnsiJson(context.Facts.Publisher)},
+                        {"url", AnsiJson(context.Facts.Url)}};
   WriteJson({{"setup_info", setupInfo},
+             {"product", product},
              {"lines", std::move(lines)},
              {"group_kinds", std::move(groupKinds)},
              {"required_space", context.Variables.RequiredSpace},

@@ -12,6 +12,7 @@
 #include "script/command_list.h"
 #include "script/commands/if_file_crc_command.h"
 #include "script/registry_roots.h"
+#include "setupc/administrator_lines.h"
 #include "setupc/local_files.h"
 #include "setupc/package_input.h"
 #include "setupc/nearest_name.h"
@@ -102,6 +103,8 @@ class Compiler {
     result_.info.UninstallExeName = "Uninstall.exe";
     for (size_t i = 0; i < sources_.size(); ++i) result_.lines.Add(CompileLine(i));
     for (const PageSetLine& pages : pageSets_) AddPageSet(pages);
+    if (result_.hasFacts) AddProductFacts();
+    if (result_.facts.PerUser) WarnAboutAdministratorLines();
     result_.wantsFinaliser =
         result_.info.CreateUninstaller == 1 && setupNames_.count(AsciiLower(kFinaliserEntry)) == 0;
 
@@ -222,6 +225,33 @@ class Compiler {
       ErrorIn(file, line, "the setup would hold more than 65,535 entries");
     }
     return entryCount_ <= kMaxCount;
+  }
+
+  // "ProductFacts", and its copy for the uninstaller when the setup builds one.
+  void AddProductFacts() {
+    const std::string text = FormatProductFacts(result_.facts);
+    std::vector<std::string> names = {kProductFactsEntry};
+    if (result_.info.CreateUninstaller == 1) names.push_back(std::string(kUninstallPrefix) + kProductFactsEntry);
+    for (const std::string& name : names) {
+      if (!setupNames_.emplace(AsciiLower(name), "(the product facts)").second) {
+        ErrorIn(script_, 0, "the entry name " + Quoted(name) + " is taken already");
+        continue;
+      }
+      if (!CountEntry(script_, 0, name)) return;
+      setupFiles_.push_back(PlannedEntry{name, 0, {}, Bytes(text.begin(), text.end()), text.size()});
+    }
+  }
+
+  // A per-user setup runs without administrator rights: lines that write where only
+  // administrators may are reported (the run logs their failure as for any line).
+  void WarnAboutAdministratorLines() {
+    for (size_t i = 0; i < sources_.size(); ++i) {
+      if (!lexed_[i] || sources_[i].kind != ScriptLine::Kind::Statement) continue;
+      if (const std::optional<std::string> why = AdministratorOnly(sources_[i].keyword, sources_[i].params)) {
+        result_.warnings.push_back(Diagnostic{script_, i + 1, *why + "; a per-user setup (\"privileges user\") "
+                                                                      "runs without administrator rights"});
+      }
+    }
   }
 
   // A group-0 entry from a local file. The same name twice is an error unless it is
@@ -441,6 +471,25 @@ class Compiler {
         return p;
       case Rule::UninstallFinaliser:
         if (Once(index, rule)) AddSetupFile(script_, index + 1, kFinaliserEntry, ResolvePath(folder_, p[0]));
+        return p;
+      case Rule::Privileges: {
+        const std::string level = AsciiLower(p[0]);
+        if (level != "user" && level != "admin") {
+          Error(index, "\"privileges\" takes user or admin; got " + Quoted(p[0]));
+        } else if (Once(index, rule)) {
+          result_.facts.PerUser = level == "user";
+          result_.hasFacts = true;
+        }
+        return p;
+      }
+      case Rule::ProductValue:
+        if (Once(index, rule)) {
+          std::string& value = rule.keyword == "version"     ? result_.facts.Version
+                               : rule.keyword == "publisher" ? result_.facts.Publisher
+                                                             : result_.facts.Url;
+          value = p[0];
+          result_.hasFacts = true;
+        }
         return p;
     }
     return p;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "installlog/product_facts.h"
 #include "script/comp_lines.h"
 #include "script/setup_info.h"
 #include "setupc/diagnostic.h"
@@ -27,8 +28,13 @@ struct CompiledScript {
   // The setup builds an uninstaller but no group-0 entry "UNINSTALL_FINALISE.EXE" was
   // named: the caller adds the finaliser program (AddFinaliserEntry).
   bool wantsFinaliser = false;
-  // What the setup would pass over in silence but is probably a slip (layout files).
+  // What the setup would pass over in silence but is probably a slip (layout files), or
+  // what a per-user setup cannot do without administrator rights.
   std::vector<Diagnostic> warnings;
+  // "privileges", "version", "publisher", "url"; given: the entry "ProductFacts" holds
+  // them (and "UNINSTALL_ProductFacts" for the uninstaller).
+  TProductFacts facts;
+  bool hasFacts = false;
 };
 
 // Compiles the script at scriptPath (native). Paths in the script are relative to the

@@ -42,6 +42,10 @@ constexpr KeywordRule kKeywords[] = {
     {"iffilecrc", Rule::IfFileCrc, 3, 4, "PATH CRC LABEL-IF-EQUAL [LABEL-IF-DIFFERENT]"},
     {"uninstallicon", Rule::UninstallIcon, 1, 1, "FILE"},
     {"uninstallfinaliser", Rule::UninstallFinaliser, 1, 1, "FILE"},
+    {"privileges", Rule::Privileges, 1, 1, "user|admin"},
+    {"version", Rule::ProductValue, 1, 1, "TEXT"},
+    {"publisher", Rule::ProductValue, 1, 1, "TEXT"},
+    {"url", Rule::ProductValue, 1, 1, "TEXT"},
 };
 
 bool SameKeyword(std::string_view lower, std::string_view written) {

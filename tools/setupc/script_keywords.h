@@ -1,7 +1,8 @@
 #pragma once
 // The keywords of the script language, with the parameters an author writes for each.
-// The command ids come from the setup's own command list; "uninstallicon" and
-// "uninstallfinaliser" are the compiler's own and have none.
+// The command ids come from the setup's own command list; "uninstallicon",
+// "uninstallfinaliser", "privileges", "version", "publisher" and "url" are the
+// compiler's own and have none.
 
 #include <string_view>
 #include <vector>
@@ -35,6 +36,8 @@ enum class Rule {
   Prefix,
   UninstallIcon,
   UninstallFinaliser,
+  Privileges,    // the compiler's own: the entry "ProductFacts" and the manifest's level
+  ProductValue,  // the compiler's own: "version", "publisher", "url" into "ProductFacts"
 };
 
 inline constexpr int kAnyCount = -1;

@@ -64,6 +64,7 @@ int LoadSetup(SetupContext& context, const std::string& path, std::ostream& err)
   }
 
   const bool uninstaller = context.SetupInfo.IsUninstaller == 1;
+  context.Facts = LoadProductFacts(pak);
   if (const std::optional<size_t> linesIndex = pak.IndexOf(kCompiledLinesName, 0)) {
     if (!ReadSetupEntry(pak, *linesIndex, content, err)) return kExitFailed;
     if (!context.CompiledLines.LoadFromBuffer(content)) {

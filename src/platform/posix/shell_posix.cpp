@@ -20,6 +20,7 @@ std::map<int, std::string> DefaultFolders() {
       {kFolderDesktop, "C:\\Users\\User\\Desktop"},
       {kFolderPrograms, "C:\\Users\\User\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"},
       {kFolderAppData, "C:\\Users\\User\\AppData\\Roaming"},
+      {kFolderLocalAppData, "C:\\Users\\User\\AppData\\Local"},
       {kFolderProgramFiles, "C:\\Program Files"},
   };
 }

@@ -23,7 +23,9 @@ void TUninstallLogLoadCommand::SFXProcess(SetupContext& context, int32_t lineInd
   TUninstallList before = context.UninstallList;
   std::string digest;
   if (context.UninstallList.Load(folder, prefix, &digest) == LoadResult::NotFound) return;
-  if (CheckInstallLogDigest(context.SetupInfo.ShortName, digest) != LogDigestCheck::Differs) return;
+  if (CheckInstallLogDigest(context.SetupInfo.ShortName, digest, RegistrationRoot(context.Facts)) !=
+      LogDigestCheck::Differs)
+    return;
   context.UninstallList = std::move(before);
   const std::string logPath = AddBackslash(folder) + prefix + "install.log";  // as the user knows it
   context.Log.Write({"install log ", logPath, ": SHA-256 ", digest.empty() ? "unavailable" : digest,
