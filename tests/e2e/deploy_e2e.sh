@@ -5,7 +5,8 @@
 # blanks given with /D=; a payload file held open by another program (the retry
 # succeeds once it is free; exit code 2 when it stays held); a payload file blocked by a
 # folder of the same name (exit code 2, the file named in the log); a /D= folder the code
-# page cannot hold, installed and uninstalled; a failing script's exit
+# page cannot hold, installed and uninstalled; a per-user setup (no elevation, the
+# user's programs folder, HKCU); a failing script's exit
 # code 2 and the log it leaves in the temporary folder; a setup signed with
 # osslsigncode, installed; last, the silent uninstall through QuietUninstallString,
 # after which nothing of the product is left.
@@ -92,11 +93,37 @@ expect "/D= the code page cannot hold: uninstalled with /S, exit code 0" "EXIT 0
 check "/D= the code page cannot hold: the finaliser removed the folder" "still there" \
   within 25 none_exist "$cyrillic"
 
+# --- a per-user setup ("privileges user") ------------------------------------------------
+# The demo made per-user: no elevation asked for, the user's programs folder, the
+# registration under HKCU with the product's values, and nothing left after its uninstall.
+cp -r "$demo" "$data/userdemo"
+sed -i 's/^shortname "Demo Product"\r*$/&\nprivileges user/' "$data/userdemo/demo.setup"
+mkdir -p "$data/peruser"
+compile "$data/userdemo/demo.setup" "$data/peruser/setup.exe"
+user_key='HKCU\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Demo Product'
+silent peruser "$(winpath "$data/peruser/setup.exe")" /S "/LOG=$(winpath "$data/peruser.log")"
+expect "per-user: exit code 0" "EXIT 0" "$(seen peruser)"
+user_dir=$(find "$prefix/drive_c/users" -path '*/AppData/Local/Programs/Demo Product' -type d | head -n1)
+check "per-user: installed into the user's programs folder" "see $data/peruser.log" test -f "$user_dir/readme.txt"
+check "per-user: the setup and its uninstaller ask for no elevation" "requireAdministrator found" \
+  bash -c "grep -qa 'level=\"asInvoker\"' '$data/peruser/setup.exe' && grep -qa 'level=\"asInvoker\"' '$user_dir/demo_Uninstall.exe'"
+expect "per-user: registered under HKCU with its version and publisher" "Demo Product|1.0|Demo Company|https://example.com/demo" \
+  "$(reg_value "$user_key" DisplayName)|$(reg_value "$user_key" DisplayVersion)|$(reg_value "$user_key" Publisher)|$(reg_value "$user_key" URLInfoAbout)"
+check "per-user: nothing registered under HKLM" "still there" reg_key_absent "$uninstall_key"
+quiet=$(reg_value "$user_key" QuietUninstallString)
+quiet=${quiet#\"}
+silent peruser-uninstall "${quiet%\" /S}" /S
+expect "per-user: uninstalled through HKCU's QuietUninstallString" "EXIT 0" "$(seen peruser-uninstall)"
+check "per-user: the folder is gone" "still there" within 25 none_exist "$user_dir"
+check "per-user: the registration is gone" "still there" reg_key_absent "$user_key"
+
 # --- the demo installed unattended ------------------------------------------------------
 silent install "$(winpath "$setup")" /S "/LOG=$(winpath "$log")"
 expect "install /S: no window, no box, exit code 0" "EXIT 0" "$(seen install)"
 check "install /S: the readme installed" "differs or missing" cmp -s "$repo/examples/demo/readme.txt" "$instdir/readme.txt"
 expect "install /S: HKLM Version" '1.0' "$(reg_value 'HKLM\Software\Demo Product' Version)"
+expect "install /S: the registration's version, publisher and web page" "1.0|Demo Company|https://example.com/demo" \
+  "$(reg_value "$uninstall_key" DisplayVersion)|$(reg_value "$uninstall_key" Publisher)|$(reg_value "$uninstall_key" URLInfoAbout)"
 expect "install /S: QuietUninstallString" '"C:\Program Files\Demo Product\\demo_Uninstall.exe" /S' \
   "$(reg_value "$uninstall_key" QuietUninstallString)"
 check "install /S: the uninstaller written" "missing" test -f "$instdir/demo_Uninstall.exe"

@@ -61,6 +61,15 @@ TEST_F(MachineValues, InitFillsFoldersCdDriveAndEnvironment) {
   EXPECT_EQ(vars.Environment, expected);
 }
 
+// Catches: a per-user setup pointed at the machine's Program Files, which a standard
+// user cannot write.
+TEST_F(MachineValues, PerUserProgramFilesIsTheUsersProgramsFolder) {
+  posix::SetSpecialFolder(platform::kFolderLocalAppData, "C:\\Users\\Ann\\AppData\\Local");
+  TPathVariables vars;
+  LoadShellFolders(vars, /*perUser=*/true);
+  EXPECT_EQ(vars.ProgramFiles, "C:\\Users\\Ann\\AppData\\Local\\Programs\\");
+}
+
 // Catches: $APPDATA cached at start-up instead of asked at each use, a trailing "\"
 // doubled when the shell already gives one, a failed query that leaves the name.
 TEST_F(MachineValues, AppDataIsLookedUpAtEachExpansion) {
