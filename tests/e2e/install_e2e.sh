@@ -299,10 +299,13 @@ uninstall.txt
 finish.txt
 mainlayout.txt
 images\\UninstallBack.jpg
+ProductFacts
 FINALISE.EXE
 SetupInfo" "$(awk 'NR > 1 { print $NF }' "$data/uninstaller-list.txt")"
 wine "$setupc" info "$(winpath "$uninstaller")" 2>&1 | tr -d '\r' >"$data/uninstaller-info.txt"
 check "uninstaller: IsUninstaller 1" "see $data/uninstaller-info.txt" grep -qE '^  IsUninstaller +1' "$data/uninstaller-info.txt"
+check "uninstaller: the product's version and publisher" "see $data/uninstaller-info.txt" \
+  bash -c "grep -qE '^  Version +1.0$' '$data/uninstaller-info.txt' && grep -qE '^  Publisher +Demo Company$' '$data/uninstaller-info.txt'"
 check "uninstaller: the folder used" "see $data/uninstaller-info.txt" \
   grep -qE '^  InstallDir +C:\\Program Files\\Demo Product\\' "$data/uninstaller-info.txt"
 

@@ -5,12 +5,18 @@
 #include <filesystem>
 #include <tuple>
 
+#ifndef _WIN32
+#include <yaml-cpp/yaml.h>
+#endif
+
 #include "installlog/product_facts.h"
 #include "package/package_password_key.h"
 #include "package/pak.h"
+#include "platform/sha256.h"
 #include "script/group_kinds.h"
 #include "script/setup_info.h"
 #include "setupc/manifest_level.h"
+#include "setupc/text.h"
 #include "setupc_fixture.h"
 
 namespace setup::setupc {
@@ -399,14 +405,16 @@ TEST_F(CompileTest, PerUserSetupAsksForNoElevationCarriesItsFactsAndWarns) {
   EXPECT_EQ(ManifestExecutionLevel(setup), "asInvoker");
   EXPECT_EQ(std::string(setup.begin(), setup.begin() + stub.size()),
             "MZ stub <requestedExecutionLevel level=\"asInvoker\"            uiAccess=\"false\"/> end");
-  TPak pak;
-  ASSERT_TRUE(pak.Create(Path("a.exe")));
-  const TProductFacts expected{true, "2.1", "Demo Company", "https://example.com"};
-  EXPECT_EQ(LoadProductFacts(pak), expected);
-  uint32_t size = 0;
-  const std::optional<Bytes> copy = pak.ExtractByName("UNINSTALL_ProductFacts", 0, size);
-  ASSERT_TRUE(copy);
-  EXPECT_EQ(ParseProductFacts(std::string(copy->begin(), copy->end())), expected);
+  {
+    TPak pak;  // closed before the next compile replaces the file
+    ASSERT_TRUE(pak.Create(Path("a.exe")));
+    const TProductFacts expected{true, "2.1", "Demo Company", "https://example.com"};
+    EXPECT_EQ(LoadProductFacts(pak), expected);
+    uint32_t size = 0;
+    const std::optional<Bytes> copy = pak.ExtractByName("UNINSTALL_ProductFacts", 0, size);
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(ParseProductFacts(std::string(copy->begin(), copy->end())), expected);
+  }
   r = Run({"info", "--json", Path("a.exe")}, {});
   EXPECT_NE(r.out.find(R"("product": {
     "privileges": "user",
@@ -418,9 +426,68 @@ TEST_F(CompileTest, PerUserSetupAsksForNoElevationCarriesItsFactsAndWarns) {
   ASSERT_EQ(Compile(header, {}).code, kExitOk);  // without the keywords: as before
   const Bytes plain = test::ReadFileBytes(Path("a.exe"));
   EXPECT_TRUE(std::equal(stub.begin(), stub.end(), plain.begin()));
+  TPak pak;
   ASSERT_TRUE(pak.Create(Path("a.exe")));
   EXPECT_FALSE(pak.IndexOf("ProductFacts", 0));
   EXPECT_NE(Compile({"privileges maybe"}, {}).err.find("\"privileges\" takes user or admin"), std::string::npos);
+}
+
+// Catches: a manifest value that differs from what the setup registers or is switched
+// by (winget would then loop on upgrades or fail to install silently), a missing exit
+// code, the wrong scope, and a hash of other bytes than the setup's.
+TEST_F(CompileTest, WingetManifestsMatchTheSetup) {
+  Source("stub.exe", ToBytes(R"(MZ <requestedExecutionLevel level="requireAdministrator"/>)"));
+  ASSERT_EQ(Compile({"name \"Demo Product 2.1\"", "shortname Demo", "outfile a.exe", "privileges user",
+                     "version 2.1", "publisher \"Demo Company\"", "url https://example.com/demo"},
+                    {})
+                .code,
+            kExitOk);
+  const RunResult r = Run({"winget", Path("a.exe"), "--id", "DemoCompany.Demo", "--url",
+                           "https://example.com/dl/a.exe", "-o", Path("manifests")});
+#ifdef _WIN32
+  EXPECT_EQ(r.code, kExitFailed);
+  EXPECT_NE(r.err.find("built without a YAML library"), std::string::npos) << r.err;
+#else
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_EQ(r.err, "");
+  const YAML::Node version = YAML::LoadFile(Path("manifests/DemoCompany.Demo.yaml"));
+  const YAML::Node installer = YAML::LoadFile(Path("manifests/DemoCompany.Demo.installer.yaml"));
+  const YAML::Node locale = YAML::LoadFile(Path("manifests/DemoCompany.Demo.locale.en-US.yaml"));
+  for (const YAML::Node& file : {version, installer, locale}) {
+    EXPECT_EQ(file["PackageIdentifier"].as<std::string>(), "DemoCompany.Demo");
+    EXPECT_EQ(file["PackageVersion"].as<std::string>(), "2.1");
+    EXPECT_EQ(file["ManifestVersion"].as<std::string>(), "1.28.0");
+  }
+  EXPECT_EQ(installer["InstallerType"].as<std::string>(), "exe");
+  EXPECT_EQ(installer["Scope"].as<std::string>(), "user");
+  EXPECT_EQ(installer["InstallerSwitches"]["Silent"].as<std::string>(), "/S");
+  EXPECT_EQ(installer["InstallerSwitches"]["InstallLocation"].as<std::string>(), "/D=<INSTALLPATH>");
+  EXPECT_EQ(installer["InstallerSwitches"]["Log"].as<std::string>(), "/LOG=<LOGPATH>");
+  std::string codes;
+  for (const YAML::Node& code : installer["ExpectedReturnCodes"]) {
+    codes += code["InstallerReturnCode"].as<std::string>() + "=" + code["ReturnResponse"].as<std::string>() + " ";
+  }
+  EXPECT_EQ(codes, "1=cancelledByUser 2=contactSupport 3=contactSupport 4=invalidParameter 5=contactSupport ");
+  const YAML::Node entry = installer["AppsAndFeaturesEntries"][0];
+  EXPECT_EQ(entry["DisplayName"].as<std::string>() + "|" + entry["Publisher"].as<std::string>() + "|" +
+                entry["DisplayVersion"].as<std::string>(),
+            "Demo|Demo Company|2.1");
+  const YAML::Node setup = installer["Installers"][0];
+  EXPECT_EQ(setup["InstallerUrl"].as<std::string>(), "https://example.com/dl/a.exe");
+  const Bytes bytes = test::ReadFileBytes(Path("a.exe"));
+  platform::Sha256 digest;
+  platform::Sha256Digest expected{};
+  ASSERT_TRUE(digest.Update(bytes.data(), bytes.size()) && digest.Final(expected));
+  EXPECT_EQ(AsciiLower(setup["InstallerSha256"].as<std::string>()), platform::DigestHex(expected));
+  EXPECT_FALSE(installer["ElevationRequirement"]);
+  EXPECT_EQ(locale["Publisher"].as<std::string>() + "|" + locale["PackageName"].as<std::string>() + "|" +
+                locale["PackageUrl"].as<std::string>() + "|" + locale["ShortDescription"].as<std::string>(),
+            "Demo Company|Demo|https://example.com/demo|Demo Product 2.1");
+#endif
+  // Without a version the installed program cannot be recognised; a bad identifier.
+  ASSERT_EQ(Compile({"name x", "outfile b.exe", "publisher y"}, {}).code, kExitOk);
+  EXPECT_EQ(Run({"winget", Path("b.exe"), "--id", "A.B"}).code, kExitFailed);
+  EXPECT_EQ(Run({"winget", Path("a.exe"), "--id", "NoDot"}).code, kExitUsage);
 }
 
 TEST_F(CompileTest, FinaliserComesFromTheScriptTheOptionOrBesideTheStub) {

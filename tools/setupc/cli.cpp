@@ -75,6 +75,7 @@ class CommandLine {
   std::string vfsFirst_, vfsSecond_;  // an action's one or two arguments
   InfoOptions info_;
   LogOptions log_;
+  WingetOptions winget_;
   TextOptions text_;
   CompileOptions compile_;
   InitOptions init_;
@@ -205,6 +206,17 @@ void CommandLine::AddPackageCommands() {
                           [this] { return LogCommand(log_, *out_, *err_); });
   log->add_option("FILE", log_.file, "An install log")->required();
   log->add_flag("--json", log_.json, "Write JSON");
+
+  CLI::App* winget = Command("winget",
+                             "Write the package manager's manifests for a setup: silent switches, exit codes and "
+                             "the values it registers",
+                             [this] { return WingetCommand(winget_, *out_, *err_); });
+  winget->add_option("SETUP", winget_.setup, "A setup with \"version\" and \"publisher\" lines")->required();
+  winget->add_option("--id", winget_.id, "The package identifier, PUBLISHER.PRODUCT")->required();
+  winget->add_option("--url", winget_.url, "Where the setup can be downloaded (InstallerUrl)");
+  winget->add_option("-o,--output", winget_.output, "The folder of the three files (default: the current one)");
+  winget->add_option("--license", winget_.license, "The License field (default: Proprietary)");
+  winget->add_option("--description", winget_.description, "The ShortDescription (default: the setup's title)");
 
   CLI::App* text = Command("text",
                            "Show texts of the language in group-0 entry ENTRY as a page shows them (tags, <BR> "

@@ -42,6 +42,15 @@ struct LogOptions {
   bool json = false;
 };
 
+struct WingetOptions {
+  std::string setup;
+  std::string id;           // PUBLISHER.PRODUCT
+  std::string url;          // InstallerUrl; empty: left out
+  std::string output = "."; // the folder of the three files
+  std::string license = "Proprietary";
+  std::string description;  // empty: the setup's title
+};
+
 struct TextOptions {
   std::string package;
   std::string entry;                 // a group-0 entry, as typed
@@ -106,6 +115,7 @@ int VerifyCommand(const VerifyOptions& options, std::ostream& out, std::ostream&
 int ExtractCommand(const ExtractOptions& options, std::ostream& out, std::ostream& err);
 int InfoCommand(const InfoOptions& options, std::ostream& out, std::ostream& err);
 int LogCommand(const LogOptions& options, std::ostream& out, std::ostream& err);
+int WingetCommand(const WingetOptions& options, std::ostream& out, std::ostream& err);
 int TextCommand(const TextOptions& options, std::ostream& out, std::ostream& err);
 int CompileCommand(const CompileOptions& options, std::ostream& out, std::ostream& err);
 int InitCommand(const InitOptions& options, std::ostream& out, std::ostream& err);
