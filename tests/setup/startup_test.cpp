@@ -62,6 +62,7 @@ struct Scenario {
   TSetupInfoFile info;
   TCompLines lines;
   std::map<std::string, std::optional<Bytes>> replace;  // nullopt: the entry is left out
+  std::vector<test::RawEntry> extra;                     // group-0 entries added at the end
   std::string exeName = "setup.exe";
   enum { kNone, kPackageFile, kFolder } argument = kNone;  // the first argument
   StartupOptions options;
@@ -108,6 +109,7 @@ class Startup : public ::testing::Test {
       if (r != s.replace.end()) e.content = *r->second;
       entries.push_back(e);
     }
+    entries.insert(entries.end(), s.extra.begin(), s.extra.end());
     return entries;
   }
 
@@ -266,22 +268,26 @@ TEST_F(Startup, AnUninstallerActsOnlyOnTheLogItsInstallationSaved) {
     bool extra;
     std::optional<bool> capitals;  // the digest as recorded; nullopt: none recorded
     ExitCode code;
+    bool perUser = false;  // "privileges user": the registration under HKCU
   } cases[] = {
       {"the log as saved, its digest in capitals", &log, false, true, ExitCode::Success},
       {"no digest recorded: any log, as before", &forged, false, std::nullopt, ExitCode::Success},
       {"another log", &forged, false, false, ExitCode::StartupRefused},
       {"a byte after the last entry", &log, true, false, ExitCode::StartupRefused},
+      {"per-user: the log as saved", &log, false, false, ExitCode::Success, true},
+      {"per-user: another log", &forged, false, false, ExitCode::StartupRefused, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     posix::ResetRegistry();
-    test::WriteRegistryString(kHklm, productKey, "DisplayName", "Demo");
+    const uint32_t root = c.perUser ? kHkcu : kHklm;
+    test::WriteRegistryString(root, productKey, "DisplayName", "Demo");
     std::string digest;
     ASSERT_TRUE(log.Save("C:\\Games\\Demo", "demo_", &digest));
     if (c.capitals.value_or(false)) {
       for (char& ch : digest) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
     }
-    if (c.capitals) test::WriteRegistryString(kHklm, productKey, "InstallLogDigest", digest);
+    if (c.capitals) test::WriteRegistryString(root, productKey, "InstallLogDigest", digest);
     ASSERT_TRUE(c.written->Save("C:\\Games\\Demo", "demo_"));
     if (c.extra) {
       const std::string path = posix::MapPath("C:\\Games\\Demo\\demo_install.log");
@@ -292,6 +298,7 @@ TEST_F(Startup, AnUninstallerActsOnlyOnTheLogItsInstallationSaved) {
     Scenario s;
     s.info.IsUninstaller = 1;
     s.info.UninstallPrefix = "demo_";
+    if (c.perUser) s.extra.push_back({"ProductFacts", 0, test::ToBytes("privileges=user\r\n")});
     ASSERT_EQ(Run(s), c.code);
     if (c.code == ExitCode::Success) {
       EXPECT_EQ(context_->UninstallList.Files(), c.written->Files());
