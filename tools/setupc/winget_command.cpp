@@ -1,9 +1,11 @@
 // setupc winget SETUP --id PUBLISHER.PRODUCT [--url URL] [-o DIR] [--license TEXT]
 // [--description TEXT]: writes the manifest set a package manager needs to install the
 // setup silently and to recognise the installed program afterwards.
+#include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <ostream>
-#include <regex>
+#include <string_view>
 
 #include "platform/files.h"
 #include "platform/sha256.h"
@@ -19,12 +21,38 @@ namespace setup::setupc {
 
 namespace {
 
-// The package manager's own rules for identifiers, versions and addresses.
-const std::regex kIdentifier(R"(^[^.\s\\/:*?"<>|\x01-\x1f]{1,32}(\.[^.\s\\/:*?"<>|\x01-\x1f]{1,32}){1,7}$)");
-const std::regex kVersion(R"(^[^\\/:*?"<>|\x01-\x1f]{1,128}$)");
-const std::regex kWebAddress(R"(^[Hh][Tt][Tt][Pp][Ss]?://.+$)");
+// The package manager's own rules for identifiers, versions and addresses (the
+// patterns of its manifest schema).
+bool NameCharacter(char c) {
+  return static_cast<unsigned char>(c) >= 0x20 && std::string_view("\\/:*?\"<>|").find(c) == std::string_view::npos;
+}
 
-bool Matches(const std::string& text, const std::regex& rule) { return std::regex_match(text, rule); }
+bool IsVersion(std::string_view text) {
+  return !text.empty() && text.size() <= 128 && std::all_of(text.begin(), text.end(), NameCharacter);
+}
+
+// Two to eight parts joined by ".", each 1 to 32 characters without blanks.
+bool IsIdentifier(std::string_view text) {
+  if (text.size() > 128) return false;
+  size_t parts = 0;
+  for (size_t start = 0;; ++parts) {
+    const size_t end = std::min(text.find('.', start), text.size());
+    const std::string_view part = text.substr(start, end - start);
+    if (part.empty() || part.size() > 32 || !std::all_of(part.begin(), part.end(), [](char c) {
+          return NameCharacter(c) && !std::isspace(static_cast<unsigned char>(c));
+        })) {
+      return false;
+    }
+    if (end == text.size()) return parts + 1 >= 2 && parts + 1 <= 8;
+    start = end + 1;
+  }
+}
+
+bool IsWebAddress(std::string_view text) {
+  const std::string lower = AsciiLower(text.substr(0, 8));
+  const size_t scheme = lower.rfind("https://", 0) == 0 ? 8 : lower.rfind("http://", 0) == 0 ? 7 : 0;
+  return scheme != 0 && text.size() > scheme;
+}
 
 // The SHA-256 of the whole file, upper-case hex; empty when it cannot be read.
 std::string FileSha256(const std::string& path) {
@@ -51,12 +79,12 @@ bool WriteText(const std::string& path, const std::string& text) {
 }  // namespace
 
 int WingetCommand(const WingetOptions& options, std::ostream& out, std::ostream& err) {
-  if (!Matches(options.id, kIdentifier)) {
+  if (!IsIdentifier(options.id)) {
     ReportError(err, "--id \"" + options.id + "\" is no package identifier: two to eight parts joined by \".\", "
                                               "each 1 to 32 characters without blanks or \\ / : * ? \" < > |");
     return kExitUsage;
   }
-  if (!options.url.empty() && !Matches(options.url, kWebAddress)) {
+  if (!options.url.empty() && !IsWebAddress(options.url)) {
     ReportError(err, "--url \"" + options.url + "\" is no http or https address");
     return kExitUsage;
   }
@@ -83,11 +111,11 @@ int WingetCommand(const WingetOptions& options, std::ostream& out, std::ostream&
   package.license = options.license;
   package.perUser = facts.PerUser;
   package.installerUrl = options.url;
-  if (!Matches(package.version, kVersion)) {
+  if (!IsVersion(package.version)) {
     ReportError(err, "the setup's version \"" + package.version + "\" holds a character a package version may not");
     return kExitFailed;
   }
-  if (const std::string url = AnsiToUtf8(facts.Url); Matches(url, kWebAddress)) {
+  if (const std::string url = AnsiToUtf8(facts.Url); IsWebAddress(url)) {
     package.productUrl = url;
   } else if (!url.empty()) {
     ReportError(err, "warning: the setup's url \"" + url + "\" is no http or https address; PackageUrl is left out");
