@@ -1,5 +1,7 @@
 #include "ui/model/wizard_flow.h"
 
+#include <cctype>
+
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
 #include "script/folder_text.h"
@@ -68,6 +70,27 @@ bool FolderDriveUsable(std::string_view folderText) {
 
 bool FolderTextUsable(std::string_view folderText) {
   return !FolderTextRefusal(folderText) && FolderDriveUsable(folderText);
+}
+
+std::optional<std::string> FolderTextProblem(std::string_view folderText) {
+  if (std::optional<std::string> refusal = FolderTextRefusal(folderText)) {
+    (*refusal)[0] = static_cast<char>(std::toupper(static_cast<unsigned char>((*refusal)[0])));
+    return *refusal + ".";
+  }
+  if (folderText.size() < kRootLength || FolderDriveUsable(folderText)) return std::nullopt;
+  const std::string root = DriveRootOf(folderText);
+  switch (platform::DriveTypeOf(root)) {
+    case platform::DriveType::CdRom:
+      return "Drive " + root + " is a CD or DVD drive, which cannot take an installation.";
+    case platform::DriveType::RamDisk:
+      return "Drive " + root + " is a RAM disk, which loses what it holds when Windows restarts.";
+    default:
+      break;
+  }
+  if (!std::isalpha(static_cast<unsigned char>(root[0])) || root[1] != ':') {
+    return std::string("The folder must begin with a drive, such as C:\\.");
+  }
+  return "There is no drive " + root + ".";
 }
 
 bool ApplyFolderText(std::string_view folderText, bool dirPageVisited, TSetupInfoFile& info, TPathVariables& vars) {

@@ -71,6 +71,12 @@ bool FolderDriveUsable(std::string_view folderText);
 // The drive rule, and a text that can name a folder at all (FolderTextRefusal).
 bool FolderTextUsable(std::string_view folderText);
 
+// Why the folder page keeps Next disabled for folderText, as a sentence for the user:
+// a character no folder name may hold, a text that names no drive, or a drive that takes
+// no installation. Nothing when the text is usable, or while it is shorter than a drive
+// root (still being typed).
+std::optional<std::string> FolderTextProblem(std::string_view folderText);
+
 // The folder field changed on a folder page: returns whether Next is enabled. When the
 // folder text is usable and the page has been visited, InstallDir becomes the text with a
 // backslash appended and the free space is measured again.

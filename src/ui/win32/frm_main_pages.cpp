@@ -6,7 +6,6 @@
 #include "platform/drives.h"
 #include "platform/files.h"
 #include "platform/win32/wide_text.h"
-#include "script/folder_text.h"
 #include "ui/model/caption.h"
 #include "ui/model/wizard_flow.h"
 #include "ui/win32/frm_main.h"
@@ -124,17 +123,14 @@ void TFrmMain::InstallDir_Edit_Change() {
   if (shellTree_ != nullptr && !treeSynchronising_) SynchroniseTree(text, true);
 }
 
-// A text with a character no folder name may hold gets a balloon saying so; a drive
-// that does not take the installation only disables Next (the text is often half typed).
+// A folder text the page cannot use gets a balloon saying why (FolderTextProblem).
 void TFrmMain::ShowFolderRefusal(const std::string& text) {
-  const std::optional<std::string> refusal = FolderTextRefusal(text);
-  if (!refusal || installDirEdit_ == nullptr) {
+  const std::optional<std::string> problem = FolderTextProblem(text);
+  if (!problem || installDirEdit_ == nullptr) {
     folderRefusalTip_.Hide();
     return;
   }
-  std::u16string reason = platform::AnsiToWide(*refusal);
-  if (!reason.empty() && reason[0] >= u'a' && reason[0] <= u'z') reason[0] = static_cast<char16_t>(reason[0] - 32);
-  folderRefusalTip_.Show(installDirEdit_->Window(), platform::win32::ToWide(reason + u"."));
+  folderRefusalTip_.Show(installDirEdit_->Window(), platform::win32::ToWide(platform::AnsiToWide(*problem)));
 }
 
 void TFrmMain::AttachTreeChange() {

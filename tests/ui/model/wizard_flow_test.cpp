@@ -72,6 +72,17 @@ TEST_F(WizardFlowTest, FolderRuleByDriveKindAndCharacters) {
       {"C:\\?{3F}\\Demo", false},
   };
   for (const auto& c : cases) EXPECT_EQ(FolderTextUsable(c.text), c.usable) << c.text;
+
+  // What the folder page says: nothing for a usable or half-typed text, and a reason
+  // for every text it disables Next for.
+  const struct { const char* text; const char* problem; } said[] = {
+      {"C:\\Games", ""}, {"Z:", ""}, {"C:\\a|b", "It holds \"|\", which no folder name may hold."},
+      {"Z:\\nodrive", "There is no drive Z:\\."}, {"\\\\server\\share", "The folder must begin with a drive, such as C:\\."},
+      {"D:\\Games", "Drive D:\\ is a CD or DVD drive, which cannot take an installation."},
+      {"G:\\tmp", "Drive G:\\ is a RAM disk, which loses what it holds when Windows restarts."},
+  };
+  for (const auto& c : said) EXPECT_EQ(FolderTextProblem(c.text).value_or(""), c.problem) << c.text;
+  for (const auto& c : cases) EXPECT_EQ(!FolderTextProblem(c.text), c.usable || std::string_view(c.text).size() < 3) << c.text;
 }
 
 TEST_F(WizardFlowTest, FolderTextUpdatesInstallDirAndFreeSpaceOnlyAfterTheVisit) {
