@@ -110,7 +110,7 @@ class TFrmMain final : public IMainForm {
   void RecheckNext();
   void AttachTreeChange();
   void InstallDir_Edit_Change();
-  void ShowFolderRefusal(const std::string& text);
+  void ShowFolderProblem(const std::string& text);
   void ShellTreeViewChange();
   void SynchroniseTree(const std::string& path, bool expand);
   std::string FolderFieldText() const;

@@ -117,14 +117,14 @@ void TFrmMain::InstallDir_Edit_Change() {
     const bool usable = ApplyFolderText(text, dirPageVisited_, context_.SetupInfo, context_.Variables);
     pageSet_->Buttons().Next.Enabled = usable;
     pageSet_->ApplyButtons();
-    ShowFolderRefusal(text);
+    ShowFolderProblem(text);
     if (!usable) return;
   }
   if (shellTree_ != nullptr && !treeSynchronising_) SynchroniseTree(text, true);
 }
 
 // A folder text the page cannot use gets a balloon saying why (FolderTextProblem).
-void TFrmMain::ShowFolderRefusal(const std::string& text) {
+void TFrmMain::ShowFolderProblem(const std::string& text) {
   const std::optional<std::string> problem = FolderTextProblem(text);
   if (!problem || installDirEdit_ == nullptr) {
     folderRefusalTip_.Hide();
